@@ -1,0 +1,53 @@
+#include "render/frame.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "render/entrances.h"
+#include "render/rotation_axis.h"
+#include "render/scene_cache.h"
+#include "render/simulation_scale.h"
+#include "render/survey_lines.h"
+#include "render/wind_rose.h"
+
+namespace mv {
+
+long double SpinAngle(const ViewState& v) {
+  return static_cast<long double>(v.SpinStep) * static_cast<long double>(v.TickCount);
+}
+
+void SetProjection(GlApi& gl, int w, int h) {
+  gl.MatrixMode(MatrixKind::Projection);
+  gl.LoadIdentity();
+  gl.Perspective(35.0, h != 0 ? static_cast<double>(w) / h : 1.0, 1.0, 100.0);
+}
+
+void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {
+  gl.ClearColor(0, 0, 0, 1);
+  gl.ClearColorAndDepth();
+  gl.MatrixMode(MatrixKind::ModelView);
+  gl.LoadIdentity();
+  gl.Translatef(0, 11, 0);
+  gl.LookAt(v.EyeX, 0, 0, v.TargetX, static_cast<double>(static_cast<long double>(v.TargetY)),
+            static_cast<double>(static_cast<long double>(v.TargetZ)), 0, 0, 1);
+  // Spin, then tilt about the axis that the spin carries onto +y, so the tilt
+  // always leans the model towards or away from the viewer.
+  const long double theta = SpinAngle(v);
+  gl.Rotatef(static_cast<float>(theta), 0, 0, 1);
+  const long double r = theta * std::numbers::pi_v<long double> / 180.0L;
+  gl.Rotatef(static_cast<float>(static_cast<long double>(v.TiltAngle)),
+             static_cast<float>(std::sin(r)), static_cast<float>(std::cos(r)), 0);
+  gl.Rotatef(static_cast<float>(static_cast<long double>(v.TurnAngle)), 0, 0, 1);
+  const float s = static_cast<float>(static_cast<long double>(v.ZoomScale) - 0.018L);
+  gl.Scalef(s, s, s);
+  gl.EnableDepthTest();
+
+  if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache);
+  if (v.AxisVisible) DrawRotationAxis(gl, v, m);
+  if (v.AxisMoveMode) DrawAxisPositionMarker(gl, v, m);
+  if (v.ScaleVisible) DrawSimulationScale(gl, v, m);
+  if (v.WindRoseVisible) DrawWindRose(gl, v, m);
+  if (v.EntrancesVisible) DrawEntrances(gl, v, m);
+}
+
+}  // namespace mv

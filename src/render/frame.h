@@ -1,0 +1,22 @@
+// One frame of the scene: clear, camera, motion of the model, the drawers.
+#pragma once
+
+#include "render/gl_api.h"
+#include "shell/view_state.h"
+
+namespace mv {
+
+class SceneCache;
+
+// The spin angle in degrees: SpinStep x TickCount, in extended precision.
+long double SpinAngle(const ViewState& v);
+
+// Clears, sets the model-view matrix from the view state and calls each
+// element drawer whose flag is set, in the fixed order. Making the context
+// current and presenting the frame are the caller's.
+void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache);
+
+// Projection for a window of outer size w x h.
+void SetProjection(GlApi& gl, int w, int h);
+
+}  // namespace mv

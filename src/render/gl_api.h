@@ -1,0 +1,54 @@
+// The one seam between the drawers and OpenGL: every call the scene makes.
+#pragma once
+
+#include <cstdint>
+
+namespace mv {
+
+enum class Prim : uint8_t { Lines, LineStrip };
+enum class MatrixKind : uint8_t { ModelView, Projection };
+
+// Line strips laid out for one multi-draw: strip i uses count[i] vertices from
+// vertex first[i] of xyz (three floats a vertex). `version` changes whenever
+// the contents change, so an implementation may keep a copy on the GPU.
+struct LineStripBatch {
+  const float* xyz = nullptr;
+  const int32_t* first = nullptr;
+  const int32_t* count = nullptr;
+  int32_t strips = 0;
+  int32_t vertices = 0;
+  uint64_t version = 0;
+};
+
+// The drawers issue their calls through this interface. In the program it
+// forwards to OpenGL and GLU; in tests it records the calls and keeps the
+// model-view matrix.
+class GlApi {
+ public:
+  virtual ~GlApi() = default;
+
+  virtual void Viewport(int x, int y, int w, int h) = 0;
+  virtual void MatrixMode(MatrixKind m) = 0;
+  virtual void LoadIdentity() = 0;
+  virtual void ClearColor(float r, float g, float b, float a) = 0;
+  virtual void ClearColorAndDepth() = 0;
+  virtual void EnableDepthTest() = 0;
+  virtual void Perspective(double fovy, double aspect, double zNear, double zFar) = 0;
+  virtual void LookAt(double ex, double ey, double ez, double cx, double cy, double cz,
+                      double ux, double uy, double uz) = 0;
+  virtual void Translatef(float x, float y, float z) = 0;
+  virtual void Rotatef(float angle, float x, float y, float z) = 0;
+  virtual void Scalef(float x, float y, float z) = 0;
+  virtual void Color3ub(uint8_t r, uint8_t g, uint8_t b) = 0;
+  virtual void Begin(Prim p) = 0;
+  virtual void End() = 0;
+  virtual void Vertex3f(float x, float y, float z) = 0;
+  // The same picture as one Begin(LineStrip) ... End per strip.
+  virtual void LineStrips(const LineStripBatch& batch) = 0;
+  // A filled cone along local +z, tip at +z, and a filled sphere about the
+  // local origin, in the current colour; matrix and colour are left as found.
+  virtual void SolidCone(double radius, double height) = 0;
+  virtual void SolidSphere(double radius) = 0;
+};
+
+}  // namespace mv

@@ -1,0 +1,86 @@
+#include "render/gl_real.h"
+
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+namespace mv {
+
+namespace {
+constexpr int kSlices = 24;
+constexpr int kStacks = 12;
+}  // namespace
+
+void RealGl::ReleaseResources() {
+  if (quadric_) gluDeleteQuadric(quadric_);
+  quadric_ = nullptr;
+  if (buffer_) glDeleteBuffers(1, &buffer_);
+  buffer_ = 0;
+  bufferVersion_ = 0;
+}
+
+GLUquadric* RealGl::Quadric() {
+  if (!quadric_) {
+    quadric_ = gluNewQuadric();
+    gluQuadricDrawStyle(quadric_, GLU_FILL);
+    gluQuadricNormals(quadric_, GLU_NONE);
+  }
+  return quadric_;
+}
+
+void RealGl::Viewport(int x, int y, int w, int h) { glViewport(x, y, w, h); }
+void RealGl::MatrixMode(MatrixKind m) {
+  glMatrixMode(m == MatrixKind::ModelView ? GL_MODELVIEW : GL_PROJECTION);
+}
+void RealGl::LoadIdentity() { glLoadIdentity(); }
+void RealGl::ClearColor(float r, float g, float b, float a) { glClearColor(r, g, b, a); }
+void RealGl::ClearColorAndDepth() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+void RealGl::EnableDepthTest() { glEnable(GL_DEPTH_TEST); }
+void RealGl::Perspective(double fovy, double aspect, double zNear, double zFar) {
+  gluPerspective(fovy, aspect, zNear, zFar);
+}
+void RealGl::LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,
+                    double uy, double uz) {
+  gluLookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz);
+}
+void RealGl::Translatef(float x, float y, float z) { glTranslatef(x, y, z); }
+void RealGl::Rotatef(float angle, float x, float y, float z) { glRotatef(angle, x, y, z); }
+void RealGl::Scalef(float x, float y, float z) { glScalef(x, y, z); }
+void RealGl::Color3ub(uint8_t r, uint8_t g, uint8_t b) { glColor3ub(r, g, b); }
+void RealGl::Begin(Prim p) { glBegin(p == Prim::Lines ? GL_LINES : GL_LINE_STRIP); }
+void RealGl::End() { glEnd(); }
+void RealGl::Vertex3f(float x, float y, float z) { glVertex3f(x, y, z); }
+
+void RealGl::LineStrips(const LineStripBatch& b) {
+  if (b.strips <= 0 || b.vertices <= 0) return;
+  if (!buffer_) glGenBuffers(1, &buffer_);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+  if (bufferVersion_ != b.version) {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.vertices) * 3 * sizeof(float), b.xyz,
+                 GL_STATIC_DRAW);
+    bufferVersion_ = b.version;
+  }
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, nullptr);
+  glMultiDrawArrays(GL_LINE_STRIP, b.first, b.count, b.strips);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void RealGl::SolidCone(double radius, double height) {
+  // A cone of no size draws nothing; skip it so no state is touched.
+  if (!(radius > 0) || !(height > 0)) return;
+  GLUquadric* q = Quadric();
+  gluCylinder(q, radius, 0.0, height, kSlices, kStacks);
+  // Close the base with a disc at the local origin. Without lighting or face
+  // culling its facing does not matter, and no extra transform is needed.
+  gluDisk(q, 0.0, radius, kSlices, 1);
+}
+
+void RealGl::SolidSphere(double radius) {
+  if (!(radius > 0)) return;
+  gluSphere(Quadric(), radius, kSlices, kStacks);
+}
+
+}  // namespace mv

@@ -1,0 +1,12 @@
+// The rotation axis with its arrowhead, and the marker of the axis-position mode.
+#pragma once
+
+#include "render/gl_api.h"
+#include "shell/view_state.h"
+
+namespace mv {
+
+void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m);
+void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m);
+
+}  // namespace mv

@@ -1,0 +1,12 @@
+// Survey lines: one coloured line strip per survey-line row.
+#pragma once
+
+#include "render/gl_api.h"
+#include "render/scene_cache.h"
+#include "shell/view_state.h"
+
+namespace mv {
+
+void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache);
+
+}  // namespace mv

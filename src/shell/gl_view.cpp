@@ -1,0 +1,82 @@
+#include "shell/gl_view.h"
+
+#include <QOpenGLContext>
+
+#include "render/frame.h"
+
+namespace mv {
+
+QSurfaceFormat ViewerSurfaceFormat() {
+  QSurfaceFormat f;
+  f.setRenderableType(QSurfaceFormat::OpenGL);
+  f.setProfile(QSurfaceFormat::CompatibilityProfile);
+  f.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  f.setRedBufferSize(8);
+  f.setGreenBufferSize(8);
+  f.setBlueBufferSize(8);
+  f.setAlphaBufferSize(8);
+  f.setDepthBufferSize(32);
+  f.setStencilBufferSize(0);
+  return f;
+}
+
+GlView::GlView(AppState& state, QWidget* parent) : QOpenGLWidget(parent), state_(state) {
+  setFormat(ViewerSurfaceFormat());
+  // Nothing is painted between OpenGL frames.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+}
+
+GlView::~GlView() { ReleaseContext(); }
+
+void GlView::ReleaseContext() {
+  if (released_) return;
+  released_ = true;
+  if (initialized_ && context()) {
+    makeCurrent();
+    gl_.ReleaseResources();
+    doneCurrent();
+  }
+  cache_.Clear();
+  ++deletions_;
+}
+
+void GlView::initializeGL() {
+  initialized_ = true;
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] {
+    makeCurrent();
+    gl_.ReleaseResources();
+    doneCurrent();
+  });
+  ApplyProjection();
+}
+
+void GlView::SetOuterSize(QSize outer) {
+  outer_ = outer;
+  if (!initialized_ || released_) return;
+  makeCurrent();
+  ApplyProjection();
+  doneCurrent();
+  update();
+}
+
+void GlView::ApplyProjection() {
+  const qreal dpr = devicePixelRatioF();
+  gl_.Viewport(0, 0, qRound(outer_.width() * dpr), qRound(outer_.height() * dpr));
+  SetProjection(gl_, outer_.width(), outer_.height());
+}
+
+void GlView::resizeGL(int, int) { ApplyProjection(); }
+
+void GlView::paintGL() {
+  if (released_) return;
+  // The widget sets its own viewport before every paint; put back the one
+  // that follows the outer size of the window.
+  const qreal dpr = devicePixelRatioF();
+  gl_.Viewport(0, 0, qRound(outer_.width() * dpr), qRound(outer_.height() * dpr));
+  DrawFrame(gl_, state_.view, state_.survey, cache_);
+  ++frames_;
+  emit FrameSwapped();
+}
+
+}  // namespace mv

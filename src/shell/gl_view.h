@@ -1,0 +1,55 @@
+// The OpenGL picture of the main window.
+#pragma once
+
+#include <QOpenGLWidget>
+#include <QSize>
+
+#include "render/gl_real.h"
+#include "render/scene_cache.h"
+#include "shell/view_state.h"
+
+namespace mv {
+
+// Double-buffered RGBA, 8 bits a channel, 32-bit depth where offered, no
+// stencil, compatibility profile so that OpenGL 1.1 calls work.
+QSurfaceFormat ViewerSurfaceFormat();
+
+class GlView : public QOpenGLWidget {
+  Q_OBJECT
+ public:
+  GlView(AppState& state, QWidget* parent = nullptr);
+  ~GlView() override;
+
+  // The viewport and projection follow the main window's outer size, not
+  // this widget's, so the picture's centre sits where the viewer's users
+  // know it: right of and above the middle of the client area.
+  void SetOuterSize(QSize outer);
+  QSize OuterSize() const { return outer_; }
+  // Deletes the rendering resources; later paints draw nothing.
+  void ReleaseContext();
+  bool ContextReleased() const { return released_; }
+  int ContextDeletions() const { return deletions_; }
+  qint64 FramesDrawn() const { return frames_; }
+
+ signals:
+  void FrameSwapped();
+
+ protected:
+  void initializeGL() override;
+  void resizeGL(int w, int h) override;
+  void paintGL() override;
+
+ private:
+  void ApplyProjection();
+
+  AppState& state_;
+  RealGl gl_;
+  SceneCache cache_;
+  QSize outer_{780, 591};
+  bool initialized_ = false;
+  bool released_ = false;
+  int deletions_ = 0;
+  qint64 frames_ = 0;
+};
+
+}  // namespace mv

@@ -1,0 +1,39 @@
+#include "shell/view_state.h"
+
+namespace mv {
+
+void SetStartParameters(ViewState& v) {
+  v.TiltAngle = kNearZero;
+  v.TargetY = kNearZero;
+  v.TargetZ = kNearZero;
+  v.ZoomScale = 0.12L;
+  v.TargetX = 60;
+  v.EyeX = 65;
+  v.SpinStopped = false;
+  v.SpinStep = 1.0L;
+  v.LinesVisible = false;
+  v.LineColor = {255, 0, 0};
+  v.AxisColor = {0, 0, 255};
+  v.ScaleColor = {0, 255, 0};
+  v.Box = Extents{};
+  v.CentreX = 0.0L;
+  v.CentreY = 0.0L;
+  v.AxisVisible = true;
+  v.AxisLengthPercent = 120;
+  v.ScaleVisible = true;
+  v.AxisMoveMode = false;
+  v.SavedCentreX = 0.0L;
+  v.SavedCentreY = 0.0L;
+  v.WindRoseVisible = true;
+  v.GraduationVisible = true;
+  v.EntrancesVisible = true;
+}
+
+void AdvanceTick(ViewState& v) {
+  if (v.TickCount >= 359999999)
+    v.TickCount = 0;
+  else
+    ++v.TickCount;
+}
+
+}  // namespace mv

@@ -1,0 +1,82 @@
+// How the survey is shown: spin, camera, colours, visible elements, the axis.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "data/real48.h"
+#include "data/survey_model.h"
+
+namespace mv {
+
+// Red, green, blue, 0..255 each; OpenGL gets the low byte of each.
+struct Rgb {
+  int32_t r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+};
+
+struct ViewState {
+  // Set by SetStartParameters.
+  Real48 SpinStep;     // degrees per timer tick
+  bool SpinStopped = false;
+  Real48 ZoomScale;    // the frame scales by ZoomScale - 0.018
+  int32_t EyeX = 0;    // eye at (EyeX, 0, 0)
+  int32_t TargetX = 0;
+  Real48 TargetY;      // sideways pan
+  Real48 TargetZ;      // vertical pan
+  Real48 TiltAngle;    // degrees
+  bool LinesVisible = false;
+  bool AxisVisible = false;
+  bool ScaleVisible = false;
+  bool GraduationVisible = false;
+  bool WindRoseVisible = false;
+  bool EntrancesVisible = false;
+  Rgb LineColor, AxisColor, ScaleColor;
+  int32_t AxisLengthPercent = 0;
+  bool AxisMoveMode = false;
+  Real48 SavedCentreX, SavedCentreY;
+  Extents Box;         // survey units
+  Real48 CentreX, CentreY;  // the rotation axis, in survey coordinates
+
+  // Left alone by SetStartParameters.
+  int32_t TickCount = 0;
+  Real48 SavedSpinStep;
+  Real48 TurnAngle;    // degrees
+};
+
+// The value 0.0001 that stands in for zero where a true zero would make a
+// degenerate camera or tilt axis.
+inline constexpr long double kNearZero = 0.0001L;
+
+void SetStartParameters(ViewState& v);
+
+// The timer's tick: the counter wraps to 0 after 359999999.
+void AdvanceTick(ViewState& v);
+
+// One control pair of a display toggle: the menu item's caption and the
+// toolbar button's hint, and whether both are enabled.
+struct ToggleTexts {
+  std::string caption;
+  std::string hint;
+  bool enabled = true;
+};
+
+// The captions and hints the toggles write. The widgets show these; commands
+// and the loader change only this plain record.
+struct ControlTexts {
+  ToggleTexts lines{"Nie rysuj linii pomiarowych", "Nie rysuj linii pomiarowych"};
+  ToggleTexts entrances{"Nie pokazuj otworów obiektów", "Nie pokazuj otworów obiektu"};
+  ToggleTexts axis{"Nie rysuj osi obrotu", "Nie rysuj osi obrotu"};
+  ToggleTexts windRose{"Róża wiatrów", "Nie rysuj róży wiatrów"};
+  ToggleTexts scale{"Nie rysuj skali symulacji", "Nie rysuj skali symulacji"};
+  ToggleTexts graduation{"Nie rysuj podziałki", "Nie rysuj podziałki"};
+};
+
+// Everything the running program knows about what it shows.
+struct AppState {
+  ViewState view;
+  SurveyModel survey = PlaceholderModel();
+  ControlTexts texts;
+};
+
+}  // namespace mv

@@ -1,0 +1,30 @@
+// What the menus, toolbar and panels need from the main window.
+#pragma once
+
+#include <QSize>
+
+#include "shell/view_state.h"
+
+class QMainWindow;
+class QWidget;
+
+namespace mv::ui {
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual AppState& State() = 0;
+  virtual QMainWindow* Window() = 0;
+  // Parent of the panels that lie over the OpenGL picture.
+  virtual QWidget* Overlay() = 0;
+  // The toolbar strip at the top of the picture.
+  virtual QWidget* ToolbarStrip() = 0;
+  // Outer size of the main window, frame, caption and menu bar included.
+  virtual QSize OuterSize() const = 0;
+  // Runs the survey loader again (after the start parameters were set).
+  virtual void Reload() = 0;
+  // Ends the program: deletes the rendering context and quits.
+  virtual void Close() = 0;
+};
+
+}  // namespace mv::ui
