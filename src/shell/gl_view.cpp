@@ -27,7 +27,9 @@ GlView::GlView(AppState& state, QWidget* parent) : QOpenGLWidget(parent), state_
   setAttribute(Qt::WA_NoSystemBackground);
 }
 
-GlView::~GlView() { ReleaseContext(); }
+GlView::~GlView() {
+  ReleaseContext();
+}
 
 void GlView::ReleaseContext() {
   if (released_) return;
@@ -66,7 +68,9 @@ void GlView::ApplyProjection() {
   SetProjection(gl_, outer_.width(), outer_.height());
 }
 
-void GlView::resizeGL(int, int) { ApplyProjection(); }
+void GlView::resizeGL(int, int) {
+  ApplyProjection();
+}
 
 void GlView::paintGL() {
   if (released_) return;

@@ -58,7 +58,9 @@ MainWindow::~MainWindow() {
   view_->ReleaseContext();
 }
 
-QSize MainWindow::OuterSize() const { return frameGeometry().size(); }
+QSize MainWindow::OuterSize() const {
+  return frameGeometry().size();
+}
 
 void MainWindow::Timer1Timer() {
   AdvanceTick(state_.view);
@@ -76,7 +78,9 @@ void MainWindow::SpeedButton1Click() {
   }
 }
 
-void MainWindow::Reload() { SpeedButton1Click(); }
+void MainWindow::Reload() {
+  SpeedButton1Click();
+}
 
 void MainWindow::ShowFailureBox(QWidget* parent) {
   QMessageBox box(QMessageBox::NoIcon, "Błąd wczytania danych!", "Pliki o złej strukturze!",
@@ -92,7 +96,9 @@ void MainWindow::FormDestroy() {
   QCoreApplication::quit();
 }
 
-void MainWindow::Close() { FormDestroy(); }
+void MainWindow::Close() {
+  FormDestroy();
+}
 
 void MainWindow::closeEvent(QCloseEvent* e) {
   FormDestroy();

@@ -17,14 +17,14 @@ struct Rgb {
 
 struct ViewState {
   // Set by SetStartParameters.
-  Real48 SpinStep;     // degrees per timer tick
+  Real48 SpinStep;  // degrees per timer tick
   bool SpinStopped = false;
-  Real48 ZoomScale;    // the frame scales by ZoomScale - 0.018
-  int32_t EyeX = 0;    // eye at (EyeX, 0, 0)
+  Real48 ZoomScale;  // the frame scales by ZoomScale - 0.018
+  int32_t EyeX = 0;  // eye at (EyeX, 0, 0)
   int32_t TargetX = 0;
-  Real48 TargetY;      // sideways pan
-  Real48 TargetZ;      // vertical pan
-  Real48 TiltAngle;    // degrees
+  Real48 TargetY;    // sideways pan
+  Real48 TargetZ;    // vertical pan
+  Real48 TiltAngle;  // degrees
   bool LinesVisible = false;
   bool AxisVisible = false;
   bool ScaleVisible = false;
@@ -35,13 +35,13 @@ struct ViewState {
   int32_t AxisLengthPercent = 0;
   bool AxisMoveMode = false;
   Real48 SavedCentreX, SavedCentreY;
-  Extents Box;         // survey units
+  Extents Box;              // survey units
   Real48 CentreX, CentreY;  // the rotation axis, in survey coordinates
 
   // Left alone by SetStartParameters.
   int32_t TickCount = 0;
   Real48 SavedSpinStep;
-  Real48 TurnAngle;    // degrees
+  Real48 TurnAngle;  // degrees
 };
 
 // The value 0.0001 that stands in for zero where a true zero would make a

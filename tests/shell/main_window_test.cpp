@@ -1,0 +1,149 @@
+// The main window on a real display: caption, size, first frame, resize,
+// the failure box and the close paths.
+#include "shell/main_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+using mv::MainWindow;
+
+namespace {
+
+void NoBox(QWidget*) {}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void opensWithCaptionSizeAndBlackFrame();
+  void resizeFollowsTheOuterSize();
+  void failureBoxHasItsTextsAndPlaceholderIsInForce();
+  void closeCommandAndWindowCloseDeleteTheContextOnce_data();
+  void closeCommandAndWindowCloseDeleteTheContextOnce();
+  void tickAdvancesAndRepaints();
+};
+
+void MainWindowTest::opensWithCaptionSizeAndBlackFrame() {
+  QTemporaryDir empty;
+  MainWindow w(empty.path().toStdString(), NoBox);
+  w.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  QCOMPARE(w.windowTitle(), QString("Symulacja 3D  - Jaskinia Morvalka Vendra"));
+  QCOMPARE(w.OuterSize(), QSize(780, 591));
+  QCOMPARE(w.ToolbarStrip()->width(), 772);
+  QCOMPARE(w.ToolbarStrip()->height(), 33);
+  QTRY_VERIFY(w.View()->FramesDrawn() > 0);
+  // With the placeholder survey every element is a point or empty: the
+  // picture is black but for at most a few pixels.
+  w.State().view.AxisVisible = w.State().view.ScaleVisible = false;
+  w.State().view.WindRoseVisible = w.State().view.EntrancesVisible = false;
+  const QImage img = w.View()->grabFramebuffer();
+  QVERIFY(!img.isNull());
+  int lit = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (qGray(img.pixel(x, y)) > 0) ++lit;
+  QVERIFY2(lit <= 4, qPrintable(QString("%1 lit pixels").arg(lit)));
+}
+
+void MainWindowTest::resizeFollowsTheOuterSize() {
+  QTemporaryDir empty;
+  MainWindow w(empty.path().toStdString(), NoBox);
+  w.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  w.resize(640, 400);
+  QTRY_COMPARE(w.OuterSize(), QSize(640, 400));
+  QCOMPARE(w.View()->OuterSize(), QSize(640, 400));
+  QCOMPARE(w.ToolbarStrip()->width(), 632);
+}
+
+void MainWindowTest::failureBoxHasItsTextsAndPlaceholderIsInForce() {
+  QTemporaryDir empty;
+  QString caption, text;
+  bool hasIcon = true;
+  qsizetype buttons = 0;
+  int stationsWhileShown = -1;
+  // Read the box while it is open, then press its OK button.
+  QTimer poll;
+  poll.setInterval(10);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    poll.stop();
+    caption = box->windowTitle();
+    text = box->text();
+    hasIcon = box->icon() != QMessageBox::NoIcon;
+    buttons = box->buttons().size();
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (auto* mw = qobject_cast<MainWindow*>(top))
+        stationsWhileShown = mw->State().survey.StationCount();
+    box->button(QMessageBox::Ok)->click();
+  });
+  poll.start();
+  MainWindow w(empty.path().toStdString());
+  QCOMPARE(caption, QString("Błąd wczytania danych!"));
+  QCOMPARE(text, QString("Pliki o złej strukturze!"));
+  QVERIFY(!hasIcon);
+  QCOMPARE(buttons, qsizetype(1));
+  // The placeholder is drawable while the box is open.
+  QCOMPARE(stationsWhileShown, 2);
+  QCOMPARE(w.State().survey.SurveyLineCount(), 1);
+  QVERIFY(!w.State().view.LinesVisible);
+  QVERIFY(qAbs(w.State().view.ZoomScale.AsDouble() - 0.12) < 1e-12);
+  QVERIFY(!w.isVisible());
+}
+
+void MainWindowTest::closeCommandAndWindowCloseDeleteTheContextOnce_data() {
+  QTest::addColumn<bool>("viaCommand");
+  QTest::newRow("Zamknij") << true;
+  QTest::newRow("window frame") << false;
+}
+
+void MainWindowTest::closeCommandAndWindowCloseDeleteTheContextOnce() {
+  QFETCH(bool, viaCommand);
+  QTemporaryDir empty;
+  auto* w = new MainWindow(empty.path().toStdString(), NoBox);
+  w->show();
+  QVERIFY(QTest::qWaitForWindowExposed(w));
+  QTRY_VERIFY(w->View()->FramesDrawn() > 0);
+  if (viaCommand) {
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    QTest::keyClick(w, Qt::Key_Q, Qt::ControlModifier);
+  } else {
+    w->close();
+  }
+  QVERIFY(w->View()->ContextReleased());
+  QCOMPARE(w->View()->ContextDeletions(), 1);
+  QVERIFY(!w->Clock().Running());
+  // The window's destruction runs the close path again; it must not delete
+  // the context a second time.
+  mv::GlView* view = w->View();
+  w->FormDestroy();
+  QCOMPARE(view->ContextDeletions(), 1);
+  delete w;
+}
+
+void MainWindowTest::tickAdvancesAndRepaints() {
+  QTemporaryDir empty;
+  MainWindow w(empty.path().toStdString(), NoBox);
+  w.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  const int32_t t0 = w.State().view.TickCount;
+  const qint64 f0 = w.View()->FramesDrawn();
+  QTest::qWait(500);
+  const int32_t ticks = w.State().view.TickCount - t0;
+  // 64 ticks a second; allow for a slow software renderer.
+  QVERIFY2(ticks >= 16 && ticks <= 40, qPrintable(QString::number(ticks)));
+  QVERIFY(w.View()->FramesDrawn() > f0);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
