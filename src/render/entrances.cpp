@@ -1,7 +1,38 @@
 #include "render/entrances.h"
 
+#include <algorithm>
+
+#include "render/draw_helpers.h"
+#include "render/solids.h"
+
 namespace mv {
 
-void DrawEntrances(GlApi&, const ViewState&, const SurveyModel&) {}
+std::vector<int32_t> DrawableEntrances(const SurveyModel& m) {
+  std::vector<int32_t> rows;
+  const int32_t count = std::min(m.entranceCount, kMaxEntrances);
+  for (int32_t k = 0; k < count; ++k) {
+    const int32_t p = m.entrances[static_cast<size_t>(k)];
+    if (m.ValidStation(p)) rows.push_back(p);
+  }
+  return rows;
+}
+
+void DrawEntrances(GlApi& gl, const ViewState& v, const SurveyModel& m) {
+  const long double originZ = Ext(m.originZ);
+  gl.Translatef(0, 0, F(-originZ));
+  SetColor(gl, v.LineColor);
+  const double radius = static_cast<double>(EntranceRadius(v.Box));
+  const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble();
+  for (const int32_t p : DrawableEntrances(m)) {
+    // The differences are formed in double, like those of the survey lines,
+    // so a sphere sits exactly on its station's line vertex.
+    gl.Translatef(static_cast<float>(m.X(p) - cx), static_cast<float>(m.Y(p) - cy),
+                  static_cast<float>(m.Z(p)));
+    gl.SolidSphere(radius);
+    gl.Translatef(static_cast<float>(-m.X(p) + cx), static_cast<float>(-m.Y(p) + cy),
+                  static_cast<float>(-m.Z(p)));
+  }
+  gl.Translatef(0, 0, F(originZ));
+}
 
 }  // namespace mv

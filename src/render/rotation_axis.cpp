@@ -1,8 +1,70 @@
 #include "render/rotation_axis.h"
 
+#include "render/draw_helpers.h"
+#include "render/solids.h"
+
 namespace mv {
 
-void DrawRotationAxis(GlApi&, const ViewState&, const SurveyModel&) {}
-void DrawAxisPositionMarker(GlApi&, const ViewState&, const SurveyModel&) {}
+AxisSpan RotationAxisSpan(const Extents& box, int32_t lengthPercent) {
+  const long double minZ = Ext(box.minZ), maxZ = Ext(box.maxZ);
+  const long double h = maxZ - minZ;
+  // The percentage difference is an integer; widen first so no value of the
+  // variable can overflow it.
+  const long double e = h * static_cast<long double>(int64_t{lengthPercent} - 100) * 0.005L;
+  return {e, minZ - e, maxZ + e};
+}
+
+MarkerBounds AxisMarkerBounds(const Extents& box, Real48 centreX, Real48 centreY, Real48 originZ) {
+  // 1.2 times the survey coordinate itself, not its distance from the centre
+  // of the box, formed as the value plus a fifth of it.
+  const auto widened = [](Real48 v) { return Ext(v) + 0.2L * Ext(v); };
+  MarkerBounds b;
+  b.x0 = widened(box.minX) - Ext(centreX);
+  b.x1 = widened(box.maxX) - Ext(centreX);
+  b.y0 = widened(box.minY) - Ext(centreY);
+  b.y1 = widened(box.maxY) - Ext(centreY);
+  b.z0 = Ext(box.minZ) - Ext(originZ);
+  b.z1 = Ext(box.maxZ) - Ext(originZ);
+  return b;
+}
+
+void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
+  SetColor(gl, v.AxisColor);
+  const long double originZ = Ext(m.originZ);
+  gl.Translatef(0, 0, F(-originZ));
+  const AxisSpan axis = RotationAxisSpan(v.Box, v.AxisLengthPercent);
+  gl.Begin(Prim::Lines);
+  gl.Vertex3f(0, 0, F(axis.top));
+  gl.Vertex3f(0, 0, F(axis.bottom));
+  gl.End();
+  // The arrowhead sits on the upper end, tip up; its size follows the
+  // survey's height alone, not the axis length.
+  gl.Translatef(0, 0, F(axis.top));
+  const ConeSize cone = ArrowheadSize(v.Box);
+  gl.SolidCone(static_cast<double>(cone.radius), static_cast<double>(cone.height));
+  gl.Translatef(0, 0, F(-axis.top));
+  gl.Translatef(0, 0, F(originZ));
+}
+
+void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m) {
+  SetColor(gl, v.AxisColor);
+  const MarkerBounds b = AxisMarkerBounds(v.Box, v.CentreX, v.CentreY, m.originZ);
+  // Two closed rectangles crossing along the axis: one in the plane y = 0,
+  // one in the plane x = 0.
+  gl.Begin(Prim::LineStrip);
+  gl.Vertex3f(F(b.x0), 0, F(b.z0));
+  gl.Vertex3f(F(b.x1), 0, F(b.z0));
+  gl.Vertex3f(F(b.x1), 0, F(b.z1));
+  gl.Vertex3f(F(b.x0), 0, F(b.z1));
+  gl.Vertex3f(F(b.x0), 0, F(b.z0));
+  gl.End();
+  gl.Begin(Prim::LineStrip);
+  gl.Vertex3f(0, F(b.y0), F(b.z0));
+  gl.Vertex3f(0, F(b.y1), F(b.z0));
+  gl.Vertex3f(0, F(b.y1), F(b.z1));
+  gl.Vertex3f(0, F(b.y0), F(b.z1));
+  gl.Vertex3f(0, F(b.y0), F(b.z0));
+  gl.End();
+}
 
 }  // namespace mv

@@ -1,7 +1,223 @@
 #include "render/simulation_scale.h"
 
+#include <algorithm>
+
+#include "render/draw_helpers.h"
+#include "render/solids.h"
+
 namespace mv {
 
-void DrawSimulationScale(GlApi&, const ViewState&, const SurveyModel&) {}
+namespace {
+
+// Stroke glyphs, placed by their left edge a, in hundredths of the step. The
+// digits stand from t = 3.7 to 4.3, the letter m from 3.7 to 4.0.
+void One(std::vector<GlyphStrip>& out, int32_t a) {
+  out.push_back({{a, 370}, {a, 430}});
+}
+
+void Zero(std::vector<GlyphStrip>& out, int32_t a, int32_t w = 30) {
+  out.push_back({{a, 370}, {a, 430}, {a + w, 430}, {a + w, 370}, {a, 370}});
+}
+
+void Two(std::vector<GlyphStrip>& out, int32_t a) {
+  out.push_back({{a, 430}, {a + 30, 430}, {a + 30, 400}, {a, 400}, {a, 370}, {a + 30, 370}});
+}
+
+void Five(std::vector<GlyphStrip>& out, int32_t a) {
+  out.push_back({{a, 370}, {a + 30, 370}, {a + 30, 400}, {a, 400}, {a, 430}, {a + 30, 430}});
+}
+
+void M(std::vector<GlyphStrip>& out, int32_t a) {
+  out.push_back({{a, 370}, {a, 400}, {a + 20, 400}, {a + 20, 370}});
+  out.push_back({{a + 20, 400}, {a + 40, 400}, {a + 40, 370}});
+}
+
+// Places points of the scale: x and y are survey coordinates less the axis
+// position, z is left to the translation by the origin.
+class ScalePen {
+ public:
+  ScalePen(GlApi& gl, const ViewState& v, const PaddedBox& p, int32_t step)
+      : gl_(gl), cx_(Ext(v.CentreX)), cy_(Ext(v.CentreY)), p_(p), s_(step) {}
+
+  void Vertex(long double x, long double y, long double z) {
+    gl_.Vertex3f(F(x - cx_), F(y - cy_), F(z));
+  }
+
+  // A point of the graduation bar: x = xs x s along the bar from survey x = 0,
+  // y = PaddedMinY + t x s, on the bottom of the padded box. Multiplying
+  // whole constants keeps every coordinate one product, never a sum of steps.
+  void BarVertex(long double xs, long double t) {
+    Vertex(xs * s_, p_.PaddedMinY + t * s_, p_.PaddedMinZ);
+  }
+
+  void Glyphs(const std::vector<GlyphStrip>& strips) {
+    for (const GlyphStrip& strip : strips) {
+      gl_.Begin(Prim::LineStrip);
+      for (const GlyphPoint& g : strip) BarVertex(g.x / 100.0L, g.t / 100.0L);
+      gl_.End();
+    }
+  }
+
+  // One group of ticks along `axis` (0 x, 1 y, 2 z) at the given spacing.
+  // Each tick rises from the corner line of the box in +y for the x axis and
+  // in +x for the others, from `from` x s to `to` x s.
+  void Ticks(int axis, int32_t spacing, long double from, long double to) {
+    const int32_t lo[3] = {p_.PaddedMinX, p_.PaddedMinY, p_.PaddedMinZ};
+    const int32_t hi[3] = {p_.PaddedMaxX, p_.PaddedMaxY, p_.PaddedMaxZ};
+    const int rise = axis == 0 ? 1 : 0;
+    const TickRange r = TickIndices(lo[axis], hi[axis], spacing);
+    // The pair is issued even for a group without ticks.
+    gl_.Begin(Prim::Lines);
+    for (int64_t k = r.first; k <= r.last; ++k) {
+      long double a[3] = {static_cast<long double>(lo[0]), static_cast<long double>(lo[1]),
+                          static_cast<long double>(lo[2])};
+      a[axis] = static_cast<long double>(k * spacing);
+      long double b[3] = {a[0], a[1], a[2]};
+      a[rise] += from * s_;
+      b[rise] += to * s_;
+      Vertex(a[0], a[1], a[2]);
+      Vertex(b[0], b[1], b[2]);
+    }
+    gl_.End();
+  }
+
+ private:
+  GlApi& gl_;
+  long double cx_, cy_;
+  const PaddedBox& p_;
+  int32_t s_;
+};
+
+}  // namespace
+
+int32_t PaddedMin(Real48 min, Real48 max) {
+  return NearestInt32(Ext(min) - 0.2L * (Ext(max) - Ext(min)));
+}
+
+int32_t PaddedMax(Real48 min, Real48 max) {
+  return NearestInt32(Ext(max) + 0.2L * (Ext(max) - Ext(min)));
+}
+
+PaddedBox ComputePaddedBox(const Extents& b) {
+  return {PaddedMin(b.minX, b.maxX), PaddedMax(b.minX, b.maxX), PaddedMin(b.minY, b.maxY),
+          PaddedMax(b.minY, b.maxY), PaddedMin(b.minZ, b.maxZ), PaddedMax(b.minZ, b.maxZ)};
+}
+
+int64_t ShortestSide(const PaddedBox& p) {
+  // Sides in 64 bits: the difference of two 32-bit bounds may not fit in 32.
+  return std::min({int64_t{p.PaddedMaxX} - p.PaddedMinX, int64_t{p.PaddedMaxY} - p.PaddedMinY,
+                   int64_t{p.PaddedMaxZ} - p.PaddedMinZ});
+}
+
+int32_t ScaleStep(int64_t shortestSide) {
+  const long double r = std::nearbyint(static_cast<long double>(shortestSide) * 0.05L);
+  if (r < 2) return 1;
+  if (r < 4) return 2;
+  if (r < 8) return 5;
+  if (r < 16) return 10;
+  return 20;
+}
+
+TickRange TickIndices(int32_t lo, int32_t hi, int32_t spacing) {
+  if (spacing <= 0) return {};
+  return {int64_t{lo} / spacing, int64_t{hi} / spacing - 1};
+}
+
+std::vector<GlyphStrip> ZeroLabel() {
+  std::vector<GlyphStrip> out;
+  Zero(out, 25, 35);
+  return out;
+}
+
+std::vector<GlyphStrip> LengthLabel(int32_t step) {
+  std::vector<GlyphStrip> out;
+  switch (step) {
+    case 1:  // 10m
+      One(out, 1020), Zero(out, 1040), M(out, 1080);
+      break;
+    case 2:  // 20m
+      Two(out, 1020), Zero(out, 1070), M(out, 1120);
+      break;
+    case 5:  // 50m
+      Five(out, 1020), Zero(out, 1070), M(out, 1120);
+      break;
+    case 10:  // 100m
+      One(out, 1020), Zero(out, 1040), Zero(out, 1090), M(out, 1140);
+      break;
+    case 20:  // 200m
+      Two(out, 1020), Zero(out, 1070), Zero(out, 1120), M(out, 1170);
+      break;
+    default:
+      break;
+  }
+  return out;
+}
+
+void DrawSimulationScale(GlApi& gl, const ViewState& v, const SurveyModel& m) {
+  const long double originZ = Ext(m.originZ);
+  gl.Translatef(0, 0, F(-originZ));
+  const PaddedBox p = ComputePaddedBox(v.Box);
+  SetColor(gl, v.ScaleColor);
+  const int32_t s = ScaleStep(ShortestSide(p));
+  ScalePen pen(gl, v, p, s);
+
+  // Three axes from the lower corner of the padded box.
+  const long double x0 = p.PaddedMinX, y0 = p.PaddedMinY, z0 = p.PaddedMinZ;
+  gl.Begin(Prim::Lines);
+  pen.Vertex(x0, y0, z0);
+  pen.Vertex(p.PaddedMaxX, y0, z0);
+  pen.Vertex(x0, y0, z0);
+  pen.Vertex(x0, p.PaddedMaxY, z0);
+  pen.Vertex(x0, y0, z0);
+  pen.Vertex(x0, y0, p.PaddedMaxZ);
+  gl.End();
+
+  // Arrowheads: the cone points along local +z, so the x and y ones are
+  // turned onto their axes. All three take the survey's height for their size.
+  const ConeSize c = ArrowheadSize(v.Box);
+  const double radius = static_cast<double>(c.radius), height = static_cast<double>(c.height);
+  const long double cx = Ext(v.CentreX), cy = Ext(v.CentreY);
+  const auto cone = [&](long double x, long double y, long double z, float angle, float ax,
+                        float ay) {
+    gl.Translatef(F(x - cx), F(y - cy), F(z));
+    if (angle != 0) gl.Rotatef(angle, ax, ay, 0);
+    gl.SolidCone(radius, height);
+    if (angle != 0) gl.Rotatef(-angle, ax, ay, 0);
+    gl.Translatef(F(cx - x), F(cy - y), F(-z));
+  };
+  cone(x0, y0, p.PaddedMaxZ, 0, 0, 0);
+  cone(p.PaddedMaxX, y0, z0, 90, 0, 1);
+  cone(x0, p.PaddedMaxY, z0, -90, 1, 0);
+
+  pen.Ticks(0, s, 0, 0.9L);
+  pen.Ticks(1, s, 0, 0.9L);
+  pen.Ticks(2, s, 0, 0.9L);
+  pen.Ticks(0, 5 * s, 0.9L, 1.8L);
+  pen.Ticks(1, 5 * s, 0.9L, 1.8L);
+  pen.Ticks(2, 5 * s, 0.9L, 1.8L);
+
+  if (v.GraduationVisible) {
+    gl.Begin(Prim::Lines);
+    pen.BarVertex(0, 2.9L);
+    pen.BarVertex(10, 2.9L);
+    gl.End();
+    for (int i = 0; i <= 10; ++i) {
+      gl.Begin(Prim::Lines);
+      pen.BarVertex(i, 2.9L);
+      pen.BarVertex(i, 3.5L);
+      gl.End();
+    }
+    // The end ticks reach higher than the inner ones.
+    gl.Begin(Prim::Lines);
+    pen.BarVertex(0, 3.9L);
+    pen.BarVertex(0, 3.5L);
+    pen.BarVertex(10, 3.9L);
+    pen.BarVertex(10, 3.5L);
+    gl.End();
+    pen.Glyphs(ZeroLabel());
+    pen.Glyphs(LengthLabel(s));
+  }
+  gl.Translatef(0, 0, F(originZ));
+}
 
 }  // namespace mv

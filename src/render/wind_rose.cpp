@@ -1,7 +1,62 @@
 #include "render/wind_rose.h"
 
+#include <cmath>
+#include <span>
+
+#include "render/draw_helpers.h"
+
 namespace mv {
 
-void DrawWindRose(GlApi&, const ViewState&, const SurveyModel&) {}
+namespace {
+
+// Offsets in multiples of the rose unit; +y is north.
+struct Offset {
+  long double u, v;
+};
+
+// The shaft from south to the tip, then down the right side of the head and
+// across; the left side of the head stays open.
+constexpr Offset kNeedle[] = {{0, -0.3L}, {0, 0.3L}, {0.05L, 0.05L}, {-0.05L, 0.05L}};
+constexpr Offset kCrossBar[] = {{-0.15L, -0.1L}, {0.15L, -0.1L}};
+// A closed outline of the letter N with strokes 0.005 thick, right of the
+// shaft and under the cross bar, reading correctly from above.
+constexpr Offset kLetterN[] = {{0.05L, -0.25L},  {0.05L, -0.125L}, {0.055L, -0.125L},
+                               {0.12L, -0.235L}, {0.12L, -0.125L}, {0.125L, -0.125L},
+                               {0.125L, -0.25L}, {0.12L, -0.25L},  {0.055L, -0.14L},
+                               {0.055L, -0.25L}, {0.05L, -0.25L}};
+
+void Figure(GlApi& gl, Prim prim, std::span<const Offset> points, const RoseFrame& f) {
+  const long double d = Ext(f.RoseUnit), x0 = Ext(f.x0), y0 = Ext(f.y0);
+  const float z = F(Ext(f.RoseHeight));
+  gl.Begin(prim);
+  for (const Offset& p : points) gl.Vertex3f(F(x0 + p.u * d), F(y0 + p.v * d), z);
+  gl.End();
+}
+
+}  // namespace
+
+long double RoseHeight(Real48 minZ, Real48 maxZ) {
+  return std::nearbyint(Ext(minZ) - 0.2L * (Ext(maxZ) - Ext(minZ)));
+}
+
+RoseFrame WindRoseFrame(const Extents& box, Real48 centreX, Real48 centreY) {
+  RoseFrame f;
+  f.RoseUnit = Ext(box.maxY) - Ext(box.minY);
+  f.x0 = (Ext(box.maxX) - (Ext(box.maxX) - Ext(box.minX)) * 0.5L) - Ext(centreX);
+  f.y0 = (Ext(box.maxY) - (Ext(box.maxY) - Ext(box.minY)) * 0.5L) - Ext(centreY);
+  f.RoseHeight = RoseHeight(box.minZ, box.maxZ);
+  return f;
+}
+
+void DrawWindRose(GlApi& gl, const ViewState& v, const SurveyModel& m) {
+  const long double originZ = Ext(m.originZ);
+  gl.Translatef(0, 0, F(-originZ));
+  const RoseFrame f = WindRoseFrame(v.Box, v.CentreX, v.CentreY);
+  SetColor(gl, v.ScaleColor);
+  Figure(gl, Prim::LineStrip, kNeedle, f);
+  Figure(gl, Prim::Lines, kCrossBar, f);
+  Figure(gl, Prim::LineStrip, kLetterN, f);
+  gl.Translatef(0, 0, F(originZ));
+}
 
 }  // namespace mv

@@ -1,0 +1,40 @@
+// Small pieces shared by the element drawers: colour, rounding, precision.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "render/gl_api.h"
+#include "shell/view_state.h"
+
+namespace mv {
+
+// Every value of the scene is formed in long double and rounded only when it
+// is handed to OpenGL.
+inline long double Ext(Real48 v) {
+  return static_cast<long double>(v);
+}
+inline float F(long double v) {
+  return static_cast<float>(v);
+}
+
+// OpenGL gets the low byte of each component.
+inline void SetColor(GlApi& gl, const Rgb& c) {
+  gl.Color3ub(static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g), static_cast<uint8_t>(c.b));
+}
+
+// The nearest integer, halves to the even neighbour (the default rounding
+// mode). Values beyond the 32-bit range, which only a corrupt survey can
+// produce, stick at its ends instead of wrapping.
+inline int32_t NearestInt32(long double v) {
+  if (std::isnan(v)) return 0;
+  const long double r = std::nearbyint(v);
+  if (r <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
+    return std::numeric_limits<int32_t>::min();
+  if (r >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
+    return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(r);
+}
+
+}  // namespace mv
