@@ -45,7 +45,9 @@ Real48 Real48::FromBytes(const uint8_t* b) {
   return r;
 }
 
-Real48 Real48::FromBytes(const std::array<uint8_t, 6>& b) { return FromBytes(b.data()); }
+Real48 Real48::FromBytes(const std::array<uint8_t, 6>& b) {
+  return FromBytes(b.data());
+}
 
 std::array<uint8_t, 6> Real48::ToBytes() const {
   std::array<uint8_t, 6> b{};

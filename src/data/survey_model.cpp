@@ -4,12 +4,10 @@
 
 namespace mv {
 
-namespace {
-uint64_t NextGeneration() {
+uint64_t NextModelGeneration() {
   static uint64_t g = 0;
   return ++g;
 }
-}  // namespace
 
 SurveyModel PlaceholderModel() {
   SurveyModel m;
@@ -18,7 +16,7 @@ SurveyModel PlaceholderModel() {
   m.lines[0] = 1;
   m.lines[1] = 0;
   m.lines[2] = 1;
-  m.generation = NextGeneration();
+  m.generation = NextModelGeneration();
   return m;
 }
 
@@ -64,6 +62,8 @@ long double ModelSize(const Extents& e) {
   return size;
 }
 
-Real48 FittedZoom(long double size) { return std::exp(2.56437L - 0.834415L * std::log(size)); }
+Real48 FittedZoom(long double size) {
+  return std::exp(2.56437L - 0.834415L * std::log(size));
+}
 
 }  // namespace mv

@@ -35,6 +35,9 @@ struct SurveyModel {
   bool ValidStation(int64_t row) const { return row >= 0 && row < StationCount(); }
 };
 
+// A new value for SurveyModel::generation, different from every earlier one.
+uint64_t NextModelGeneration();
+
 // Two stations at the origin joined by one line; in force before the first
 // load and after a failed one.
 SurveyModel PlaceholderModel();
