@@ -1,26 +1,249 @@
 #include "ui/controls.h"
 
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QColorDialog>
+#include <QFrame>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include "ui/about_box.h"
+#include "ui/axis_panels.h"
+#include "ui/key_actions.h"
+#include "ui/key_help.h"
 
 namespace mv::ui {
 
-struct Controls::Impl {
-  Host& host;
+namespace {
+
+std::optional<QColor> SystemColourChooser(const QColor& preset, QWidget* parent) {
+  const QColor c = QColorDialog::getColor(preset, parent, "Kolor");
+  if (!c.isValid()) return std::nullopt;
+  return c;
+}
+
+struct TextRow {
+  Command command;
+  ToggleTexts ControlTexts::*texts;
 };
 
-Controls::Controls(Host& host) : d_(new Impl{host}) {
-  QMenu* plik = host.Window()->menuBar()->addMenu("&Plik");
-  QAction* zamknij = plik->addAction("&Zamknij");
-  zamknij->setShortcut(QKeySequence("Ctrl+Q"));
-  QObject::connect(zamknij, &QAction::triggered, [&host] { host.Close(); });
+constexpr TextRow kTextRows[] = {
+    {Command::Rysujliniepomiarowe1, &ControlTexts::lines},
+    {Command::Zaznaczotworyobiektu1, &ControlTexts::entrances},
+    {Command::Rysujoobrotu1, &ControlTexts::axis},
+    {Command::Rawiatrw1, &ControlTexts::windRose},
+    {Command::Nierysujskalisymulacji1, &ControlTexts::scale},
+    {Command::Nierysujpodziaki1, &ControlTexts::graduation},
+};
+
+// Whether the widget with the focus takes typed characters; a read-only text
+// box does too, it only ignores them.
+bool TakesText(const QWidget* w) {
+  return qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QLineEdit*>(w) ||
+         qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QTextEdit*>(w);
+}
+
+int VirtualKeyOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Left:
+      return kVkLeft;
+    case Qt::Key_Up:
+      return kVkUp;
+    case Qt::Key_Right:
+      return kVkRight;
+    case Qt::Key_Down:
+      return kVkDown;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+struct Controls::Impl {
+  Impl(Controls& owner, Host& h)
+      : host(h),
+        menu(h.Window(), h.ToolbarStrip(), [&owner](Command c) { owner.Run(c); }),
+        axis(h),
+        keyHelp(h.Overlay(), h.Window()) {}
+
+  ViewState& View() { return host.State().view; }
+
+  void ChooseColour(ColourDialog& dialog, Rgb& target) {
+    const Rgb preset = SplitColour(dialog.selection);
+    const std::optional<QColor> c = chooser(QColor(preset.r, preset.g, preset.b), host.Window());
+    std::optional<ColourValue> chosen;
+    if (c && c->isValid()) chosen = JoinColour({c->red(), c->green(), c->blue()});
+    ApplyColourChoice(dialog, target, chosen);
+  }
+
+  // Enter presses the default button, Escape the cancel button, of the first
+  // shown panel that has one.
+  bool DialogKey(bool escape) {
+    const bool lengthShown = !axis.Panel4()->isHidden();
+    const bool positionShown = !axis.Panel8()->isHidden();
+    const bool helpShown = !keyHelp.Panel21()->isHidden();
+    if (lengthShown) {
+      escape ? axis.BitBtn2Click() : axis.BitBtn1Click();
+    } else if (positionShown) {
+      escape ? axis.BitBtn4Click() : axis.BitBtn3Click();
+    } else if (helpShown && !escape) {
+      keyHelp.BitBtn9Click();
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  Host& host;
+  MenuToolbar menu;
+  AxisPanels axis;
+  KeyHelpPanel keyHelp;
+  AboutBox about;
+  ColourDialogs dialogs;
+  ColourChooser chooser = SystemColourChooser;
+};
+
+Controls::Controls(Host& host) : d_(std::make_unique<Impl>(*this, host)) {
+  // F10 enters the menu bar from the keyboard, wherever the focus is.
+  auto* menuKey = new QAction(host.Window());
+  menuKey->setObjectName("MenuKey");
+  menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+  host.Window()->addAction(menuKey);
+  QObject::connect(menuKey, &QAction::triggered, menuKey, [this] {
+    d_->host.Window()->menuBar()->setActiveAction(d_->menu.FileMenu()->menuAction());
+  });
+  SyncTexts();
 }
 
 Controls::~Controls() = default;
 
-void Controls::SyncTexts() {}
-void Controls::PlacePanels(int, int) {}
-bool Controls::KeyPress(QKeyEvent*) { return false; }
+void Controls::SyncTexts() {
+  const ControlTexts& t = d_->host.State().texts;
+  for (const TextRow& row : kTextRows) {
+    const ToggleTexts& texts = t.*row.texts;
+    d_->menu.SetTexts(row.command, QString::fromStdString(texts.caption),
+                      QString::fromStdString(texts.hint), texts.enabled);
+  }
+}
+
+void Controls::PlacePanels(int w, int h) {
+  d_->axis.Place(w, h);
+  d_->keyHelp.Place(w, h);
+}
+
+bool Controls::KeyPress(QKeyEvent* e) {
+  QWidget* window = d_->host.Window();
+  QWidget* focus = QApplication::focusWidget();
+  const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+  const int key = e->key();
+
+  if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+    return mods == Qt::NoModifier && d_->DialogKey(key == Qt::Key_Escape);
+
+  // The A of "&Anuluj" on the axis-position panel, typed where no text goes.
+  if (key == Qt::Key_A && !(mods & ~(Qt::ShiftModifier | Qt::AltModifier)) &&
+      !d_->axis.Panel8()->isHidden() && !TakesText(focus)) {
+    d_->axis.BitBtn4Click();
+    return true;
+  }
+
+  // While a control of a panel has the focus, the keys are its own.
+  if (focus && focus != window && window->isAncestorOf(focus)) return false;
+
+  if (const int vk = VirtualKeyOf(key)) return FormKeyDown(d_->View(), vk);
+
+  if (mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  const QString text = e->text();
+  if (text.size() != 1 || text[0].unicode() >= 0x80) return false;
+  return FormKeyPress(d_->View(), static_cast<char>(text[0].unicode()));
+}
+
+void Controls::Run(Command c) {
+  Impl& d = *d_;
+  ViewState& v = d.View();
+  ControlTexts& t = d.host.State().texts;
+  const QSize outer = d.host.OuterSize();
+  switch (c) {
+    case Command::Zamknij1:
+      d.host.Close();
+      return;
+    case Command::Rysujliniepomiarowe1:
+      Rysujliniepomiarowe1Click(v, t);
+      break;
+    case Command::Zaznaczotworyobiektu1:
+      Zaznaczotworyobiektu1Click(v, t);
+      break;
+    case Command::Rysujoobrotu1:
+      Rysujoobrotu1Click(v, t);
+      break;
+    case Command::Rawiatrw1:
+      Rawiatrw1Click(v, t);
+      break;
+    case Command::Nierysujskalisymulacji1:
+      Nierysujskalisymulacji1Click(v, t);
+      break;
+    case Command::Nierysujpodziaki1:
+      Nierysujpodziaki1Click(v, t);
+      break;
+    case Command::Kolorliniipomiarowych1:
+      d.ChooseColour(d.dialogs.ColorDialog1, v.LineColor);
+      return;
+    case Command::Kolorosiobrotu1:
+      d.ChooseColour(d.dialogs.ColorDialog2, v.AxisColor);
+      return;
+    case Command::Kolorskalisymulacji1:
+      d.ChooseColour(d.dialogs.ColorDialog3, v.ScaleColor);
+      return;
+    case Command::Powrtdoparametrwstartowych1:
+      // The loader writes the survey-lines texts and shows them itself.
+      Powrtdoparametrwstartowych1Click(v, [&d] { d.host.Reload(); });
+      return;
+    case Command::Dugoosiobrotu1:
+      d.axis.Dugoosiobrotu1Click();
+      return;
+    case Command::Zmianapooeniaosiobrotu1:
+      d.axis.Zmianapooeniaosiobrotu1Click();
+      return;
+    case Command::Klawiszologiaprogram1:
+      d.keyHelp.Klawiszologiaprogram1Click(outer.width(), outer.height());
+      return;
+    case Command::Oprogramie1:
+      d.about.Oprogramie1Click();
+      return;
+  }
+  SyncTexts();
+}
+
+void Controls::SetColourChooser(ColourChooser chooser) {
+  d_->chooser = std::move(chooser);
+}
+const ColourDialogs& Controls::Dialogs() const {
+  return d_->dialogs;
+}
+MenuToolbar& Controls::Menu() {
+  return d_->menu;
+}
+AxisPanels& Controls::Axis() {
+  return d_->axis;
+}
+KeyHelpPanel& Controls::KeyHelp() {
+  return d_->keyHelp;
+}
+AboutBox& Controls::About() {
+  return d_->about;
+}
+QMenu* Controls::FileMenu() {
+  return d_->menu.FileMenu();
+}
+QAction* Controls::FileMenuAnchor() {
+  return d_->menu.FileMenuAnchor();
+}
 
 }  // namespace mv::ui

@@ -1,16 +1,37 @@
-// The menus, toolbar, panels and key handling of the main window.
+// The menus, toolbar, panels, about box and key handling of the main window.
 #pragma once
 
+#include <QColor>
+#include <functional>
 #include <memory>
+#include <optional>
 
+#include "ui/commands.h"
 #include "ui/host.h"
+#include "ui/menu_toolbar.h"
 
+class QAction;
 class QKeyEvent;
+class QMenu;
 
 namespace mv::ui {
 
+class AboutBox;
+class AxisPanels;
+class KeyHelpPanel;
+
+// The three colour dialogs with their remembered selections.
+struct ColourDialogs {
+  ColourDialog ColorDialog1{clRed};    // survey lines
+  ColourDialog ColorDialog2{clBlue};   // rotation axis
+  ColourDialog ColorDialog3{clGreen};  // simulation scale
+};
+
 class Controls {
  public:
+  // Asks the user for a colour, starting from `preset`; nullopt on cancel.
+  using ColourChooser = std::function<std::optional<QColor>(const QColor& preset, QWidget* parent)>;
+
   explicit Controls(Host& host);
   ~Controls();
   Controls(const Controls&) = delete;
@@ -20,8 +41,22 @@ class Controls {
   void SyncTexts();
   // Re-places the visible panels for a window of outer size w x h.
   void PlacePanels(int w, int h);
-  // A key event of the main window; true when it was used.
+  // A key event that reached the main window; true when it was used.
   bool KeyPress(QKeyEvent* e);
+  // One command of the menu, its shortcut or its toolbar button.
+  void Run(Command c);
+
+  // Replaces the system colour chooser (tests answer without a person).
+  void SetColourChooser(ColourChooser chooser);
+  const ColourDialogs& Dialogs() const;
+
+  MenuToolbar& Menu();
+  AxisPanels& Axis();
+  KeyHelpPanel& KeyHelp();
+  AboutBox& About();
+  // The "&Plik" menu and its item N4: file commands go in before N4.
+  QMenu* FileMenu();
+  QAction* FileMenuAnchor();
 
  private:
   struct Impl;

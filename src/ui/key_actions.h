@@ -1,0 +1,50 @@
+// The keyboard's view actions: plain functions over the view state, and the
+// tables that bind characters and arrow keys to them.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/view_state.h"
+
+namespace mv::ui {
+
+// Spin speed. The tick count is rescaled so the spin angle SpinStep x
+// TickCount stays where it was: a change of speed never makes the picture
+// jump.
+void IncreaseSpinStep(ViewState& v);  // + 0.19 degree a tick
+void DecreaseSpinStep(ViewState& v);  // - 0.19 degree a tick; may pass zero and reverse
+// Stop to a crawl of 0.0001 degree a tick, or resume the step saved at the stop.
+void ToggleSpinStop(ViewState& v);
+
+void ZoomIn(ViewState& v);
+void ZoomOut(ViewState& v);  // stops at 0.02, where the frame's scale would vanish
+void MoveEyeAway(ViewState& v);
+void MoveEyeCloser(ViewState& v);
+void PanUp(ViewState& v);
+void PanDown(ViewState& v);
+void PanRight(ViewState& v);
+void PanLeft(ViewState& v);
+
+// Tilt and turn the model; in the axis-position mode, move the rotation axis
+// over the cave plan instead, by a hundredth of the box a press.
+void ArrowDown(ViewState& v);
+void ArrowUp(ViewState& v);
+void ArrowRight(ViewState& v);
+void ArrowLeft(ViewState& v);
+
+// Largest tick count a rescale may leave: the timer puts any count above it
+// back to 0 at its next tick.
+inline constexpr int32_t kTickCountLimit = 359999999;
+
+// Virtual-key codes of the arrow keys.
+inline constexpr int kVkLeft = 0x25;
+inline constexpr int kVkUp = 0x26;
+inline constexpr int kVkRight = 0x27;
+inline constexpr int kVkDown = 0x28;
+
+// A typed character; true when it has an action.
+bool FormKeyPress(ViewState& v, char key);
+// A virtual key; true when it is an arrow. Modifier keys do not matter.
+bool FormKeyDown(ViewState& v, int key);
+
+}  // namespace mv::ui

@@ -1,0 +1,101 @@
+#include "ui/key_help.h"
+
+#include <QFrame>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringList>
+
+#include "ui/commands.h"
+#include "ui/panel_parts.h"
+
+namespace mv::ui {
+
+namespace {
+
+// The text of the panel, line by line, blanks included.
+const char* const kKeyHelpLines[] = {
+    "",
+    "    Program wykorzystuje aktywnie 29 klawiszy klawiatury. Większość ma swoje",
+    "odpowiedniki w Menu -  dostępne  za  pomocą myszki.  Poniżej   przedstawiam ",
+    "funkcje każdego z nich:",
+    "______________________________________________________________",
+    "                Klawisze sterujące ruchem trójwymiarowego planu jaskini:",
+    " - 'A' -  Klawisz  zwiększający stopień  obrotu  w  prawo.  ",
+    " - 'Z' - Klawisz zmniejszający stopień obrotu w prawo. ",
+    " - SpaceBar - Zatrzymanie obrotu jaskinii. ",
+    " - Kursor 'Góra' - Zwiększa pochylenie obiektu wględem poziomu.",
+    " - Kursor 'Dół' - Zmniejsza pochylenie obiektu wględem poziomu.",
+    " - Kursor 'Lewo' - Obrót w lewo (przy nieruchomym obiekcie - spacebar).",
+    " - Kursor 'Prawo' - Obrót w prawo (przy nieruchomym obiekcie - spacebar).",
+    " - '-' -  Zmiejszenie obiektu.",
+    " - '+' - Powiększenie obiektu.",
+    " - '8' na klawiaturze numerycznej - Przesunięcie obrazu do góry.",
+    " - '5' na klawiaturze numerycznej - Przesunięcie obrazu w dół.",
+    " - '4' na klawiaturze numerycznej - Przesunięcie obrazu w lewo.",
+    " - '6' na klawiaturze numerycznej - Przesunięcie obrazu w prawo.",
+    " - '1' na klawiaturze numerycznej - Oddalenie obiektu .",
+    " - '2' na klawiaturze numerycznej - Przybliżenie obiektu.",
+    "______________________________________________________________",
+    "                Inne klawisze:",
+    " - 'Ctrl'+'Q' - wyjście z programu.",
+    " - 'F10' - Wejście do Menu z klawiatury.",
+    " - 'Ctrl'+'L' - Włączenie / wyłączenie rysowania linii pomiarowych.",
+    " - 'Ctrl'+'D' - Włączenie /wyłączenie rysowania skali jaskini.",
+    " - 'Ctrl'+'I' - Włączenie /wyłączenie rysowania osi obrotu.",
+    " - 'Ctrl'+'R' - Włączenie /wyłączenie rysowania róży wiatrów.",
+    " - 'Ctrl'+'F7' - Włączenie /wyłączenie rysowania podziałki liczbowej.",
+    " - 'Ctrl'+'E' - Włączenie /wyłączenie rysowania otworów jaskini.",
+    " - 'Ctrl'+'F6' - Włączenie /wyłączenie trybu zmiany położenia osi obrotu.",
+    " - 'Ctrl'+'F6'+'Schift' - Zmiana długości osi obrotu.",
+    " - 'F5' - Kolor linii pomiarowych.",
+    " - 'F6' - Kolor linii osi obrotu.",
+    " - 'F7' - Kolor linii skali i podziałki.",
+    " - 'Ctrl'+'O' - Otworzenie danych jaskiniowych.",
+    "",
+    "",
+};
+
+QString KeyHelpText() {
+  QStringList lines;
+  for (const char* line : kKeyHelpLines) lines << QString::fromUtf8(line);
+  return lines.join('\n');
+}
+
+}  // namespace
+
+KeyHelpPanel::KeyHelpPanel(QWidget* overlay, QWidget* window) : window_(window) {
+  panel21_ = MakePanel(overlay, "Panel21", kPanel21Width, kPanel21Height);
+  panel21_->move(144, 512);
+  MakeLabel(panel21_, "Label19", "Klawisze funkcyjne programu:", {122, 8, 169, 13}, true);
+  MakeSeparator(panel21_, "Panel22", {8, 24, 433, 2});
+  memo1_ = new QPlainTextEdit(panel21_);
+  memo1_->setObjectName("Memo1");
+  memo1_->setGeometry(16, 40, 417, 361);
+  memo1_->setPlainText(KeyHelpText());
+  memo1_->setReadOnly(true);
+  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Read-only text on the face colour of the buttons.
+  QPalette pal = memo1_->palette();
+  pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+  memo1_->setPalette(pal);
+  MakeSeparator(panel21_, "Panel23", {8, 408, 433, 2});
+  QPushButton* ok = MakeBitBtn(panel21_, "BitBtn9", "OK", {288, 416, 137, 25}, Glyph::Ok);
+  QObject::connect(ok, &QPushButton::clicked, panel21_, [this] { BitBtn9Click(); });
+}
+
+void KeyHelpPanel::Klawiszologiaprogram1Click(int w, int h) {
+  ShowPanel(panel21_);
+  Place(w, h);
+}
+
+void KeyHelpPanel::BitBtn9Click() {
+  HidePanel(panel21_, window_);
+}
+
+void KeyHelpPanel::Place(int w, int h) {
+  if (panel21_->isHidden()) return;
+  const PanelPlace p = Panel21At(w, h);
+  panel21_->move(p.left, p.top);
+}
+
+}  // namespace mv::ui

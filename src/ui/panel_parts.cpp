@@ -1,0 +1,67 @@
+#include "ui/panel_parts.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace mv::ui {
+
+QFont PanelFont(bool bold) {
+  QFont f = QApplication::font();
+  f.setPixelSize(11);
+  f.setBold(bold);
+  return f;
+}
+
+QFrame* MakePanel(QWidget* parent, const char* name, int width, int height) {
+  auto* panel = new QFrame(parent);
+  panel->setObjectName(name);
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  // The main window is black; the panels keep the desktop's colours.
+  panel->setPalette(QApplication::palette());
+  panel->setAutoFillBackground(true);
+  panel->setFont(PanelFont());
+  panel->resize(width, height);
+  panel->hide();
+  return panel;
+}
+
+QFrame* MakeSeparator(QWidget* parent, const char* name, QRect r) {
+  auto* line = new QFrame(parent);
+  line->setObjectName(name);
+  line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+  line->setGeometry(r);
+  return line;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect r, bool bold) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  if (bold) label->setFont(PanelFont(true));
+  label->setGeometry(r);
+  return label;
+}
+
+QPushButton* MakeBitBtn(QWidget* parent, const char* name, const QString& text, QRect r,
+                        Glyph glyph) {
+  auto* button = new QPushButton(GlyphIcon(glyph, 16), text, parent);
+  button->setObjectName(name);
+  button->setGeometry(r);
+  button->setAutoDefault(true);
+  return button;
+}
+
+void HidePanel(QWidget* panel, QWidget* window) {
+  QWidget* focus = QApplication::focusWidget();
+  const bool hadFocus = focus && panel->isAncestorOf(focus);
+  panel->hide();
+  if (hadFocus) window->setFocus(Qt::OtherFocusReason);
+}
+
+void ShowPanel(QWidget* panel) {
+  panel->show();
+  panel->raise();
+}
+
+}  // namespace mv::ui
