@@ -106,14 +106,6 @@ TEST(DrawWindRose, NeedleCrossBarAndLetterUnderTheBoxCentre) {
                               T(0, 0, 10)});
 }
 
-TEST(DrawWindRose, FlatInYGivesARoseOfNoSize) {
-  SmallSurvey s;
-  s.v.Box.minY = 7, s.v.Box.maxY = 7;
-  GlRecorder gl;
-  DrawWindRose(gl, s.v, s.m);
-  for (const std::string& line : gl.LinesOf({"Vertex3f"})) EXPECT_EQ(line, V(1, 4, -26));
-}
-
 TEST(DrawEntrances, OneSphereOnEachEntranceStation) {
   SmallSurvey s;
   GlRecorder gl;
@@ -256,24 +248,6 @@ TEST(DrawSimulationScale, AxesTicksAndBarOfAHundredMetreSurvey) {
             kStrip, V(6, -16.5, -60), V(6, -15, -60), V(7, -15, -60), V(7, -16.5, -60), kEnd,
             kStrip, V(7, -15, -60), V(8, -15, -60), V(8, -16.5, -60), kEnd, T(0, 0, 7)});
   ExpectSequence(gl.Lines(), e);
-}
-
-TEST(DrawSimulationScale, TwoHundredMetreLabelForAKilometreSurvey) {
-  // Padded box -1000..6000 on every axis: step 20, whatever the survey's size
-  // beyond that. The m of 200m ends at 12.1 x 20 = 242.
-  ViewState v;
-  SetStartParameters(v);
-  v.Box.maxX = v.Box.maxY = v.Box.maxZ = 5000;
-  SurveyModel m;
-  GlRecorder gl;
-  DrawSimulationScale(gl, v, m);
-  const std::vector<std::string> lines = gl.Lines();
-  ASSERT_GE(lines.size(), 5u);
-  const double z = -1000;
-  EXPECT_EQ(lines[lines.size() - 5], V(238, -1000 + 4 * 20, z));
-  EXPECT_EQ(lines[lines.size() - 4], V(242, -1000 + 4 * 20, z));
-  EXPECT_EQ(lines[lines.size() - 3], V(242, -1000 + 3.7 * 20, z));
-  EXPECT_EQ(gl.LinesOf({"Begin LineStrip"}).size(), 1u + 5u);  // 0, then 2, 0, 0 and m in two
 }
 
 }  // namespace

@@ -6,11 +6,9 @@
 #include <sstream>
 #include <string>
 
-#include "render/draw_helpers.h"
 #include "render/entrances.h"
 #include "render/rotation_axis.h"
 #include "render/simulation_scale.h"
-#include "render/solids.h"
 #include "render/wind_rose.h"
 
 namespace mv {
@@ -50,29 +48,6 @@ TEST(RotationAxisSpan, LengthFollowsPercentOfHeightCentredOnTheSurvey) {
   EXPECT_LT(low.top, 0);
 }
 
-TEST(AxisMarkerBounds, ScalesSurveyCoordinatesNotDistancesFromTheCentre) {
-  Extents b;
-  b.minX = 10, b.maxX = 20, b.minY = -5, b.maxY = 5, b.minZ = 100, b.maxZ = 130;
-  const MarkerBounds m = AxisMarkerBounds(b, 15, 1, 90);
-  EXPECT_DOUBLE_EQ(double(m.x0), 12 - 15.0);
-  EXPECT_DOUBLE_EQ(double(m.x1), 24 - 15.0);
-  EXPECT_DOUBLE_EQ(double(m.y0), -6 - 1.0);
-  EXPECT_DOUBLE_EQ(double(m.y1), 6 - 1.0);
-  EXPECT_DOUBLE_EQ(double(m.z0), 10);
-  EXPECT_DOUBLE_EQ(double(m.z1), 40);
-}
-
-TEST(SolidSizes, ConesFollowHeightSpheresFollowYExtent) {
-  Extents b;
-  b.minY = -10, b.maxY = 40, b.minZ = -30, b.maxZ = 30;
-  const ConeSize c = ArrowheadSize(b);
-  EXPECT_DOUBLE_EQ(double(c.radius), 1.0);
-  EXPECT_DOUBLE_EQ(double(c.height), 60.0 / 17);
-  EXPECT_DOUBLE_EQ(double(EntranceRadius(b)), 1.0);
-  EXPECT_EQ(ArrowheadSize(Extents{}).radius, 0);
-  EXPECT_EQ(EntranceRadius(Extents{}), 0);
-}
-
 TEST(RoseHeight, TwentyPerCentBelowTheSurveyRoundedHalvesToEven) {
   struct Row {
     long double minZ, maxZ, height;
@@ -89,16 +64,6 @@ TEST(RoseHeight, TwentyPerCentBelowTheSurveyRoundedHalvesToEven) {
     // The rose lies in the plane of the base of the scale.
     EXPECT_EQ(RoseHeight(r.minZ, r.maxZ), PaddedMin(r.minZ, r.maxZ));
   }
-}
-
-TEST(WindRoseFrame, CentredOnTheBoxAndSizedByTheYExtentAlone) {
-  Extents b;
-  b.minX = -100, b.maxX = 300, b.minY = 10, b.maxY = 30, b.minZ = 10, b.maxZ = 20;
-  const RoseFrame f = WindRoseFrame(b, 50, 25);
-  EXPECT_EQ(double(f.RoseUnit), 20);
-  EXPECT_EQ(double(f.x0), 50);
-  EXPECT_EQ(double(f.y0), -5);
-  EXPECT_EQ(double(f.RoseHeight), 8);
 }
 
 TEST(PaddedBox, WidensByAFifthAndRoundsHalvesToEven) {
@@ -250,16 +215,6 @@ TEST(DrawableEntrances, OnlyValidRowsAmongTheFirstTen) {
     m.entranceCount = r.count;
     EXPECT_EQ(DrawableEntrances(m), r.rows);
   }
-}
-
-TEST(NearestInt32, HalvesToEvenAndSaturates) {
-  EXPECT_EQ(NearestInt32(0.5L), 0);
-  EXPECT_EQ(NearestInt32(1.5L), 2);
-  EXPECT_EQ(NearestInt32(-2.5L), -2);
-  EXPECT_EQ(NearestInt32(-2.5000001L), -3);
-  EXPECT_EQ(NearestInt32(1e30L), std::numeric_limits<int32_t>::max());
-  EXPECT_EQ(NearestInt32(-1e30L), std::numeric_limits<int32_t>::min());
-  EXPECT_EQ(NearestInt32(std::numeric_limits<long double>::quiet_NaN()), 0);
 }
 
 }  // namespace

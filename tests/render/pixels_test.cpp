@@ -9,7 +9,7 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <numbers>
+#include <functional>
 #include <string>
 
 #include "data/loader.h"
@@ -188,25 +188,6 @@ TEST_F(Pixels, SampleCaveElementsByColourAndUnion) {
   ASSERT_TRUE(ApplyLoad(s, LoadSurveyFolder(dir)));
   s.view.TickCount = 30;
   CheckScene(s, "sample");
-}
-
-TEST_F(Pixels, ColoursFollowTheViewState) {
-  AppState s = HandMadeCave();
-  s.view.LineColor = {0, 255, 0};
-  s.view.ScaleColor = {0, 0, 255};
-  s.view.AxisColor = {255, 0, 0};
-  struct Row {
-    int mask;
-    Ink ink;
-  };
-  for (const Row& r :
-       {Row{1, kGreen}, Row{32, kGreen}, Row{2, kRed}, Row{8, kBlue}, Row{16, kBlue}}) {
-    SCOPED_TRACE(r.mask);
-    Show(s.view, r.mask);
-    const std::array<int, 5> n = Count(gl_->Frame(s.view, s.survey));
-    EXPECT_GT(n[r.ink], 0) << Describe(n);
-    EXPECT_EQ(n[kBlack] + n[r.ink], kFrameWidth * kFrameHeight) << Describe(n);
-  }
 }
 
 // GL state the solids must leave alone: current colour and model-view matrix.
