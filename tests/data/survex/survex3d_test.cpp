@@ -1,0 +1,706 @@
+// Tests of the Survex .3d reader: real and generated surveys checked against
+// their dump3d text dumps, hand-made byte sequences for each kind of item,
+// truncation and random mutation.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "data/survex3d.h"
+
+namespace mv {
+namespace {
+
+const std::string kDir = MV_SURVEX_TEST_DIR;
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A position in centimetres.
+using Cm = std::array<int64_t, 3>;
+
+Cm CmOf(const SurveyModel& m, int32_t row) {
+  return {std::llround(m.X(row) * 100), std::llround(m.Y(row) * 100), std::llround(m.Z(row) * 100)};
+}
+
+// What a dump3d listing says about the legs and entrances, and the survey
+// lines the model should hold for the given options.
+struct Expected {
+  std::vector<std::vector<Cm>> rows;  // station positions of each line row
+  std::set<Cm> stations;
+  std::vector<Cm> entrances;  // first ten distinct, in file order
+  std::vector<std::string> entranceNames;
+  int64_t legs = 0, splays = 0, surface = 0, duplicates = 0, entrancesFound = 0;
+  std::string coordinateSystem;
+  int version = 0;
+};
+
+Expected ParseDump(const std::string& path, const Survex3dOptions& options) {
+  Expected e;
+  std::ifstream in(path);
+  std::string line;
+  Cm at{};
+  std::vector<Cm> chain;
+  auto close = [&] {
+    for (size_t i = 0; i + 1 < chain.size(); i += 29) {
+      const size_t end = std::min(chain.size(), i + 30);
+      e.rows.emplace_back(chain.begin() + i, chain.begin() + end);
+    }
+    chain.clear();
+  };
+  std::set<Cm> entranceSet;
+  while (std::getline(in, line)) {
+    std::istringstream ss(line);
+    std::string kind;
+    ss >> kind;
+    if (kind == "VERSION") ss >> e.version;
+    if (kind == "CS") ss >> e.coordinateSystem;
+    if (kind != "MOVE" && kind != "LINE" && kind != "NODE") continue;
+    double x, y, z;
+    ss >> x >> y >> z;
+    const Cm p{std::llround(x * 100), std::llround(y * 100), std::llround(z * 100)};
+    std::string name, flag;
+    std::set<std::string> flags;
+    if (kind != "MOVE") {
+      ss >> name;
+      name = name.substr(1, name.size() - 2);
+      while (ss >> flag) flags.insert(flag);
+    }
+    if (kind == "MOVE") {
+      close();
+      at = p;
+    } else if (kind == "LINE") {
+      ++e.legs;
+      const bool splay = flags.count("SPLAY"), surface = flags.count("SURFACE"),
+                 duplicate = flags.count("DUPLICATE");
+      e.splays += splay;
+      e.surface += surface;
+      e.duplicates += duplicate;
+      if ((splay && !options.splays) || (surface && !options.surface) ||
+          (duplicate && !options.duplicates)) {
+        close();
+      } else {
+        if (chain.empty()) chain.push_back(at);
+        chain.push_back(p);
+        e.stations.insert(at);
+        e.stations.insert(p);
+      }
+      at = p;
+    } else if (flags.count("ENTRANCE") && entranceSet.insert(p).second) {
+      ++e.entrancesFound;
+      if (e.entrances.size() < 10) {
+        e.stations.insert(p);
+        e.entrances.push_back(p);
+        e.entranceNames.push_back(name);
+      }
+    }
+  }
+  close();
+  return e;
+}
+
+std::vector<std::vector<Cm>> RowsOf(const SurveyModel& m) {
+  std::vector<std::vector<Cm>> rows;
+  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
+    const int32_t* l = m.Line(r);
+    std::vector<Cm> row;
+    for (int32_t i = 1; i <= l[0] + 1; ++i) row.push_back(CmOf(m, l[i]));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// Whatever the reader accepts must be safe to draw.
+void ExpectDrawable(const Survex3dSurvey& s) {
+  const SurveyModel& m = s.model;
+  ASSERT_EQ(m.stations.size() % 3, 0u);
+  ASSERT_EQ(m.lines.size() % kLineColumns, 0u);
+  ASSERT_GT(m.SurveyLineCount(), 0);
+  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
+    const int32_t* l = m.Line(r);
+    ASSERT_GE(l[0], 1);
+    ASSERT_LE(l[0], 29);
+    for (int32_t i = 1; i <= l[0] + 1; ++i) ASSERT_TRUE(m.ValidStation(l[i]));
+  }
+  ASSERT_GE(m.entranceCount, 0);
+  ASSERT_LE(m.entranceCount, kMaxEntrances);
+  for (int32_t i = 0; i < m.entranceCount; ++i) ASSERT_TRUE(m.ValidStation(m.entrances[i]));
+}
+
+struct DumpCase {
+  std::string file;
+  bool splays;
+};
+
+class AgreesWithDump : public testing::TestWithParam<DumpCase> {};
+
+TEST_P(AgreesWithDump, SameLegsEntrancesAndOrigin) {
+  const DumpCase& c = GetParam();
+  Survex3dOptions options;
+  options.splays = c.splays;
+  const Expected e = ParseDump(kDir + "/" + c.file + ".dump.txt", options);
+  const Survex3dSurvey s = ReadSurvex3dFile(kDir + "/" + c.file + ".3d", options);
+  ASSERT_TRUE(s.ok) << s.error;
+  ExpectDrawable(s);
+  const SurveyModel& m = s.model;
+
+  EXPECT_EQ(s.version, e.version);
+  EXPECT_EQ(s.coordinateSystem, e.coordinateSystem);
+  EXPECT_EQ(s.legs, e.legs);
+  EXPECT_EQ(s.splayLegs, e.splays);
+  EXPECT_EQ(s.surfaceLegs, e.surface);
+  EXPECT_EQ(s.duplicateLegs, e.duplicates);
+  EXPECT_EQ(s.legsLeftOut, c.splays ? 0 : e.splays);
+
+  // Legs in file order, chained and split into rows as the dump implies.
+  EXPECT_EQ(RowsOf(m), e.rows);
+
+  // One row per distinct position, none left unused.
+  std::set<Cm> stations;
+  for (int32_t r = 0; r < m.StationCount(); ++r) stations.insert(CmOf(m, r));
+  EXPECT_EQ(stations.size(), static_cast<size_t>(m.StationCount()));
+  EXPECT_EQ(stations, e.stations);
+
+  std::vector<Cm> entrances;
+  for (int32_t i = 0; i < m.entranceCount; ++i) entrances.push_back(CmOf(m, m.entrances[i]));
+  EXPECT_EQ(entrances, e.entrances);
+  EXPECT_EQ(s.entranceNames, e.entranceNames);
+  EXPECT_EQ(s.entrancesFound, e.entrancesFound);
+
+  // Origin: lower corner in x and y, top in z, on whole metres, within a
+  // metre of the stations' box.
+  int64_t minX = INT64_MAX, minY = INT64_MAX, maxZ = INT64_MIN;
+  for (const Cm& p : e.stations) {
+    minX = std::min(minX, p[0]);
+    minY = std::min(minY, p[1]);
+    maxZ = std::max(maxZ, p[2]);
+  }
+  const long double ox = m.originX, oy = m.originY, oz = m.originZ;
+  EXPECT_EQ(ox, std::floor(ox));
+  EXPECT_EQ(oy, std::floor(oy));
+  EXPECT_EQ(oz, std::floor(oz));
+  EXPECT_TRUE(ox * 100 <= minX && minX < ox * 100 + 100) << ox << " " << minX;
+  EXPECT_TRUE(oy * 100 <= minY && minY < oy * 100 + 100) << oy << " " << minY;
+  EXPECT_TRUE(oz * 100 - 100 < maxZ && maxZ <= oz * 100) << oz << " " << maxZ;
+}
+
+INSTANTIATE_TEST_SUITE_P(Surveys, AgreesWithDump,
+                         testing::Values(DumpCase{"jaskinie_zimna", false},
+                                         DumpCase{"jaskinie_czarna", false},
+                                         DumpCase{"jaskinie_all", false},
+                                         DumpCase{"jaskinie_all", true},
+                                         DumpCase{"small_v3", false}, DumpCase{"small_v4", false},
+                                         DumpCase{"small_v5", false}, DumpCase{"small_v6", false},
+                                         DumpCase{"small_v7", false}, DumpCase{"small_v8", false},
+                                         DumpCase{"small_v8", true}, DumpCase{"small_v3", true}),
+                         [](const testing::TestParamInfo<DumpCase>& i) {
+                           return i.param.file + (i.param.splays ? "_splays" : "");
+                         });
+
+TEST(Survex3d, FlagOptionsLeaveOutSurfaceAndDuplicateLegs) {
+  Survex3dOptions options;
+  options.surface = false;
+  options.duplicates = false;
+  const Expected e = ParseDump(kDir + "/small_v8.dump.txt", options);
+  const Survex3dSurvey s = ReadSurvex3dFile(kDir + "/small_v8.3d", options);
+  ASSERT_TRUE(s.ok) << s.error;
+  EXPECT_EQ(RowsOf(s.model), e.rows);
+  EXPECT_EQ(s.legsLeftOut, e.splays + e.surface + e.duplicates);
+}
+
+// --- hand-made files --------------------------------------------------------
+
+// Writes .3d bytes item by item.
+class Bytes3d {
+ public:
+  explicit Bytes3d(int version = 8, std::string_view meta = "test") {
+    Text("Survex 3D Image File\nv" + std::to_string(version) + "\n");
+    Text(meta);
+    Text("\n@1700000000\n");
+    if (version >= 8) Byte(0);  // file-wide flags
+  }
+  Bytes3d& Byte(uint8_t b) {
+    b_.push_back(b);
+    return *this;
+  }
+  Bytes3d& Text(std::string_view s) {
+    b_.insert(b_.end(), s.begin(), s.end());
+    return *this;
+  }
+  Bytes3d& U32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) Byte(static_cast<uint8_t>(v >> (8 * i)));
+    return *this;
+  }
+  Bytes3d& Point(int32_t x, int32_t y, int32_t z) {
+    return U32(static_cast<uint32_t>(x))
+        .U32(static_cast<uint32_t>(y))
+        .U32(static_cast<uint32_t>(z));
+  }
+  // A version 8 label change, in the short form when it fits.
+  Bytes3d& Label(uint32_t drop, std::string_view add, bool longForm = false) {
+    if (!longForm && drop < 16 && add.size() < 16 && (drop | add.size()) != 0) {
+      Byte(static_cast<uint8_t>(drop << 4 | add.size()));
+    } else {
+      Byte(0);
+      if (drop < 255 && !longForm) {
+        Byte(static_cast<uint8_t>(drop));
+      } else {
+        Byte(255).U32(drop);
+      }
+      if (add.size() < 255 && !longForm) {
+        Byte(static_cast<uint8_t>(add.size()));
+      } else {
+        Byte(255).U32(static_cast<uint32_t>(add.size()));
+      }
+    }
+    return Text(add);
+  }
+  Bytes3d& Move(int32_t x, int32_t y, int32_t z) { return Byte(0x0f).Point(x, y, z); }
+  Bytes3d& Line(int32_t x, int32_t y, int32_t z, uint8_t flags = 0) {
+    return Byte(0x40 | 0x20 | flags).Point(x, y, z);
+  }
+  Bytes3d& Station(int32_t x, int32_t y, int32_t z, uint8_t flags, uint32_t drop,
+                   std::string_view add) {
+    return Byte(0x80 | flags).Label(drop, add).Point(x, y, z);
+  }
+  Bytes3d& End() { return Byte(0).Byte(0); }  // normal style, then the end
+  const std::vector<uint8_t>& bytes() const { return b_; }
+  size_t size() const { return b_.size(); }
+
+ private:
+  std::vector<uint8_t> b_;
+};
+
+Survex3dSurvey Read(const Bytes3d& b, const Survex3dOptions& options = {}) {
+  return ReadSurvex3d(b.bytes(), "t.3d", options);
+}
+
+TEST(Survex3d, HeaderFaultsNameTheirOffset) {
+  struct Row {
+    std::string bytes;
+    std::string error;
+  };
+  const std::string id = "Survex 3D Image File\n";
+  const Row rows[] = {
+      {"", "t.3d: byte 0: not a Survex .3d file"},
+      {"Survex 3D Image Fil",
+       "t.3d: byte 0: the file ends at byte 19, inside the file identification"},
+      {"Survex 3D Image File\r\nv8\n", "t.3d: byte 0: not a Survex .3d file"},
+      {"PK\x03\x04 something else entirely", "t.3d: byte 0: not a Survex .3d file"},
+      {id + "v2\ntitle\n", "t.3d: byte 21: format version 'v2' is not supported"},
+      {id + "v9\ntitle\n", "t.3d: byte 21: format version 'v9' is not supported"},
+      {id + "Bv0.01\n", "t.3d: byte 21: format version 'Bv0.01' is not supported"},
+      {id + "v8", "t.3d: byte 21: the format version line has no end of line"},
+      {id + "v8\ntitle", "t.3d: byte 24: the title line has no end of line"},
+      {id + "v8\ntitle\n@1", "t.3d: byte 30: the timestamp line has no end of line"},
+      {id + "v8\ntitle\n@1\n",
+       "t.3d: byte 33: the file-wide flags cut short by the end of the file at byte 33"},
+      {id + "v8\ntitle\n@1\n\x80", "t.3d: byte 34: the file ends before the end-of-data item"},
+      {id + "v7\ntitle\n@1\n", "t.3d: byte 33: the file ends before the end-of-data item"},
+  };
+  for (const Row& r : rows) {
+    const std::vector<uint8_t> b(r.bytes.begin(), r.bytes.end());
+    const Survex3dSurvey s = ReadSurvex3d(b, "t.3d");
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.error.substr(0, r.error.size()), r.error) << s.error;
+  }
+}
+
+TEST(Survex3d, HeaderFieldsAreKept) {
+  std::string meta("Title\0EPSG:32634\0future item", 28);
+  Bytes3d b(8, meta);
+  b.Move(0, 0, 0).Line(100, 0, 0).End();
+  Survex3dSurvey s = Read(b);
+  ASSERT_TRUE(s.ok) << s.error;
+  EXPECT_EQ(s.title, "Title");
+  EXPECT_EQ(s.coordinateSystem, "EPSG:32634");
+  EXPECT_FALSE(s.extendedElevation);
+
+  std::vector<uint8_t> bytes = b.bytes();
+  bytes[21 + 3 + meta.size() + 1 + 12] = 0x80;  // the file-wide flags
+  s = ReadSurvex3d(bytes, "t.3d");
+  ASSERT_TRUE(s.ok) << s.error;
+  EXPECT_TRUE(s.extendedElevation);
+}
+
+TEST(Survex3d, ItemsThatCarryNoGeometryAreSkipped) {
+  // Each row: item bytes placed between two legs of one traverse.
+  const std::vector<std::vector<uint8_t>> items = {
+      {},
+      {0x01},                          // diving style
+      {0x02, 0x03, 0x04, 0x00},        // cartesian, cylpolar, nosurvey, normal
+      {0x10},                          // no date
+      {0x11, 0x10, 0x2a},              // a date
+      {0x12, 0x10, 0x2a, 0x07},        // a date and a span
+      {0x13, 0x10, 0x2a, 0x20, 0x2a},  // two dates
+      {0x1f, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0},  // error
+      {0x30, 0x01, 'a', 1, 0, 2, 0, 3, 0, 0xff, 0xff},                     // xsect
+      {0x33, 0x01, 'b', 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0},   // xsect, long
+  };
+  for (const auto& item : items) {
+    Bytes3d b;
+    b.Move(0, 0, 0).Line(100, 0, 0);
+    for (uint8_t c : item) b.Byte(c);
+    b.Line(200, 0, 0).End();
+    const Survex3dSurvey s = Read(b);
+    ASSERT_TRUE(s.ok) << s.error;
+    EXPECT_EQ(s.model.SurveyLineCount(), 1);
+    EXPECT_EQ(s.model.Line(0)[0], 2);
+  }
+}
+
+TEST(Survex3d, StyleItemsAndTheEndOfData) {
+  // A first 0x00 sets the normal style; a second one ends the data and
+  // anything after it is not read.
+  Bytes3d b;
+  b.Byte(0x00).Move(0, 0, 0).Line(100, 0, 0).Byte(0x00).Byte(0xff).Byte(0xff);
+  Survex3dSurvey s = Read(b);
+  ASSERT_TRUE(s.ok) << s.error;
+
+  Bytes3d c;
+  c.Byte(0x00).Move(0, 0, 0).Line(100, 0, 0).Byte(0x02).Byte(0x00).Line(200, 0, 0);
+  s = Read(c);
+  EXPECT_FALSE(s.ok);
+  EXPECT_NE(s.error.find("the file ends before the end-of-data item"), std::string::npos)
+      << s.error;
+}
+
+TEST(Survex3d, ReservedItemCodesFailAtTheirOffset) {
+  for (uint8_t code : {0x05, 0x0e, 0x14, 0x1e, 0x20, 0x2f, 0x34, 0x3f}) {
+    Bytes3d b;
+    b.Move(0, 0, 0).Line(100, 0, 0);
+    const size_t at = b.size();
+    b.Byte(code).End();
+    const Survex3dSurvey s = Read(b);
+    EXPECT_FALSE(s.ok);
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "t.3d: byte %zu: unknown item code 0x%02x", at, code);
+    EXPECT_EQ(s.error, expected);
+  }
+}
+
+TEST(Survex3d, LabelsInShortAndLongForm) {
+  Bytes3d b;
+  b.Move(0, 0, 0)
+      .Byte(0x40)
+      .Label(0, "cave.a")  // leg label
+      .Point(100, 0, 0)
+      .Station(0, 0, 0, 0x04, 0, ".1")   // cave.a.1
+      .Station(100, 0, 0, 0x04, 1, "2")  // cave.a.2
+      .Byte(0x84)
+      .Label(3, "b.1", true)
+      .Point(200, 0, 0)  // cave.b.1
+      .Byte(0x84)
+      .Label(0, std::string(300, 'x'))
+      .Point(300, 0, 0)
+      .Line(200, 0, 0)
+      .End();
+  const Survex3dSurvey s = Read(b);
+  ASSERT_TRUE(s.ok) << s.error;
+  EXPECT_EQ(s.entranceNames, (std::vector<std::string>{"cave.a.1", "cave.a.2", "cave.b.1",
+                                                       "cave.b.1" + std::string(300, 'x')}));
+}
+
+TEST(Survex3d, BadLabelsFail) {
+  Bytes3d tooMuchDropped;
+  tooMuchDropped.Move(0, 0, 0).Station(0, 0, 0, 0, 0, "ab");
+  const size_t dropAt = tooMuchDropped.size();
+  tooMuchDropped.Station(0, 0, 0, 0, 3, "c").End();
+  Survex3dSurvey s = Read(tooMuchDropped);
+  EXPECT_EQ(s.error, "t.3d: byte " + std::to_string(dropAt) +
+                         ": LABEL item removes 3 bytes from a label of 2");
+
+  // A length near 4 GiB must fail on the file's end, not try to allocate.
+  Bytes3d hugeLabel;
+  hugeLabel.Move(0, 0, 0);
+  const size_t hugeAt = hugeLabel.size();
+  hugeLabel.Byte(0x80).Byte(0).Byte(0).Byte(255).U32(0xfffffff0u).Text("abc");
+  s = Read(hugeLabel);
+  EXPECT_EQ(s.error, "t.3d: byte " + std::to_string(hugeAt) +
+                         ": LABEL item cut short by the end of the file at byte " +
+                         std::to_string(hugeLabel.size()));
+}
+
+TEST(Survex3d, TraversesSplitIntoRowsOfAtMost29Shots) {
+  const std::pair<int, std::vector<int>> cases[] = {
+      {1, {1}}, {29, {29}}, {30, {29, 1}}, {58, {29, 29}}, {59, {29, 29, 1}}};
+  for (const auto& [legs, shots] : cases) {
+    Bytes3d b;
+    b.Move(0, 0, 0);
+    for (int i = 1; i <= legs; ++i) b.Line(100 * i, 0, 0);
+    const Survex3dSurvey s = Read(b.End());
+    ASSERT_TRUE(s.ok) << s.error;
+    const SurveyModel& m = s.model;
+    ASSERT_EQ(m.SurveyLineCount(), static_cast<int32_t>(shots.size())) << legs;
+    EXPECT_EQ(m.StationCount(), legs + 1);
+    for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
+      const int32_t* l = m.Line(r);
+      EXPECT_EQ(l[0], shots[r]);
+      EXPECT_EQ(l[1], 29 * r);  // each row starts where the previous one ended
+      for (int c = l[0] + 2; c < kLineColumns; ++c) EXPECT_EQ(l[c], 0);
+    }
+  }
+}
+
+TEST(Survex3d, ChainsBreakAtMovesAndLeftOutLegs) {
+  // 0 -> 1, splay 1 -> 9, 9 -> 2, move to 1, 1 -> 3, move to 3 and nothing.
+  Bytes3d b;
+  b.Move(0, 0, 0).Line(100, 0, 0).Line(900, 0, 0, 0x04).Line(200, 0, 0);
+  b.Move(100, 0, 0).Line(300, 0, 0).Move(300, 0, 0).End();
+  struct Row {
+    bool splays;
+    std::vector<std::vector<int>> lines;  // positions / 100
+  };
+  const Row rows[] = {{false, {{0, 1}, {9, 2}, {1, 3}}}, {true, {{0, 1, 9, 2}, {1, 3}}}};
+  for (const Row& r : rows) {
+    Survex3dOptions options;
+    options.splays = r.splays;
+    const Survex3dSurvey s = Read(b, options);
+    ASSERT_TRUE(s.ok) << s.error;
+    std::vector<std::vector<int>> lines;
+    for (const auto& row : RowsOf(s.model)) {
+      lines.emplace_back();
+      for (const Cm& p : row) lines.back().push_back(static_cast<int>(p[0] / 100));
+    }
+    EXPECT_EQ(lines, r.lines);
+    EXPECT_EQ(s.model.StationCount(), 5);  // the shared station 1 once
+    EXPECT_EQ(s.splayLegs, 1);
+    EXPECT_EQ(s.legsLeftOut, r.splays ? 0 : 1);
+  }
+}
+
+TEST(Survex3d, GeometryFaults) {
+  Bytes3d lineFirst;
+  lineFirst.Line(100, 0, 0).End();
+  Bytes3d onlySplays;
+  onlySplays.Move(0, 0, 0).Line(100, 0, 0, 0x04).Line(0, 100, 0, 0x04).End();
+  Bytes3d noLegs;
+  noLegs.Move(0, 0, 0).Station(0, 0, 0, 0x04, 0, "a").End();
+  // Offsets: the LINE item right after the header, and the end-of-data item.
+  const std::pair<Bytes3d, std::string> rows[] = {
+      {lineFirst,
+       "byte " + std::to_string(lineFirst.size() - 15) + ": LINE item with no MOVE before it"},
+      {onlySplays, "byte " + std::to_string(onlySplays.size() - 1) +
+                       ": the file holds no survey legs to show (2 left out by their flags)"},
+      {noLegs, "byte " + std::to_string(noLegs.size() - 1) +
+                   ": the file holds no survey legs to show (0 left out by their flags)"},
+  };
+  for (const auto& [bytes, error] : rows) {
+    const Survex3dSurvey s = Read(bytes);
+    EXPECT_FALSE(s.ok);
+    EXPECT_EQ(s.error, "t.3d: " + error);
+  }
+}
+
+TEST(Survex3d, FirstTenDistinctEntrancesInFileOrder) {
+  Bytes3d b;
+  b.Move(0, 0, 0).Line(100, 0, 0);
+  b.Station(100, 0, 0, 0x04, 0, "e");
+  b.Station(100, 0, 0, 0x04, 0, "");                                    // the same station again
+  b.Station(0, 0, 0, 0x02, 0, "");                                      // underground, no entrance
+  for (int i = 1; i <= 11; ++i) b.Station(0, 100 * i, 0, 0x04, 0, "");  // off the legs
+  const Survex3dSurvey s = Read(b.End());
+  ASSERT_TRUE(s.ok) << s.error;
+  const SurveyModel& m = s.model;
+  EXPECT_EQ(s.entrancesFound, 12);
+  ASSERT_EQ(m.entranceCount, 10);
+  EXPECT_EQ(CmOf(m, m.entrances[0]), (Cm{100, 0, 0}));
+  for (int i = 1; i < 10; ++i) EXPECT_EQ(CmOf(m, m.entrances[i]), (Cm{0, 100 * i, 0}));
+  EXPECT_EQ(m.StationCount(), 2 + 9);  // kept entrances off the legs are stations too
+}
+
+TEST(Survex3d, OriginRoundsOutwardToWholeMetres) {
+  struct Row {
+    std::array<int32_t, 6> legEnds;  // two points, centimetres
+    long double x, y, z;
+  };
+  const Row rows[] = {
+      {{0, 0, 0, 100, 100, -100}, 0, 0, 0},
+      {{-150, 250, -50, 1000, 1000, -2000}, -2, 2, 0},
+      {{-100, -1, 101, 5, 5, 5}, -1, -1, 2},
+      {{41784988, 545523869, 132600, 41784990, 545523870, 132599}, 417849, 5455238, 1326},
+  };
+  for (const Row& r : rows) {
+    Bytes3d b;
+    b.Move(r.legEnds[0], r.legEnds[1], r.legEnds[2]).Line(r.legEnds[3], r.legEnds[4], r.legEnds[5]);
+    const Survex3dSurvey s = Read(b.End());
+    ASSERT_TRUE(s.ok) << s.error;
+    EXPECT_EQ(static_cast<long double>(s.model.originX), r.x);
+    EXPECT_EQ(static_cast<long double>(s.model.originY), r.y);
+    EXPECT_EQ(static_cast<long double>(s.model.originZ), r.z);
+    // Stations are absolute, and equal to the origin plus the offset in metres.
+    const int64_t ox = static_cast<int64_t>(r.x);
+    EXPECT_EQ(s.model.X(0),
+              static_cast<double>(ox) + static_cast<double>(r.legEnds[0] - 100 * ox) / 100.0);
+  }
+}
+
+TEST(Survex3d, OldVersionItems) {
+  // Version 3 labels are appended and trimmed; 0x00 empties the label before
+  // it ends the data. XSECT and dates came in later versions.
+  Bytes3d b(3);
+  b.Byte(0x0f).Point(0, 0, 0);
+  b.Byte(0x80).Byte(6).Text("cave.a").Point(100, 0, 0);  // leg in cave.a
+  b.Byte(0x44).Byte(2).Text(".1").Point(0, 0, 0);        // cave.a.1
+  b.Byte(0x11);                                          // trim 2: cave.a
+  b.Byte(0x44).Byte(2).Text(".2").Point(100, 0, 0);      // cave.a.2
+  b.Byte(0x00);                                          // empty the label
+  b.Byte(0x40).Byte(0xfe).Byte(21).Byte(0);              // a 275-byte label
+  b.Text(std::string(255, 'x') + ".y.z" + "0123456789abcdef").Point(100, 0, 0);
+  b.Byte(0x02);  // drop 16, then back to just after the second-last dot
+  b.Byte(0x44).Byte(1).Text("q").Point(200, 0, 0);
+  b.Byte(0x00).Byte(0x00);
+  const Survex3dSurvey s = Read(b);
+  ASSERT_TRUE(s.ok) << s.error;
+  EXPECT_EQ(s.version, 3);
+  EXPECT_EQ(s.entranceNames,
+            (std::vector<std::string>{"cave.a.1", "cave.a.2", std::string(255, 'x') + ".q"}));
+
+  // A cross-section's label extends the label buffer like a station's.
+  Bytes3d x(5);
+  x.Byte(0x0f).Point(0, 0, 0).Byte(0x80).Byte(1).Text("c").Point(100, 0, 0);
+  x.Byte(0x30).Byte(2).Text(".1").U32(0).U32(0);               // c.1, four dimensions
+  x.Byte(0x10).Byte(0x44).Byte(1).Text("2").Point(100, 0, 0);  // c.2
+  x.Byte(0x00).Byte(0x00);
+  const Survex3dSurvey xs = Read(x);
+  ASSERT_TRUE(xs.ok) << xs.error;
+  EXPECT_EQ(xs.entranceNames, std::vector<std::string>{"c.2"});
+
+  struct Row {
+    int version;
+    std::vector<uint8_t> item;
+    std::string error;  // empty: accepted
+  };
+  const Row rows[] = {
+      {3, {0x20, 1, 2, 3, 4}, "unknown item code 0x20 for format version 3"},
+      {4, {0x20, 1, 2, 3, 4}, ""},
+      {6, {0x21, 1, 2, 3, 4, 5, 6, 7, 8}, ""},
+      {7, {0x21, 1, 2, 3}, ""},
+      {5, {0x22}, "unknown item code 0x22 for format version 5"},
+      {6, {0x22, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 5, 0, 0, 0}, ""},
+      {7, {0x23, 1, 2, 3, 4, 0x24}, ""},
+      {4, {0x30, 1, 'a', 1, 0, 2, 0, 3, 0, 4, 0}, "unknown item code 0x30 for format version 4"},
+      {5, {0x30, 1, 'a', 1, 0, 2, 0, 3, 0, 4, 0}, ""},
+      {7, {0xc0}, "unknown item code 0xc0 for format version 7"},
+      {7, {0x10}, "TRIM item removes 1 bytes from a label of 0"},
+  };
+  for (const Row& r : rows) {
+    Bytes3d o(r.version);
+    o.Byte(0x0f).Point(0, 0, 0).Byte(0x80).Byte(0).Point(100, 0, 0);
+    const size_t at = o.size();
+    for (uint8_t c : r.item) o.Byte(c);
+    o.Byte(0x00).Byte(0x00);  // the first empties a label that the item set
+    const Survex3dSurvey os = Read(o);
+    if (r.error.empty()) {
+      EXPECT_TRUE(os.ok) << r.version << ": " << os.error;
+    } else {
+      EXPECT_EQ(os.error, "t.3d: byte " + std::to_string(at) + ": " + r.error);
+    }
+  }
+}
+
+TEST(Survex3d, AllVersionsOfOneSurveyGiveTheSameModel) {
+  const Survex3dSurvey v8 = ReadSurvex3dFile(kDir + "/small_v8.3d");
+  ASSERT_TRUE(v8.ok) << v8.error;
+  for (int v = 3; v <= 7; ++v) {
+    const Survex3dSurvey s = ReadSurvex3dFile(kDir + "/small_v" + std::to_string(v) + ".3d");
+    ASSERT_TRUE(s.ok) << s.error;
+    EXPECT_EQ(s.model.stations, v8.model.stations) << v;
+    EXPECT_EQ(s.model.lines, v8.model.lines) << v;
+    EXPECT_EQ(s.model.entrances, v8.model.entrances) << v;
+    EXPECT_EQ(s.entranceNames, v8.entranceNames) << v;
+  }
+}
+
+// --- damaged files ------------------------------------------------------------
+
+TEST(Survex3d, TruncatedFileFailsWithoutReadingPastEnd) {
+  for (const char* name : {"small_v8.3d", "small_v3.3d", "small_v7.3d", "jaskinie_czarna.3d"}) {
+    const std::vector<uint8_t> whole = ReadBytes(kDir + "/" + name);
+    ASSERT_FALSE(whole.empty());
+    for (size_t n = 0; n < whole.size(); ++n) {
+      // A copy of exactly n bytes, so that the address sanitizer catches any
+      // read beyond it.
+      const std::vector<uint8_t> cut(whole.begin(), whole.begin() + n);
+      const Survex3dSurvey s = ReadSurvex3d(cut, "cut.3d");
+      ASSERT_FALSE(s.ok) << name << " cut at " << n;
+      unsigned long at = 0;
+      ASSERT_EQ(std::sscanf(s.error.c_str(), "cut.3d: byte %lu: ", &at), 1) << s.error;
+      ASSERT_LE(at, n) << s.error;
+    }
+  }
+}
+
+TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
+  // A fixed seed keeps the run repeatable; a failure prints the case number.
+  std::mt19937 rng(20240615);
+  int accepted = 0;
+  for (const char* name : {"small_v8.3d", "small_v3.3d", "small_v6.3d", "jaskinie_czarna.3d"}) {
+    const std::vector<uint8_t> whole = ReadBytes(kDir + "/" + name);
+    for (int i = 0; i < 1500; ++i) {
+      std::vector<uint8_t> b = whole;
+      const int edits = 1 + static_cast<int>(rng() % 4);
+      for (int e = 0; e < edits; ++e) {
+        const size_t at = 21 + rng() % (b.size() - 21);
+        switch (rng() % 6) {
+          case 0:
+            b[at] ^= static_cast<uint8_t>(1u << (rng() % 8));
+            break;
+          case 1:
+            b[at] = static_cast<uint8_t>(rng());
+            break;
+          case 2:
+            b[at] = (rng() & 1) ? 0x00 : 0xff;
+            break;
+          case 3:
+            b.erase(b.begin() + static_cast<long>(at));
+            break;
+          case 4:
+            b.insert(b.begin() + static_cast<long>(at), static_cast<uint8_t>(rng()));
+            break;
+          case 5:
+            b.resize(at);
+            break;
+        }
+        if (b.size() <= 21) break;
+      }
+      const Survex3dSurvey s = ReadSurvex3d(b, "damaged.3d");
+      if (s.ok) {
+        ++accepted;
+        ExpectDrawable(s);
+      } else {
+        ASSERT_EQ(s.error.rfind("damaged.3d: byte ", 0), 0u)
+            << name << " case " << i << ": " << s.error;
+      }
+    }
+  }
+  EXPECT_GT(accepted, 0);  // some damage leaves a readable file, and it is drawable
+}
+
+TEST(Survex3d, LoadFinishesTheModel) {
+  const LoadResult r = LoadSurvex3d(kDir + "/jaskinie_czarna.3d");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_TRUE(r.linesShown);
+  EXPECT_GT(static_cast<long double>(r.zoom), 0);
+  // The origin is the box's corner.
+  EXPECT_EQ(r.box.minX.AsDouble(), r.model.originX.AsDouble());
+  EXPECT_EQ(r.box.minY.AsDouble(), r.model.originY.AsDouble());
+  EXPECT_EQ(r.box.maxZ.AsDouble(), r.model.originZ.AsDouble());
+
+  const LoadResult missing = LoadSurvex3d(kDir + "/no_such_file.3d");
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(missing.error, kDir + "/no_such_file.3d: cannot open the file");
+}
+
+}  // namespace
+}  // namespace mv
