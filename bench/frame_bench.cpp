@@ -1,0 +1,264 @@
+// Frame benchmark: the viewer's own frame, all six elements on, against the
+// floor of drawing the same line strips from one static vertex buffer with
+// one multi-draw call, both into an offscreen framebuffer of the main
+// window's size.
+//
+//   mv_frame_bench [--frames N] [--runs R] [LEGS ...]
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <QGuiApplication>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "cave_gen.h"
+#include "data/loader.h"
+#include "render/frame.h"
+#include "render/gl_real.h"
+#include "render/scene_cache.h"
+#include "shell/gl_view.h"
+#include "shell/survey_loading.h"
+#include "shell/view_state.h"
+
+// Every C++ allocation of the process is counted, so the benchmark can tell
+// whether drawing a frame allocates.
+namespace {
+std::atomic<uint64_t> gAllocations{0};
+}  // namespace
+
+void* operator new(size_t n) {
+  gAllocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, size_t) noexcept {
+  std::free(p);
+}
+
+namespace {
+
+constexpr int kWidth = 780;
+constexpr int kHeight = 591;
+constexpr uint64_t kSeed = 20240611;
+
+using Clock = std::chrono::steady_clock;
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+// The floor: the strips in one static buffer, one multi-draw, under the same
+// camera and depth test as the frame, and nothing else.
+class Floor {
+ public:
+  explicit Floor(const mv::LineStripBatch& b)
+      : first_(b.first, b.first + b.strips), count_(b.count, b.count + b.strips) {
+    glGenBuffers(1, &buffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.vertices) * 3 * sizeof(float), b.xyz,
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+  }
+  ~Floor() { glDeleteBuffers(1, &buffer_); }
+
+  void Draw(const mv::ViewState& v, const mv::SurveyModel& m) const {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, 11, 0);
+    gluLookAt(v.EyeX, 0, 0, v.TargetX, v.TargetY.AsDouble(), v.TargetZ.AsDouble(), 0, 0, 1);
+    const long double theta = mv::SpinAngle(v);
+    const long double r = theta * std::numbers::pi_v<long double> / 180.0L;
+    glRotatef(static_cast<float>(theta), 0, 0, 1);
+    glRotatef(static_cast<float>(static_cast<long double>(v.TiltAngle)),
+              static_cast<float>(std::sin(r)), static_cast<float>(std::cos(r)), 0);
+    glRotatef(static_cast<float>(static_cast<long double>(v.TurnAngle)), 0, 0, 1);
+    const float s = static_cast<float>(static_cast<long double>(v.ZoomScale) - 0.018L);
+    glScalef(s, s, s);
+    glEnable(GL_DEPTH_TEST);
+    glColor3ub(255, 0, 0);
+    glTranslatef(0, 0, -static_cast<float>(m.originZ.AsDouble()));
+    glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glMultiDrawArrays(GL_LINE_STRIP, first_.data(), count_.data(),
+                      static_cast<GLsizei>(first_.size()));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+  }
+
+ private:
+  std::vector<GLint> first_;
+  std::vector<GLsizei> count_;
+  GLuint buffer_ = 0;
+};
+
+struct Options {
+  int frames = 20;
+  int runs = 5;
+  bool breakdown = false;
+  std::vector<int64_t> legs;
+};
+
+Options Parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--frames" && i + 1 < argc)
+      o.frames = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--breakdown")
+      o.breakdown = true;
+    else if (a == "--runs" && i + 1 < argc)
+      o.runs = std::max(1, std::atoi(argv[++i]));
+    else
+      o.legs.push_back(std::atoll(a.c_str()));
+  }
+  if (o.legs.empty()) o.legs = {25000, 100000, 300000, 1000000};
+  return o;
+}
+
+// Milliseconds per frame over `frames` frames at advancing ticks, each
+// finished before the next starts.
+template <typename DrawOne>
+double TimeFrames(mv::ViewState& v, int frames, DrawOne draw) {
+  const auto start = Clock::now();
+  for (int f = 0; f < frames; ++f) {
+    mv::AdvanceTick(v);
+    draw();
+    glFinish();
+  }
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / frames;
+}
+
+void BenchOne(int64_t legs, const Options& o) {
+  const auto made = Clock::now();
+  const mv::SurveyModel cave = mv::bench::GenerateCave(legs, kSeed);
+  mv::AppState state;
+  mv::SetStartParameters(state.view);
+  if (!mv::ApplyLoad(state, mv::bench::LoadCave(cave))) {
+    std::fprintf(stderr, "generated survey of %lld legs did not load\n",
+                 static_cast<long long>(legs));
+    std::exit(1);
+  }
+  mv::ViewState& v = state.view;
+  v.LinesVisible = v.AxisVisible = v.AxisMoveMode = v.ScaleVisible = v.GraduationVisible =
+      v.WindRoseVisible = v.EntrancesVisible = true;
+  const mv::SurveyModel& m = state.survey;
+  std::printf(
+      "# legs=%lld stations=%d line_records=%d box=%.0fx%.0fx%.0f m generated and read in %.0f "
+      "ms\n",
+      static_cast<long long>(mv::bench::Legs(cave)), cave.StationCount(), cave.SurveyLineCount(),
+      static_cast<double>(v.Box.maxX - v.Box.minX), static_cast<double>(v.Box.maxY - v.Box.minY),
+      static_cast<double>(v.Box.maxZ - v.Box.minZ),
+      std::chrono::duration<double, std::milli>(Clock::now() - made).count());
+
+  mv::RealGl gl;
+  mv::SceneCache cache;
+  gl.Viewport(0, 0, kWidth, kHeight);
+  mv::SetProjection(gl, kWidth, kHeight);
+
+  // The first frame builds the strips and fills the buffer; time it apart.
+  const auto first = Clock::now();
+  mv::DrawFrame(gl, v, m, cache);
+  glFinish();
+  const double firstMs = std::chrono::duration<double, std::milli>(Clock::now() - first).count();
+
+  const Floor floor(cache.SurveyLines(m, v.CentreX, v.CentreY));
+  // Warm up both paths: the renderer compiles its shaders on first use.
+  TimeFrames(v, 3, [&] { floor.Draw(v, m); });
+  TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache); });
+
+  const uint64_t allocBefore = gAllocations.load();
+  TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); });
+  const double allocsPerFrame = static_cast<double>(gAllocations.load() - allocBefore) / o.frames;
+
+  // Frame and floor in turn, so a slower spell of the machine hits both.
+  std::vector<double> frame, base;
+  for (int run = 0; run < o.runs; ++run) {
+    frame.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); }));
+    base.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(v, m); }));
+  }
+  const double frameMs = Median(frame), floorMs = Median(base);
+  std::printf("# legs=%lld first_frame_ms=%.1f allocations_per_frame=%.1f runs=%d frames=%d\n",
+              static_cast<long long>(legs), firstMs, allocsPerFrame, o.runs, o.frames);
+  std::printf("frame legs=%lld frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
+              static_cast<long long>(legs), frameMs, floorMs, frameMs / floorMs);
+  std::fflush(stdout);
+
+  // What each element adds: the frame with only that element on, less the
+  // frame with nothing but the clear and the camera.
+  if (o.breakdown) {
+    const mv::ViewState all = v;
+    bool* flags[] = {&v.LinesVisible, &v.AxisVisible,     &v.AxisMoveMode,
+                     &v.ScaleVisible, &v.WindRoseVisible, &v.EntrancesVisible};
+    const char* names[] = {"lines", "axis", "marker", "scale", "rose", "entrances"};
+    for (bool* f : flags) *f = false;
+    std::vector<double> none;
+    for (int run = 0; run < o.runs; ++run)
+      none.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); }));
+    std::printf("#   empty frame %.2f ms\n", Median(none));
+    for (int k = 0; k < 6; ++k) {
+      *flags[k] = true;
+      std::vector<double> t;
+      for (int run = 0; run < o.runs; ++run)
+        t.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); }));
+      std::printf("#   + %s %.2f ms\n", names[k], Median(t) - Median(none));
+      *flags[k] = false;
+    }
+    v = all;
+  }
+  gl.ReleaseResources();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const Options o = Parse(argc, argv);
+  QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
+  QGuiApplication app(argc, argv);
+
+  QOpenGLContext context;
+  context.setFormat(mv::ViewerSurfaceFormat());
+  if (!context.create()) {
+    std::fprintf(stderr, "no OpenGL context\n");
+    return 1;
+  }
+  QOffscreenSurface surface;
+  surface.setFormat(context.format());
+  surface.create();
+  if (!context.makeCurrent(&surface)) {
+    std::fprintf(stderr, "cannot make the OpenGL context current\n");
+    return 1;
+  }
+  // The window's picture is drawn into a framebuffer object like this one.
+  QOpenGLFramebufferObject fbo(kWidth, kHeight, QOpenGLFramebufferObject::CombinedDepthStencil);
+  fbo.bind();
+  std::printf("# renderer: %s, OpenGL %s, %dx%d framebuffer\n",
+              reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+              reinterpret_cast<const char*>(glGetString(GL_VERSION)), kWidth, kHeight);
+
+  for (const int64_t legs : o.legs) BenchOne(legs, o);
+  fbo.release();
+  context.doneCurrent();
+  return 0;
+}
