@@ -1,6 +1,7 @@
 // Load benchmark: time and peak memory of loading a survey folder.
 //
 //   mv_load_bench [--runs R] DIR ...
+//   mv_load_bench --legs DIR      (prints the number of shots of the survey)
 //
 // Each load runs in a child process of its own, so its peak memory is not
 // hidden by an earlier load's. The peak is the child's high-water mark of
@@ -95,6 +96,18 @@ int main(int argc, char** argv) {
   int runs = 5;
   std::vector<const char*> dirs;
   for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--legs") == 0 && i + 1 < argc) {
+      const mv::LoadResult r = mv::LoadSurveyFolder(argv[i + 1]);
+      if (!r.ok) {
+        std::fprintf(stderr, "%s\n", r.error.c_str());
+        return 1;
+      }
+      long long legs = 0;
+      for (int32_t row = 0; row < r.model.SurveyLineCount(); ++row)
+        legs += std::max(0, r.model.Line(row)[0]);
+      std::printf("%lld\n", legs);
+      return 0;
+    }
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
       runs = std::max(1, std::atoi(argv[++i]));
     else
