@@ -191,5 +191,26 @@ TEST(SurveyTextTest, ToolExitCodes) {
   }
 }
 
+// The bundled sample's files are the ones its text describes, and it loads
+// with the whole cave below its main entrance.
+TEST(SurveyTextTest, SampleFilesMatchTheirText) {
+  const fs::path dir = MV_SAMPLE_DIR;
+  std::ifstream in(dir / "cave.txt");
+  SurveyText s;
+  std::string error;
+  ASSERT_TRUE(ParseSurveyText(in, s, error)) << error;
+  SurveyFiles files;
+  ASSERT_TRUE(EncodeSurvey(s.model, WriteOptions{s.name, true}, files, error)) << error;
+  auto asString = [](const std::vector<uint8_t>& b) { return std::string(b.begin(), b.end()); };
+  EXPECT_EQ(ReadAll(dir / "Dane.bin"), asString(files.stations));
+  EXPECT_EQ(ReadAll(dir / "Dane1.bin"), asString(files.lines));
+  EXPECT_EQ(ReadAll(dir / "Dane2.bin"), asString(files.object));
+
+  const LoadResult r = LoadSurveyFolder(dir);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.box.maxZ.AsDouble(), r.model.originZ.AsDouble());
+  EXPECT_GE(r.model.entranceCount, 2);
+}
+
 }  // namespace
 }  // namespace mv
