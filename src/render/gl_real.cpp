@@ -5,12 +5,9 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
-namespace mv {
+#include <cstddef>
 
-namespace {
-constexpr int kSlices = 24;
-constexpr int kStacks = 12;
-}  // namespace
+namespace mv {
 
 void RealGl::ReleaseResources() {
   if (quadric_) gluDeleteQuadric(quadric_);
@@ -18,6 +15,27 @@ void RealGl::ReleaseResources() {
   if (buffer_) glDeleteBuffers(1, &buffer_);
   buffer_ = 0;
   bufferVersion_ = 0;
+  ForgetSolids();
+}
+
+void RealGl::ForgetSolids() {
+  for (int i = 0; i < solidCount_; ++i) glDeleteLists(solids_[static_cast<size_t>(i)].list, 1);
+  solidCount_ = 0;
+}
+
+bool RealGl::CallSolid(Shape shape, double a, double b, unsigned& compile) {
+  for (int i = 0; i < solidCount_; ++i) {
+    const SolidList& s = solids_[static_cast<size_t>(i)];
+    if (s.shape == shape && s.a == a && s.b == b) {
+      glCallList(s.list);
+      return true;
+    }
+  }
+  // A full table holds the sizes of earlier surveys; start afresh.
+  if (solidCount_ == kMaxSolidLists) ForgetSolids();
+  compile = glGenLists(1);
+  if (compile) solids_[static_cast<size_t>(solidCount_++)] = {shape, a, b, compile};
+  return false;
 }
 
 GLUquadric* RealGl::Quadric() {
@@ -29,14 +47,24 @@ GLUquadric* RealGl::Quadric() {
   return quadric_;
 }
 
-void RealGl::Viewport(int x, int y, int w, int h) { glViewport(x, y, w, h); }
+void RealGl::Viewport(int x, int y, int w, int h) {
+  glViewport(x, y, w, h);
+}
 void RealGl::MatrixMode(MatrixKind m) {
   glMatrixMode(m == MatrixKind::ModelView ? GL_MODELVIEW : GL_PROJECTION);
 }
-void RealGl::LoadIdentity() { glLoadIdentity(); }
-void RealGl::ClearColor(float r, float g, float b, float a) { glClearColor(r, g, b, a); }
-void RealGl::ClearColorAndDepth() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
-void RealGl::EnableDepthTest() { glEnable(GL_DEPTH_TEST); }
+void RealGl::LoadIdentity() {
+  glLoadIdentity();
+}
+void RealGl::ClearColor(float r, float g, float b, float a) {
+  glClearColor(r, g, b, a);
+}
+void RealGl::ClearColorAndDepth() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+void RealGl::EnableDepthTest() {
+  glEnable(GL_DEPTH_TEST);
+}
 void RealGl::Perspective(double fovy, double aspect, double zNear, double zFar) {
   gluPerspective(fovy, aspect, zNear, zFar);
 }
@@ -44,13 +72,27 @@ void RealGl::LookAt(double ex, double ey, double ez, double cx, double cy, doubl
                     double uy, double uz) {
   gluLookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz);
 }
-void RealGl::Translatef(float x, float y, float z) { glTranslatef(x, y, z); }
-void RealGl::Rotatef(float angle, float x, float y, float z) { glRotatef(angle, x, y, z); }
-void RealGl::Scalef(float x, float y, float z) { glScalef(x, y, z); }
-void RealGl::Color3ub(uint8_t r, uint8_t g, uint8_t b) { glColor3ub(r, g, b); }
-void RealGl::Begin(Prim p) { glBegin(p == Prim::Lines ? GL_LINES : GL_LINE_STRIP); }
-void RealGl::End() { glEnd(); }
-void RealGl::Vertex3f(float x, float y, float z) { glVertex3f(x, y, z); }
+void RealGl::Translatef(float x, float y, float z) {
+  glTranslatef(x, y, z);
+}
+void RealGl::Rotatef(float angle, float x, float y, float z) {
+  glRotatef(angle, x, y, z);
+}
+void RealGl::Scalef(float x, float y, float z) {
+  glScalef(x, y, z);
+}
+void RealGl::Color3ub(uint8_t r, uint8_t g, uint8_t b) {
+  glColor3ub(r, g, b);
+}
+void RealGl::Begin(Prim p) {
+  glBegin(p == Prim::Lines ? GL_LINES : GL_LINE_STRIP);
+}
+void RealGl::End() {
+  glEnd();
+}
+void RealGl::Vertex3f(float x, float y, float z) {
+  glVertex3f(x, y, z);
+}
 
 void RealGl::LineStrips(const LineStripBatch& b) {
   if (b.strips <= 0 || b.vertices <= 0) return;
@@ -71,16 +113,26 @@ void RealGl::LineStrips(const LineStripBatch& b) {
 void RealGl::SolidCone(double radius, double height) {
   // A cone of no size draws nothing; skip it so no state is touched.
   if (!(radius > 0) || !(height > 0)) return;
+  unsigned compile = 0;
+  if (CallSolid(Shape::Cone, radius, height, compile)) return;
+  // The list holds only the geometry: the colour and matrix in force when it
+  // is called apply, as they do to the immediate calls.
+  if (compile) glNewList(compile, GL_COMPILE_AND_EXECUTE);
   GLUquadric* q = Quadric();
-  gluCylinder(q, radius, 0.0, height, kSlices, kStacks);
+  gluCylinder(q, radius, 0.0, height, kSolidSlices, kSolidStacks);
   // Close the base with a disc at the local origin. Without lighting or face
   // culling its facing does not matter, and no extra transform is needed.
-  gluDisk(q, 0.0, radius, kSlices, 1);
+  gluDisk(q, 0.0, radius, kSolidSlices, 1);
+  if (compile) glEndList();
 }
 
 void RealGl::SolidSphere(double radius) {
   if (!(radius > 0)) return;
-  gluSphere(Quadric(), radius, kSlices, kStacks);
+  unsigned compile = 0;
+  if (CallSolid(Shape::Sphere, radius, 0, compile)) return;
+  if (compile) glNewList(compile, GL_COMPILE_AND_EXECUTE);
+  gluSphere(Quadric(), radius, kSolidSlices, kSolidStacks);
+  if (compile) glEndList();
 }
 
 }  // namespace mv

@@ -1,6 +1,9 @@
 // The seam's production side: straight OpenGL 1.x and GLU calls.
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "render/gl_api.h"
 
 struct GLUquadric;
@@ -8,8 +11,9 @@ struct GLUquadric;
 namespace mv {
 
 // Needs a current compatibility-profile context for every call. Holds a GLU
-// quadric and one vertex buffer for the survey lines; ReleaseResources frees
-// them and must run while the same context is current.
+// quadric, one vertex buffer for the survey lines and a display list for each
+// solid drawn so far; ReleaseResources frees them and must run while the
+// same context is current.
 class RealGl final : public GlApi {
  public:
   RealGl() = default;
@@ -39,12 +43,34 @@ class RealGl final : public GlApi {
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
 
+  // How finely GLU cuts the solids.
+  static constexpr int kSolidSlices = 24;
+  static constexpr int kSolidStacks = 12;
+
  private:
+  enum class Shape : uint8_t { Cone, Sphere };
+  // A solid already drawn, kept as a display list. The sizes follow the
+  // survey's box, so the same few solids come back every frame, and replaying
+  // the list spares GLU's tessellation and the immediate-mode calls.
+  struct SolidList {
+    Shape shape = Shape::Cone;
+    double a = 0, b = 0;
+    unsigned list = 0;
+  };
+  static constexpr int kMaxSolidLists = 16;
+
   GLUquadric* Quadric();
+  // Draws the solid from its list and returns true if there is one. Else
+  // returns false with `compile` set to a new list to record the solid into
+  // while drawing it (0 if none could be made).
+  bool CallSolid(Shape shape, double a, double b, unsigned& compile);
+  void ForgetSolids();
 
   GLUquadric* quadric_ = nullptr;
   unsigned buffer_ = 0;
   uint64_t bufferVersion_ = 0;
+  std::array<SolidList, kMaxSolidLists> solids_{};
+  int solidCount_ = 0;
 };
 
 }  // namespace mv

@@ -1,6 +1,10 @@
-// The survey lines drawn from the cached vertex buffer with one multi-draw
-// must give exactly the pixels of one glBegin(GL_LINE_STRIP) ... glEnd per
-// survey-line row with the same single-precision vertices.
+// The fast paths of the production seam must give exactly the pixels of the
+// immediate-mode calls they stand for: the survey lines drawn from the cached
+// vertex buffer with one multi-draw against one glBegin(GL_LINE_STRIP) ...
+// glEnd per survey-line row with the same single-precision vertices, and the
+// solids replayed from display lists against GLU drawing them afresh.
+#include <GL/gl.h>
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
@@ -12,6 +16,7 @@
 #include "data/loader.h"
 #include "offscreen_frame.h"
 #include "render/frame.h"
+#include "render/gl_real.h"
 #include "render/scene_cache.h"
 #include "shell/survey_loading.h"
 
@@ -82,33 +87,111 @@ void ImmediateLines(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   gl.Translatef(0, 0, z);
 }
 
-void Install(AppState& s, SurveyModel m) {
+// Forwards every call, except that the solids are drawn by GLU afresh each
+// time, as immediate-mode calls.
+class ImmediateSolids final : public GlApi {
+ public:
+  explicit ImmediateSolids(GlApi& inner) : in_(inner) {}
+  void Viewport(int x, int y, int w, int h) override { in_.Viewport(x, y, w, h); }
+  void MatrixMode(MatrixKind m) override { in_.MatrixMode(m); }
+  void LoadIdentity() override { in_.LoadIdentity(); }
+  void ClearColor(float r, float g, float b, float a) override { in_.ClearColor(r, g, b, a); }
+  void ClearColorAndDepth() override { in_.ClearColorAndDepth(); }
+  void EnableDepthTest() override { in_.EnableDepthTest(); }
+  void Perspective(double fovy, double aspect, double zNear, double zFar) override {
+    in_.Perspective(fovy, aspect, zNear, zFar);
+  }
+  void LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,
+              double uy, double uz) override {
+    in_.LookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz);
+  }
+  void Translatef(float x, float y, float z) override { in_.Translatef(x, y, z); }
+  void Rotatef(float angle, float x, float y, float z) override { in_.Rotatef(angle, x, y, z); }
+  void Scalef(float x, float y, float z) override { in_.Scalef(x, y, z); }
+  void Color3ub(uint8_t r, uint8_t g, uint8_t b) override { in_.Color3ub(r, g, b); }
+  void Begin(Prim p) override { in_.Begin(p); }
+  void End() override { in_.End(); }
+  void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
+  void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
+  void SolidCone(double radius, double height) override {
+    if (!(radius > 0) || !(height > 0)) return;
+    GLUquadric* q = NewQuadric();
+    gluCylinder(q, radius, 0.0, height, RealGl::kSolidSlices, RealGl::kSolidStacks);
+    gluDisk(q, 0.0, radius, RealGl::kSolidSlices, 1);
+    gluDeleteQuadric(q);
+  }
+  void SolidSphere(double radius) override {
+    if (!(radius > 0)) return;
+    GLUquadric* q = NewQuadric();
+    gluSphere(q, radius, RealGl::kSolidSlices, RealGl::kSolidStacks);
+    gluDeleteQuadric(q);
+  }
+
+ private:
+  static GLUquadric* NewQuadric() {
+    GLUquadric* q = gluNewQuadric();
+    gluQuadricDrawStyle(q, GLU_FILL);
+    gluQuadricNormals(q, GLU_NONE);
+    return q;
+  }
+  GlApi& in_;
+};
+
+void Install(AppState& s, SurveyModel m, bool allElements) {
   ASSERT_TRUE(ApplyLoad(s, FinishLoad(std::move(m))));
   ViewState& v = s.view;
-  v.AxisVisible = v.AxisMoveMode = v.ScaleVisible = v.WindRoseVisible = v.EntrancesVisible = false;
+  v.AxisVisible = v.AxisMoveMode = v.ScaleVisible = v.GraduationVisible = v.WindRoseVisible =
+      v.EntrancesVisible = allElements;
 }
 
-void KeepPair(const QImage& multi, const QImage& immediate, const std::string& name) {
-  const std::string base = std::string(MV_ARTIFACT_DIR) + "/identity_" + name;
-  multi.save(QString::fromStdString(base + "_multidraw.png"));
-  immediate.save(QString::fromStdString(base + "_immediate.png"));
-  ADD_FAILURE() << "pictures saved as " << base << "_{multidraw,immediate}.png";
-}
+struct Step {
+  std::string name;
+  std::function<void(AppState&)> change;
+};
 
-// One renderer and one cache go through all the steps in turn, so a buffer
-// or cache left stale by an earlier step shows as a difference.
-TEST(LinePathIdentity, MultiDrawMatchesImmediateStripsThroughViewAndSurveyChanges) {
+using Drawing = std::function<void(GlApi&, const AppState&)>;
+
+// Applies the steps in turn and draws each picture both ways. One renderer
+// and one cache serve all the steps, so a buffer, cache or list left stale by
+// an earlier step shows as a difference.
+void ExpectSamePictures(AppState& state, const std::vector<Step>& steps, const char* fastName,
+                        const Drawing& fast, const Drawing& reference) {
   OffscreenGl gl;
   ASSERT_EQ(gl.Error(), "");
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.change(state);
+    if (::testing::Test::HasFatalFailure()) return;
+    const QImage quick = gl.Draw([&](GlApi& api) { fast(api, state); });
+    const QImage plain = gl.Draw([&](GlApi& api) { reference(api, state); });
+    ASSERT_FALSE(quick.isNull());
+
+    // Guard against two empty pictures agreeing.
+    int inked = 0;
+    for (int y = 0; y < plain.height(); ++y)
+      for (int x = 0; x < plain.width(); ++x) inked += (plain.pixel(x, y) & 0xffffff) != 0;
+    EXPECT_GT(inked, 500);
+
+    if (quick != plain) {
+      const std::string base = std::string(MV_ARTIFACT_DIR) + "/identity_" + step.name;
+      quick.save(QString::fromStdString(base + "_" + fastName + ".png"));
+      plain.save(QString::fromStdString(base + "_immediate.png"));
+      ADD_FAILURE() << "pictures differ; saved as " << base << "_{" << fastName
+                    << ",immediate}.png";
+    }
+  }
+}
+
+void Camera(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {
+  SetProjection(gl, kFrameWidth, kFrameHeight);
+  DrawFrame(gl, v, m, cache);
+}
+
+TEST(FastPathIdentity, SurveyLinesFromBufferMatchImmediateStripsThroughViewAndSurveyChanges) {
   AppState state;
   SetStartParameters(state.view);
-  Install(state, TestSurvey(7, 40));
+  Install(state, TestSurvey(7, 40), false);
   SceneCache cache;
-
-  struct Step {
-    std::string name;
-    std::function<void(AppState&)> change;
-  };
   const std::vector<Step> steps = {
       {"start_view", [](AppState&) {}},
       {"spun_tilted_turned",
@@ -126,40 +209,56 @@ TEST(LinePathIdentity, MultiDrawMatchesImmediateStripsThroughViewAndSurveyChange
        [](AppState& s) {
          s.view.LineColor = {300, -1, 128};
        }},
-      {"survey_replaced", [](AppState& s) { Install(s, TestSurvey(99, 25)); }},
+      {"survey_replaced", [](AppState& s) { Install(s, TestSurvey(99, 25), false); }},
       {"zoomed_in",
        [](AppState& s) { s.view.ZoomScale = static_cast<long double>(s.view.ZoomScale) * 3; }},
   };
+  ExpectSamePictures(
+      state, steps, "multidraw",
+      [&](GlApi& gl, const AppState& s) { Camera(gl, s.view, s.survey, cache); },
+      [&](GlApi& gl, const AppState& s) {
+        ViewState bare = s.view;
+        bare.LinesVisible = false;
+        Camera(gl, bare, s.survey, cache);
+        ImmediateLines(gl, s.view, s.survey);
+      });
+}
 
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.name);
-    step.change(state);
-    if (HasFatalFailure()) return;
-    const ViewState& v = state.view;
-    const SurveyModel& m = state.survey;
-    const auto camera = [&](GlApi& api, const ViewState& shown) {
-      SetProjection(api, kFrameWidth, kFrameHeight);
-      DrawFrame(api, shown, m, cache);
-    };
-    const QImage multi = gl.Draw([&](GlApi& api) { camera(api, v); });
-    ViewState bare = v;
-    bare.LinesVisible = false;
-    const QImage immediate = gl.Draw([&](GlApi& api) {
-      camera(api, bare);
-      ImmediateLines(api, v, m);
-    });
-    ASSERT_FALSE(multi.isNull());
-
-    // Guard against two empty pictures agreeing.
-    const QRgb ink = qRgb(v.LineColor.r & 0xff, v.LineColor.g & 0xff, v.LineColor.b & 0xff);
-    int inked = 0;
-    for (int y = 0; y < immediate.height(); ++y)
-      for (int x = 0; x < immediate.width(); ++x)
-        inked += (immediate.pixel(x, y) & 0xffffff) == (ink & 0xffffff);
-    EXPECT_GT(inked, 500);
-
-    if (multi != immediate) KeepPair(multi, immediate, step.name);
-  }
+// The whole frame, every element on. The fast side draws each picture twice,
+// so the second one replays the lists the first recorded.
+TEST(FastPathIdentity, SolidsFromDisplayListsMatchGluThroughViewAndSurveyChanges) {
+  AppState state;
+  SetStartParameters(state.view);
+  Install(state, TestSurvey(7, 40), true);
+  SceneCache cache;
+  std::vector<Step> steps = {
+      {"solids_start_view", [](AppState&) {}},
+      {"solids_spun_tilted",
+       [](AppState& s) {
+         s.view.TickCount = 61;
+         s.view.TiltAngle = -40.0L;
+       }},
+      {"solids_axis_longer", [](AppState& s) { s.view.AxisLengthPercent = 190; }},
+  };
+  // More surveys, and so more sizes of solids, than the renderer keeps lists
+  // of.
+  for (uint32_t k = 0; k < 12; ++k)
+    steps.push_back({"solids_survey_" + std::to_string(k), [k](AppState& s) {
+                       Install(s, TestSurvey(100 + k, 10 + static_cast<int>(k)), true);
+                       s.view.TickCount = static_cast<int32_t>(29 * k);
+                     }});
+  steps.push_back(
+      {"solids_first_survey_again", [](AppState& s) { Install(s, TestSurvey(7, 40), true); }});
+  ExpectSamePictures(
+      state, steps, "lists",
+      [&](GlApi& gl, const AppState& s) {
+        Camera(gl, s.view, s.survey, cache);
+        Camera(gl, s.view, s.survey, cache);
+      },
+      [&](GlApi& gl, const AppState& s) {
+        ImmediateSolids plain(gl);
+        Camera(plain, s.view, s.survey, cache);
+      });
 }
 
 }  // namespace
