@@ -1,5 +1,6 @@
 #include "ui/about_box.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -8,7 +9,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
-#include <algorithm>
 
 #include "ui/panel_parts.h"
 
@@ -20,35 +20,43 @@ constexpr int kClientWidth = 415;
 constexpr int kClientHeight = 289;
 
 const char* const kDetailsLines[] = {
-    "Program powstał z myślą o grotołazach, którzy chcą obejrzeć",
-    "plan jaskini jako obracający się, trójwymiarowy model.",
+    "Program powstał z myślą o grotołazach, którzy chcą",
+    "obejrzeć plan jaskini jako obracający się model.",
     "Został napisany w wolnych chwilach jako pomoc przy",
     "opracowywaniu wyników pomiarów.",
-    "Kod źródłowy programu można przekazywać dalej, aby wprowadzać",
-    "w nim własne poprawki i dostosowywać go do innych jaskiń.",
-    "Dane pomiarowe pochodzą z kilkuletnich wypraw do jaskini",
-    "Morvalka Vendra, w czasie których mierzono kolejne ciągi",
-    "poligonowe.",
+    "Kod źródłowy programu można przekazywać dalej,",
+    "aby wprowadzać własne poprawki i dostosowywać go",
+    "do innych jaskiń.",
+    "Dane pomiarowe pochodzą z kilkuletnich wypraw",
+    "do jaskini Morvalka Vendra.",
     "",
-    "Pytania i uwagi dotyczące programu prosimy kierować do autora,",
+    "Pytania i uwagi prosimy kierować do autora,",
     "na adres podany w dokumentacji programu.",
     "Życzymy przyjemnego korzystania z programu!",
 };
 
-// A serif title face; Times New Roman where the system has it.
+// A serif title face: Times New Roman, or a face cut to the same widths.
 QFont TitleFont(int pixels) {
-  QFont f("Times New Roman");
+  QFont f;
+  f.setFamilies(
+      {"Times New Roman", "Liberation Serif", "Tinos", "Nimbus Roman", "DejaVu Serif Condensed"});
   f.setStyleHint(QFont::Serif);
   f.setPixelSize(pixels);
   f.setBold(true);
   return f;
 }
 
+// A title label in its place. Where the face found runs wider than Times New
+// Roman, the text is set a little smaller so the lines keep clear of each other.
 QLabel* TitleLabel(QWidget* parent, const char* name, const QString& text, QRect r, int pixels) {
-  QLabel* label = MakeLabel(parent, name, text, r);
-  label->setFont(TitleFont(pixels));
-  // A substitute face may run wider than the one the layout was made for.
-  label->resize(std::max(r.width(), label->sizeHint().width()), r.height());
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  QFont f = TitleFont(pixels);
+  while (pixels > 8 && QFontMetrics(f).horizontalAdvance(text) > r.width()) {
+    f.setPixelSize(--pixels);
+  }
+  label->setFont(f);
+  label->setGeometry(r);
   return label;
 }
 
@@ -73,7 +81,7 @@ AboutBox::AboutBox() : QDialog(nullptr) {
   TitleLabel(this, "Label8", "Vendra", {88, 96, 89, 40}, 35);
   TitleLabel(this, "Label2", "- Symulacja 3D", {194, 104, 179, 31}, 27);
   TitleLabel(this, "Label6", "Wersja 1.0", {88, 144, 72, 19}, 16);
-  TitleLabel(this, "Label7", "Opracowanie: zespół autorów programu", {88, 168, 212, 19}, 16);
+  TitleLabel(this, "Label7", "Opracowanie: zespół autorów", {88, 168, 212, 19}, 16);
   MakeSeparator(this, "Panel1", {8, 200, 393, 2});
   TitleLabel(this, "Label3", "", {24, 208, 363, 15}, 13);
 

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ui/commands.h"
 #include "ui/panel_parts.h"
@@ -42,8 +43,11 @@ AxisPanels::AxisPanels(Host& host) : host_(host) {
   spinEdit1_->setRange(kAxisLengthMin, kAxisLengthMax);
   spinEdit1_->setSingleStep(1);
   spinEdit1_->setValue(120);
-  spinEdit1_->setGeometry(16, 56, 41, 22);
-  MakeLabel(panel4_, "Label2", "% deniwelacji obiektu.", {60, 58, 104, 13});
+  // Wide enough for "300" beside its arrows in the desktop's font.
+  const int spinWidth = std::max(41, spinEdit1_->sizeHint().width());
+  spinEdit1_->setGeometry(16, 56, spinWidth, 22);
+  MakeLabel(panel4_, "Label2", "% deniwelacji obiektu.",
+            {std::max(60, 16 + spinWidth + 3), 58, 104, 13});
   MakeSeparator(panel4_, "Panel6", {8, 96, 201, 2});
   QPushButton* ok4 = MakeBitBtn(panel4_, "BitBtn1", "OK", {112, 104, 97, 25}, Glyph::Ok);
   QPushButton* cancel4 = MakeBitBtn(panel4_, "BitBtn2", "Anuluj", {8, 104, 97, 25}, Glyph::Cancel);

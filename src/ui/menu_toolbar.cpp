@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "ui/glyphs.h"
+#include "ui/panel_parts.h"
 
 namespace mv::ui {
 
@@ -136,6 +137,7 @@ QAction* MenuToolbar::Item(QMenu* menu, Command c, const char* name, const QStri
 }
 
 void MenuToolbar::BuildToolbar(QWidget* strip) {
+  UseButtonFace(strip);
   QFrame* groups[std::size(kGroups)];
   for (size_t i = 0; i < std::size(kGroups); ++i) {
     auto* group = new QFrame(strip);

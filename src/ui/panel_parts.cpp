@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace mv::ui {
 
@@ -14,13 +15,20 @@ QFont PanelFont(bool bold) {
   return f;
 }
 
+void UseButtonFace(QWidget* w) {
+  // The main window's background is black and its children inherit it;
+  // giving the colour explicitly is what makes it stick.
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Window));
+  w->setPalette(pal);
+  w->setAutoFillBackground(true);
+}
+
 QFrame* MakePanel(QWidget* parent, const char* name, int width, int height) {
   auto* panel = new QFrame(parent);
   panel->setObjectName(name);
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  // The main window is black; the panels keep the desktop's colours.
-  panel->setPalette(QApplication::palette());
-  panel->setAutoFillBackground(true);
+  UseButtonFace(panel);
   panel->setFont(PanelFont());
   panel->resize(width, height);
   panel->hide();
@@ -39,7 +47,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
   auto* label = new QLabel(text, parent);
   label->setObjectName(name);
   if (bold) label->setFont(PanelFont(true));
-  label->setGeometry(r);
+  // The desktop's font may run wider than the one the panels were laid out
+  // for: let the text have the room it needs.
+  label->setGeometry(r.x(), r.y(), std::max(r.width(), label->sizeHint().width()), r.height());
   return label;
 }
 

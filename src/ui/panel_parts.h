@@ -17,6 +17,10 @@ namespace mv::ui {
 // The font of the panels: a plain sans of 11 pixels, bold where asked.
 QFont PanelFont(bool bold = false);
 
+// Fills the widget with the desktop's button-face colour instead of the
+// main window's black.
+void UseButtonFace(QWidget* w);
+
 // A hidden sunken panel with the program's usual button-face colours.
 QFrame* MakePanel(QWidget* parent, const char* name, int width, int height);
 // A 2-pixel sunken line across a panel.

@@ -1,0 +1,570 @@
+// The menus, toolbar, panels, key help and about box on the real main window.
+#include <QAction>
+#include <QApplication>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QtTest>
+#include <cmath>
+#include <functional>
+#include <map>
+
+#include "shell/main_window.h"
+#include "ui/about_box.h"
+#include "ui/axis_panels.h"
+#include "ui/key_help.h"
+
+using mv::MainWindow;
+
+namespace {
+
+void NoBox(QWidget*) {}
+
+// Shown, exposed and active, so that shortcuts reach it.
+bool Show(MainWindow& w) {
+  w.show();
+  if (!QTest::qWaitForWindowExposed(&w)) return false;
+  w.activateWindow();
+  if (!QTest::qWaitForWindowActive(&w)) return false;
+  w.setFocus();
+  return true;
+}
+
+template <typename T>
+T* Find(MainWindow& w, const char* name) {
+  return w.findChild<T*>(name);
+}
+
+QWidget* Panel(MainWindow& w, const char* name) {
+  return Find<QFrame>(w, name);
+}
+
+// Six-byte reals that went through different roundings.
+bool Near(long double a, long double b) {
+  return std::fabs(a - b) < 1e-9L;
+}
+
+QLineEdit* SpinText(MainWindow& w) {
+  return w.ControlsOf().Axis().SpinEdit1()->findChild<QLineEdit*>();
+}
+
+// A chooser that answers `answer` and remembers what it was shown.
+struct FakeChooser {
+  std::optional<QColor> answer;
+  QColor preset;
+  int runs = 0;
+  void Install(MainWindow& w) {
+    w.ControlsOf().SetColourChooser([this](const QColor& p, QWidget*) {
+      preset = p;
+      ++runs;
+      return answer;
+    });
+  }
+};
+
+}  // namespace
+
+class ControlsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void everyShortcutReachesItsCommand_data();
+  void everyShortcutReachesItsCommand();
+  void f10EntersTheMenuBar();
+  void togglesByMenuAndToolbar_data();
+  void togglesByMenuAndToolbar();
+  void scaleToggleDisablesTheGraduationControls();
+  void colourChooserConfirmAndCancel();
+  void panelsOpenAndFollowTheWindow();
+  void enterAndEscapeActOnTheFirstShownPanel();
+  void typedTextOfTheLengthFieldIsReadRaw();
+  void keysSteerTheModelOnlyFromTheWindow();
+  void aWithThePositionPanelCancelsTheMode();
+  void startParametersWithThePositionPanelOpen();
+  void keyHelpIsReadOnlyWith39Lines();
+  void aboutBoxKeepsItsPage();
+
+ private:
+  QTemporaryDir empty_;
+};
+
+void ControlsTest::everyShortcutReachesItsCommand_data() {
+  QTest::addColumn<QKeySequence>("keys");
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<QString>("caption");
+
+  auto row = [](const char* item, QKeySequence keys, const char* caption) {
+    QTest::newRow(item) << keys << QString(item) << QString::fromUtf8(caption);
+  };
+  row("Rysujliniepomiarowe1", QKeySequence(Qt::CTRL | Qt::Key_L), "Nie rysuj linii pomiarowych");
+  row("Kolorliniipomiarowych1", QKeySequence(Qt::Key_F5), "Kolor linii pomiarowych");
+  row("Zaznaczotworyobiektu1", QKeySequence(Qt::CTRL | Qt::Key_E), "Nie pokazuj otworów obiektów");
+  row("Powrtdoparametrwstartowych1", QKeySequence(Qt::CTRL | Qt::Key_S),
+      "Powrót do parametrów startowych");
+  row("Rysujoobrotu1", QKeySequence(Qt::CTRL | Qt::Key_I), "Nie rysuj osi obrotu");
+  row("Kolorosiobrotu1", QKeySequence(Qt::Key_F6), "Kolor osi obrotu");
+  row("Dugoosiobrotu1", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_F6), "Długość osi obrotu");
+  row("Zmianapooeniaosiobrotu1", QKeySequence(Qt::SHIFT | Qt::Key_F6),
+      "Zmiana położenia osi obrotu");
+  row("Nierysujskalisymulacji1", QKeySequence(Qt::CTRL | Qt::Key_D), "Nie rysuj skali symulacji");
+  row("Kolorskalisymulacji1", QKeySequence(Qt::Key_F7), "Kolor skali symulacji");
+  row("Nierysujpodziaki1", QKeySequence(Qt::CTRL | Qt::Key_F7), "Nie rysuj podziałki");
+  row("Rawiatrw1", QKeySequence(Qt::CTRL | Qt::Key_R), "Róża wiatrów");
+  row("Zamknij1", QKeySequence(Qt::CTRL | Qt::Key_Q), "&Zamknij");
+}
+
+void ControlsTest::everyShortcutReachesItsCommand() {
+  QFETCH(QKeySequence, keys);
+  QFETCH(QString, item);
+  QFETCH(QString, caption);
+
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  FakeChooser chooser;
+  chooser.answer = QColor(1, 2, 3);
+  chooser.Install(w);
+  mv::ViewState& v = w.State().view;
+  v.EyeX = 99;
+
+  auto* action = Find<QAction>(w, item.toLatin1().constData());
+  QVERIFY(action);
+  QCOMPARE(action->text(), caption);
+  QCOMPARE(action->shortcut(), keys);
+
+  const mv::ViewState before = v;
+  QTest::keySequence(&w, keys);
+
+  const std::map<QString, std::function<bool()>> effect = {
+      {"Rysujliniepomiarowe1", [&] { return v.LinesVisible != before.LinesVisible; }},
+      {"Kolorliniipomiarowych1",
+       [&] {
+         return v.LineColor == mv::Rgb{1, 2, 3};
+       }},
+      {"Zaznaczotworyobiektu1", [&] { return !v.EntrancesVisible; }},
+      {"Powrtdoparametrwstartowych1", [&] { return v.EyeX == 65; }},
+      {"Rysujoobrotu1", [&] { return !v.AxisVisible; }},
+      {"Kolorosiobrotu1",
+       [&] {
+         return v.AxisColor == mv::Rgb{1, 2, 3};
+       }},
+      {"Dugoosiobrotu1", [&] { return !Panel(w, "Panel4")->isHidden(); }},
+      {"Zmianapooeniaosiobrotu1",
+       [&] { return v.AxisMoveMode && !Panel(w, "Panel8")->isHidden(); }},
+      {"Nierysujskalisymulacji1", [&] { return !v.ScaleVisible; }},
+      {"Kolorskalisymulacji1",
+       [&] {
+         return v.ScaleColor == mv::Rgb{1, 2, 3};
+       }},
+      {"Nierysujpodziaki1", [&] { return !v.GraduationVisible; }},
+      {"Rawiatrw1", [&] { return !v.WindRoseVisible; }},
+      {"Zamknij1", [&] { return w.View()->ContextReleased(); }},
+  };
+  QVERIFY(effect.at(item)());
+  // Nothing else ran: no other colour was asked for, the eye moved only
+  // with the start parameters.
+  QCOMPARE(chooser.runs, item.startsWith("Kolor") ? 1 : 0);
+  if (item != "Powrtdoparametrwstartowych1") QCOMPARE(v.EyeX, 99);
+}
+
+void ControlsTest::f10EntersTheMenuBar() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  QTest::keyClick(&w, Qt::Key_F10);
+  QMenu* file = w.ControlsOf().FileMenu();
+  QCOMPARE(w.menuBar()->activeAction(), file->menuAction());
+  QTRY_VERIFY(file->isVisible());
+  QCOMPARE(file->actions().first()->text(), QString(" "));  // N4
+  QVERIFY(file->actions().at(1)->isSeparator());
+  file->hide();
+}
+
+void ControlsTest::togglesByMenuAndToolbar_data() {
+  QTest::addColumn<QString>("item");
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<QString>("startCaption");
+  QTest::addColumn<QString>("startHint");
+  QTest::addColumn<QString>("caption1");  // after the first use
+  QTest::addColumn<QString>("hint1");
+  QTest::addColumn<QString>("caption2");  // after the second
+
+  auto row = [](const char* item, const char* button, const char* startCaption,
+                const char* startHint, const char* caption1, const char* hint1,
+                const char* caption2) {
+    QTest::newRow(item) << QString(item) << QString(button) << QString::fromUtf8(startCaption)
+                        << QString::fromUtf8(startHint) << QString::fromUtf8(caption1)
+                        << QString::fromUtf8(hint1) << QString::fromUtf8(caption2);
+  };
+  row("Rysujoobrotu1", "SpeedButton4", "Nie rysuj osi obrotu", "Nie rysuj osi obrotu",
+      "Rysuj oś obrotu", "Rysuj oś obrotu", "Nie rysuj osi obrotu");
+  row("Zaznaczotworyobiektu1", "SpeedButton12", "Nie pokazuj otworów obiektów",
+      "Nie pokazuj otworów obiektu", "Pokaż otwory obiektu", "Pokaż otwory obiektu",
+      "Nie pokazuj otworów obiektu");
+  row("Rawiatrw1", "SpeedButton10", "Róża wiatrów", "Nie rysuj róży wiatrów", "Róża wiatrów",
+      "Rysuj różę wiatrów", "Róża wiatrów");
+  row("Nierysujskalisymulacji1", "SpeedButton6", "Nie rysuj skali symulacji",
+      "Nie rysuj skali symulacji", "Rysuj skalę symulacji", "Rysuj skalę symulacji",
+      "Nie rysuj skali symulacji");
+  row("Nierysujpodziaki1", "SpeedButton11", "Nie rysuj podziałki", "Nie rysuj podziałki",
+      "Rysuj podziałkę symulacji", "Rysuj podziałkę symulacji", "Nie rysuj podziałki");
+}
+
+void ControlsTest::togglesByMenuAndToolbar() {
+  QFETCH(QString, item);
+  QFETCH(QString, button);
+  QFETCH(QString, startCaption);
+  QFETCH(QString, startHint);
+  QFETCH(QString, caption1);
+  QFETCH(QString, hint1);
+  QFETCH(QString, caption2);
+
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  auto* action = Find<QAction>(w, item.toLatin1().constData());
+  auto* tool = Find<QToolButton>(w, button.toLatin1().constData());
+  QVERIFY(action && tool);
+  QCOMPARE(action->text(), startCaption);
+  QCOMPARE(tool->toolTip(), startHint);
+  QVERIFY(!tool->isCheckable());
+  QCOMPARE(tool->size(), QSize(25, 25));
+  QCOMPARE(tool->focusPolicy(), Qt::NoFocus);
+
+  // Menu then button, then button then menu: each pair restores the start.
+  const std::function<void()> uses[2][2] = {{[&] { action->trigger(); }, [&] { tool->click(); }},
+                                            {[&] { tool->click(); }, [&] { action->trigger(); }}};
+  for (const auto& pair : uses) {
+    pair[0]();
+    QCOMPARE(action->text(), caption1);
+    QCOMPARE(tool->toolTip(), hint1);
+    pair[1]();
+    QCOMPARE(action->text(), caption2);
+    QCOMPARE(tool->toolTip(), startHint);
+  }
+}
+
+void ControlsTest::scaleToggleDisablesTheGraduationControls() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  auto* graduation = Find<QAction>(w, "Nierysujpodziaki1");
+  auto* graduationButton = Find<QToolButton>(w, "SpeedButton11");
+  QTest::keyClick(&w, Qt::Key_D, Qt::ControlModifier);
+  QVERIFY(!graduation->isEnabled());
+  QVERIFY(!graduationButton->isEnabled());
+  // A disabled command does not run from its shortcut either.
+  QTest::keyClick(&w, Qt::Key_F7, Qt::ControlModifier);
+  QVERIFY(w.State().view.GraduationVisible);
+  Find<QToolButton>(w, "SpeedButton6")->click();
+  QVERIFY(graduation->isEnabled());
+  QVERIFY(graduationButton->isEnabled());
+}
+
+void ControlsTest::colourChooserConfirmAndCancel() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  FakeChooser chooser;
+  chooser.answer = QColor(0, 0, 255);
+  chooser.Install(w);
+  mv::ViewState& v = w.State().view;
+
+  // The scale dialog opens on dark green, although the scale is drawn green.
+  Find<QToolButton>(w, "SpeedButton7")->click();
+  QCOMPARE(chooser.preset, QColor(0, 128, 0));
+  QCOMPARE(v.ScaleColor, (mv::Rgb{0, 0, 255}));
+
+  chooser.answer = std::nullopt;
+  QTest::keyClick(&w, Qt::Key_F7);
+  QCOMPARE(chooser.preset, QColor(0, 0, 255));  // the last confirmed colour
+  QCOMPARE(v.ScaleColor, (mv::Rgb{0, 0, 255}));
+  QTest::keyClick(&w, Qt::Key_F7);
+  QCOMPARE(chooser.preset, QColor(0, 0, 255));  // a cancel forgets nothing
+
+  // Each dialog keeps its own selection.
+  Find<QAction>(w, "Kolorliniipomiarowych1")->trigger();
+  QCOMPARE(chooser.preset, QColor(255, 0, 0));
+  Find<QToolButton>(w, "SpeedButton5")->click();
+  QCOMPARE(chooser.preset, QColor(0, 0, 255));
+  QCOMPARE(v.LineColor, (mv::Rgb{255, 0, 0}));
+  QCOMPARE(v.AxisColor, (mv::Rgb{0, 0, 255}));
+  QCOMPARE(chooser.runs, 5);
+}
+
+void ControlsTest::panelsOpenAndFollowTheWindow() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  QCOMPARE(w.OuterSize(), QSize(780, 591));
+  QWidget* p4 = Panel(w, "Panel4");
+  QWidget* p8 = Panel(w, "Panel8");
+  QWidget* p21 = Panel(w, "Panel21");
+  QVERIFY(p4->isHidden() && p8->isHidden() && p21->isHidden());
+
+  Find<QToolButton>(w, "SpeedButton8")->click();
+  Find<QToolButton>(w, "SpeedButton9")->click();
+  Find<QAction>(w, "Klawiszologiaprogram1")->trigger();
+  QCOMPARE(p4->geometry(), QRect(282, 207, 217, 137));
+  QCOMPARE(p8->geometry(), QRect(590, 451, 153, 65));
+  QCOMPARE(p21->geometry(), QRect(166, 41, 449, 449));
+  QCOMPARE(p4->parentWidget(), w.Overlay());
+
+  // A short window: 38 from the top after a resize, 40 when opened.
+  w.resize(700, 240);
+  QTRY_COMPARE(w.OuterSize(), QSize(700, 240));
+  QCOMPARE(p4->pos(), QPoint(242, 38));
+  QCOMPARE(p8->pos(), QPoint(510, 100));
+  QCOMPARE(p21->pos(), QPoint(126, -134));
+  Find<QAction>(w, "Dugoosiobrotu1")->trigger();
+  QCOMPARE(p4->pos(), QPoint(242, 40));
+
+  // Hidden panels stay where they were.
+  Find<QPushButton>(w, "BitBtn9")->click();
+  w.resize(780, 591);
+  QTRY_COMPARE(w.OuterSize(), QSize(780, 591));
+  QCOMPARE(p21->pos(), QPoint(126, -134));
+  QCOMPARE(p4->pos(), QPoint(282, 207));
+}
+
+void ControlsTest::enterAndEscapeActOnTheFirstShownPanel() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ViewState& v = w.State().view;
+  QWidget* p4 = Panel(w, "Panel4");
+  QWidget* p8 = Panel(w, "Panel8");
+  auto open = [&](const char* item) { Find<QAction>(w, item)->trigger(); };
+
+  open("Zmianapooeniaosiobrotu1");
+  open("Dugoosiobrotu1");
+  SpinText(w)->setText("200");
+  QTest::keyClick(&w, Qt::Key_Return);
+  QCOMPARE(v.AxisLengthPercent, 200);
+  QVERIFY(p4->isHidden());
+  QVERIFY(!p8->isHidden());
+
+  open("Dugoosiobrotu1");
+  SpinText(w)->setText("50");
+  QTest::keyClick(&w, Qt::Key_Escape);
+  QCOMPARE(v.AxisLengthPercent, 200);
+  QCOMPARE(SpinText(w)->text(), QString("200"));
+  QVERIFY(p4->isHidden());
+  QVERIFY(!p8->isHidden());
+  QVERIFY(v.AxisMoveMode);
+
+  // Then the position panel; with only the key help left, Escape does nothing
+  // and Enter closes it.
+  open("Klawiszologiaprogram1");
+  QTest::keyClick(&w, Qt::Key_Escape);
+  QVERIFY(p8->isHidden());
+  QVERIFY(!v.AxisMoveMode);
+  QWidget* p21 = Panel(w, "Panel21");
+  QTest::keyClick(&w, Qt::Key_Escape);
+  QVERIFY(!p21->isHidden());
+  QTest::keyClick(&w, Qt::Key_Enter, Qt::KeypadModifier);
+  QVERIFY(p21->isHidden());
+}
+
+void ControlsTest::typedTextOfTheLengthFieldIsReadRaw() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ViewState& v = w.State().view;
+  auto* spin = w.ControlsOf().Axis().SpinEdit1();
+  QCOMPARE(spin->minimum(), 15);
+  QCOMPARE(spin->maximum(), 300);
+  QCOMPARE(spin->value(), 120);
+
+  // Empty text, Enter in the field: 15.
+  Find<QAction>(w, "Dugoosiobrotu1")->trigger();
+  spin->setFocus();
+  QTRY_VERIFY(spin->hasFocus());
+  QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(spin, Qt::Key_Backspace);
+  QCOMPARE(SpinText(w)->text(), QString());
+  QTest::keyClick(spin, Qt::Key_Return);
+  QCOMPARE(v.AxisLengthPercent, 15);
+  QVERIFY(Panel(w, "Panel4")->isHidden());
+  QVERIFY(w.hasFocus());  // the keys steer the model again
+
+  // A below-range number clicked with the mouse: the focus leaving the field
+  // does not correct it first.
+  Find<QAction>(w, "Dugoosiobrotu1")->trigger();
+  spin->setFocus();
+  QTRY_VERIFY(spin->hasFocus());
+  QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(spin, "7");
+  QTest::mouseClick(Find<QPushButton>(w, "BitBtn1"), Qt::LeftButton);
+  QCOMPARE(v.AxisLengthPercent, 15);
+
+  // After the start parameters the field still shows the last accepted value.
+  v.AxisLengthPercent = 250;
+  Find<QPushButton>(w, "BitBtn2")->click();
+  QCOMPARE(SpinText(w)->text(), QString("250"));
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(v.AxisLengthPercent, 120);
+  Find<QAction>(w, "Dugoosiobrotu1")->trigger();
+  QCOMPARE(SpinText(w)->text(), QString("250"));
+  Find<QPushButton>(w, "BitBtn1")->click();
+  QCOMPARE(v.AxisLengthPercent, 250);
+}
+
+void ControlsTest::keysSteerTheModelOnlyFromTheWindow() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ViewState& v = w.State().view;
+  const double tilt = v.TiltAngle;
+
+  // Modifiers do not change an arrow; the keypad's digits are characters.
+  QTest::keyClick(&w, Qt::Key_Down, Qt::ShiftModifier | Qt::ControlModifier);
+  QTest::keyClick(&w, Qt::Key_Down, Qt::AltModifier);
+  QVERIFY(Near(v.TiltAngle, tilt + 1.0L));
+  QTest::keyClick(&w, Qt::Key_1, Qt::KeypadModifier);
+  QCOMPARE(v.EyeX, 66);
+  QTest::keyClick(&w, Qt::Key_Z, Qt::ShiftModifier);
+  QTest::keyClick(&w, Qt::Key_Underscore, Qt::ShiftModifier);
+  QVERIFY(Near(v.SpinStep, 0.81L));
+
+  // While a control of a panel has the focus the keys are its own.
+  Find<QAction>(w, "Klawiszologiaprogram1")->trigger();
+  QPlainTextEdit* memo = w.ControlsOf().KeyHelp().Memo1();
+  memo->setFocus();
+  QTRY_VERIFY(memo->hasFocus());
+  QTest::keyClick(memo, Qt::Key_Z);
+  QTest::keyClick(memo, Qt::Key_Down);
+  QVERIFY(Near(v.SpinStep, 0.81L));
+  QVERIFY(Near(v.TiltAngle, tilt + 1.0L));
+}
+
+void ControlsTest::aWithThePositionPanelCancelsTheMode() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ViewState& v = w.State().view;
+  v.Box = {-100.0L, 100.0L, -100.0L, 100.0L, 0.0L, 10.0L};
+  v.CentreX = 5.0L;
+  v.CentreY = 6.0L;
+
+  QTest::keyClick(&w, Qt::Key_F6, Qt::ShiftModifier);
+  QVERIFY(v.AxisMoveMode);
+  QTest::keyClick(&w, Qt::Key_Down);
+  QTest::keyClick(&w, Qt::Key_Left);
+  QCOMPARE(v.CentreX, mv::Real48(7.0L));
+  QCOMPARE(v.CentreY, mv::Real48(4.0L));
+  QTest::keyClick(&w, Qt::Key_Z);  // "z" still works
+  QVERIFY(Near(v.SpinStep, 0.81L));
+
+  // With the focus in the length field, "a" is typed text, not the button.
+  Find<QAction>(w, "Dugoosiobrotu1")->trigger();
+  auto* spin = w.ControlsOf().Axis().SpinEdit1();
+  spin->setFocus();
+  QTRY_VERIFY(spin->hasFocus());
+  QTest::keyClick(spin, Qt::Key_A);
+  QVERIFY(v.AxisMoveMode);
+  Find<QPushButton>(w, "BitBtn2")->click();
+  QTRY_VERIFY(w.hasFocus());
+
+  QTest::keyClick(&w, Qt::Key_A, Qt::ShiftModifier);
+  QVERIFY(!v.AxisMoveMode);
+  QVERIFY(Panel(w, "Panel8")->isHidden());
+  QCOMPARE(v.CentreX, mv::Real48(5.0L));
+  QCOMPARE(v.CentreY, mv::Real48(6.0L));
+  QVERIFY(Near(v.SpinStep, 0.81L));
+
+  // With the panel gone, "a" speeds the spin up again.
+  QTest::keyClick(&w, Qt::Key_A);
+  QVERIFY(Near(v.SpinStep, 1.0L));
+
+  // Alt+A presses the button like a plain A (the button animates its press).
+  QTest::keyClick(&w, Qt::Key_F6, Qt::ShiftModifier);
+  QTest::keyClick(&w, Qt::Key_A, Qt::AltModifier);
+  QTRY_VERIFY(!v.AxisMoveMode);
+  QTRY_VERIFY(w.hasFocus());
+  QVERIFY(Near(v.SpinStep, 1.0L));
+}
+
+void ControlsTest::startParametersWithThePositionPanelOpen() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ViewState& v = w.State().view;
+  v.CentreX = 5.0L;
+  v.CentreY = 6.0L;
+  Find<QAction>(w, "Zmianapooeniaosiobrotu1")->trigger();
+  Find<QAction>(w, "Rysujoobrotu1")->trigger();
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  QWidget* p8 = Panel(w, "Panel8");
+  QVERIFY(!p8->isHidden());
+  QVERIFY(!v.AxisMoveMode);
+  // Nothing else in the controls changes.
+  QCOMPARE(Find<QAction>(w, "Rysujoobrotu1")->text(), QString::fromUtf8("Rysuj oś obrotu"));
+  Find<QPushButton>(w, "BitBtn4")->click();
+  QVERIFY(p8->isHidden());
+  QCOMPARE(v.CentreX, mv::Real48(0.0L));
+  QCOMPARE(v.CentreY, mv::Real48(0.0L));
+}
+
+void ControlsTest::keyHelpIsReadOnlyWith39Lines() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  Find<QAction>(w, "Klawiszologiaprogram1")->trigger();
+  QPlainTextEdit* memo = w.ControlsOf().KeyHelp().Memo1();
+  QVERIFY(memo->isVisible());
+  QVERIFY(memo->isReadOnly());
+  QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+  QTextDocument* doc = memo->document();
+  QCOMPARE(doc->blockCount(), 39);
+  QCOMPARE(doc->findBlockByNumber(0).text(), QString());
+  QCOMPARE(doc->findBlockByNumber(2).text(),
+           QString::fromUtf8("odpowiedniki w Menu -  dostępne  za  pomocą myszki.  Poniżej   "
+                             "przedstawiam "));
+  QCOMPARE(doc->findBlockByNumber(32).text(),
+           QString::fromUtf8(" - 'Ctrl'+'F6'+'Schift' - Zmiana długości osi obrotu."));
+  QCOMPARE(doc->findBlockByNumber(38).text(), QString());
+
+  const QString text = memo->toPlainText();
+  memo->setFocus();
+  QTRY_VERIFY(memo->hasFocus());
+  QTest::keyClicks(memo, "xyz");
+  QTest::keyClick(memo, Qt::Key_Delete);
+  QCOMPARE(memo->toPlainText(), text);
+  Find<QPushButton>(w, "BitBtn9")->click();
+  QVERIFY(Panel(w, "Panel21")->isHidden());
+}
+
+void ControlsTest::aboutBoxKeepsItsPage() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ui::AboutBox& about = w.ControlsOf().About();
+  QVERIFY(about.isHidden());
+  Find<QAction>(w, "Oprogramie1")->trigger();
+  QVERIFY(QTest::qWaitForWindowExposed(&about));
+  QCOMPARE(about.windowTitle(), QString("O programie ...."));
+  QCOMPARE(about.size(), QSize(415, 289));
+  QVERIFY(!about.isModal());
+  QVERIFY(!(about.windowFlags() & Qt::WindowMinMaxButtonsHint));
+  QCOMPARE(about.findChild<QPushButton*>("BitBtn2")->text(), QString::fromUtf8("Więcej "));
+  QCOMPARE(about.DetailsText()->document()->blockCount(), 13);
+  QVERIFY(about.DetailsPage()->isHidden());
+
+  about.findChild<QPushButton*>("BitBtn2")->click();
+  QVERIFY(!about.DetailsPage()->isHidden());
+  about.close();  // as by the close box
+  QVERIFY(about.isHidden());
+  Find<QAction>(w, "Oprogramie1")->trigger();
+  QVERIFY(QTest::qWaitForWindowExposed(&about));
+  QVERIFY(!about.DetailsPage()->isHidden());
+  QTRY_VERIFY(about.isActiveWindow());
+
+  // Choosing it again while open changes nothing but the stacking.
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  Find<QAction>(w, "Oprogramie1")->trigger();
+  QTRY_VERIFY(about.isActiveWindow());
+  QVERIFY(!about.DetailsPage()->isHidden());
+
+  about.findChild<QPushButton*>("BitBtn3")->click();
+  QVERIFY(about.DetailsPage()->isHidden());
+  about.findChild<QPushButton*>("BitBtn1")->click();
+  QVERIFY(about.isHidden());
+}
+
+QTEST_MAIN(ControlsTest)
+#include "controls_test.moc"
