@@ -236,9 +236,12 @@ void BenchOne(int64_t legs, const Options& o) {
     for (int k = 0; k < 6; ++k) {
       *flags[k] = true;
       std::vector<double> t;
+      const uint64_t before = gAllocations.load();
       for (int run = 0; run < o.runs; ++run)
         t.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); }));
-      std::printf("#   + %s %.2f ms\n", names[k], Median(t) - Median(none));
+      const double allocs = static_cast<double>(gAllocations.load() - before) / (o.runs * o.frames);
+      std::printf("#   + %s %.2f ms, %.1f allocations\n", names[k], Median(t) - Median(none),
+                  allocs);
       *flags[k] = false;
     }
     v = all;
