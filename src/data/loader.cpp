@@ -182,8 +182,8 @@ bool ReadObject(const Opened& f, SurveyModel& m, std::string& error) {
             " bytes)";
     return false;
   }
-  const uint8_t* p =
-      f.source->Next(kObjectRecordSize) ? f.source->Next(kObjectRecordSize) : nullptr;
+  const uint8_t* p = nullptr;
+  if (f.source->Next(kObjectRecordSize) != nullptr) p = f.source->Next(kObjectRecordSize);
   if (p == nullptr) {
     error = f.name + ": cannot be read";
     return false;
@@ -210,13 +210,15 @@ bool ReadObject(const Opened& f, SurveyModel& m, std::string& error) {
 bool ReadStations(const Opened& f, const ReadOptions& options, SurveyModel& m, std::string& error) {
   uint64_t rows = 0;
   if (!CountRows(f, kStationRecordSize, rows, error)) return false;
-  m.stations.assign(3 * rows, 0.0);
+  // Reserved, not filled: a huge file of garbage fails at its first bad
+  // record without the memory for all its rows ever being touched.
+  m.stations.clear();
+  m.stations.reserve(3 * rows);
   // The origin is added in double precision.
   const double origin[3] = {options.addOrigin ? m.originX.AsDouble() : 0.0,
                             options.addOrigin ? m.originY.AsDouble() : 0.0,
                             options.addOrigin ? m.originZ.AsDouble() : 0.0};
   static const char* const kAxis[3] = {"X", "Y", "Z"};
-  double* out = m.stations.data();
   const bool ok =
       ForEachRecord(f, kStationRecordSize, rows, error, [&](const uint8_t* p, uint64_t record) {
         const StationRecord r = DecodeStationRecord(p);
@@ -237,7 +239,7 @@ bool ReadStations(const Opened& f, const ReadOptions& options, SurveyModel& m, s
                 Prefix(f.name, record) + kAxis[i] + " text " + Quoted(t.text) + " " + Describe(e);
             return false;
           }
-          *out++ = v + origin[i];
+          m.stations.push_back(v + origin[i]);
         }
         return true;
       });
@@ -247,11 +249,12 @@ bool ReadStations(const Opened& f, const ReadOptions& options, SurveyModel& m, s
 bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
   uint64_t rows = 0;
   if (!CountRows(f, kSurveyLineRecordSize, rows, error)) return false;
-  m.lines.assign(kLineColumns * rows, 0);
+  m.lines.clear();
+  m.lines.reserve(kLineColumns * rows);
   const int64_t stationCount = m.StationCount();
-  int32_t* out = m.lines.data();
   const bool ok =
       ForEachRecord(f, kSurveyLineRecordSize, rows, error, [&](const uint8_t* p, uint64_t record) {
+        int32_t out[kLineColumns];
         for (int c = 0; c < kLineColumns; ++c) out[c] = ReadInt32(p + 4 * c);
         // A record holds at most 30 stations (29 shots); a longer line would
         // run past the record, so the file is refused. A negative count is
@@ -274,7 +277,7 @@ bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
             return false;
           }
         }
-        out += kLineColumns;
+        m.lines.insert(m.lines.end(), out, out + kLineColumns);
         return true;
       });
   return ok && FailOnPartialTail(f, kSurveyLineRecordSize, error);
@@ -379,7 +382,11 @@ bool ReadSurveyFolder(const std::filesystem::path& dir, const ReadOptions& optio
     const std::filesystem::path path = FindSurveyFile(dir, name);
     if (path.empty()) {
       // A missing object file is allowed; the other two are not.
-      if (kind != FileKind::kObject) o.error = "is missing from " + dir.string();
+      if (kind != FileKind::kObject) {
+        std::error_code ec;
+        const std::filesystem::path where = std::filesystem::absolute(dir, ec).lexically_normal();
+        o.error = "is missing from " + (ec ? dir : where).string();
+      }
       return o;
     }
     o.name = path.filename().string();
