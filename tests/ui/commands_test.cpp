@@ -98,20 +98,6 @@ TEST(Colours, ChosenValueSplitsIntoRedGreenBlue) {
   }
 }
 
-TEST(Colours, ConfirmStoresAndRemembersCancelChangesNothing) {
-  ColourDialog dialog{clGreen};
-  Rgb scale{0, 255, 0};
-  ApplyColourChoice(dialog, scale, std::nullopt);
-  EXPECT_EQ(scale, (Rgb{0, 255, 0}));
-  EXPECT_EQ(dialog.selection, clGreen);
-  ApplyColourChoice(dialog, scale, clBlue);
-  EXPECT_EQ(scale, (Rgb{0, 0, 255}));
-  EXPECT_EQ(dialog.selection, clBlue);
-  ApplyColourChoice(dialog, scale, std::nullopt);
-  EXPECT_EQ(scale, (Rgb{0, 0, 255}));
-  EXPECT_EQ(dialog.selection, clBlue);
-}
-
 TEST(StartParameters, SetBeforeTheReloadRunsAndKeepTurnAndTicks) {
   AppState s = Loaded();
   s.view.TurnAngle = 12.5L;
@@ -145,16 +131,6 @@ TEST(AxisLength, FieldTextReadsAsAnIntegerWithinBounds) {
       {"+42", 42},    {"99999999999999999999", 300},
   };
   for (const auto& r : rows) EXPECT_EQ(SpinEdit1Value(r.text), r.value) << '"' << r.text << '"';
-}
-
-TEST(AxisLength, OkStoresCancelGivesBackTheStoredValue) {
-  ViewState v;
-  SetStartParameters(v);
-  BitBtn1Click(v, "250");
-  EXPECT_EQ(v.AxisLengthPercent, 250);
-  EXPECT_EQ(BitBtn2Click(v), 250);
-  BitBtn1Click(v, "");
-  EXPECT_EQ(v.AxisLengthPercent, 15);
 }
 
 TEST(AxisPosition, CancelPutsTheAxisWhereTheModeWasLastEntered) {
