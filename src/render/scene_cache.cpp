@@ -1,6 +1,7 @@
 #include "render/scene_cache.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace mv {
 
@@ -11,46 +12,59 @@ uint64_t NextVersion() {
 }
 }  // namespace
 
-void SceneCache::Clear() { valid_ = false; }
+void SceneCache::Clear() {
+  valid_ = false;
+}
 
 const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centreX,
                                               Real48 centreY) {
   const double cx = centreX.AsDouble(), cy = centreY.AsDouble();
   if (valid_ && generation_ == m.generation && centreX_ == cx && centreY_ == cy) return batch_;
 
+  // First pass: how many vertices each strip has, so the second can write
+  // the coordinates straight into place. A negative shot count gives an
+  // empty strip. Columns past 30 and station rows outside the survey are
+  // never read; the loader rejects such rows, and a strip stops at the first
+  // one all the same.
   const int32_t rows = m.SurveyLineCount();
-  size_t total = 0;
+  const int64_t stations = m.StationCount();
+  const int32_t* lines = m.lines.data();
+  first_.resize(static_cast<size_t>(rows));
+  count_.resize(static_cast<size_t>(rows));
+  int64_t total = 0;
   for (int32_t i = 0; i < rows; ++i) {
-    const int32_t n = m.Line(i)[0];
-    if (n >= 0) total += static_cast<size_t>(std::min(n, kLineColumns - 2)) + 1;
+    const int32_t* line = lines + static_cast<size_t>(i) * kLineColumns;
+    const int64_t last = std::min<int64_t>(int64_t{line[0]} + 1, kLineColumns - 1);
+    int32_t n = 0;
+    while (n < last && line[n + 1] >= 0 && line[n + 1] < stations) ++n;
+    // OpenGL counts vertices in 32 bits; a survey beyond that draws what fits.
+    if (total + n > std::numeric_limits<int32_t>::max()) n = 0;
+    first_[static_cast<size_t>(i)] = static_cast<int32_t>(total);
+    count_[static_cast<size_t>(i)] = n;
+    total += n;
   }
-  xyz_.clear();
-  xyz_.reserve(total * 3);
-  first_.assign(static_cast<size_t>(rows), 0);
-  count_.assign(static_cast<size_t>(rows), 0);
-  int32_t vertex = 0;
+
+  // Second pass: x and y less the axis position in double, then rounded to
+  // single precision; z as stored.
+  xyz_.resize(static_cast<size_t>(total) * 3);
+  float* out = xyz_.data();
+  const double* xyz = m.stations.data();
   for (int32_t i = 0; i < rows; ++i) {
-    const int32_t* line = m.Line(i);
-    first_[static_cast<size_t>(i)] = vertex;
-    // A negative shot count gives an empty strip. Columns past 30 and station
-    // rows outside the survey are never read; the loader rejects such rows,
-    // and a strip stops at the first one all the same.
-    const int32_t last = std::min(line[0] + 1, kLineColumns - 1);
-    for (int32_t j = 1; j <= last; ++j) {
-      const int32_t p = line[j];
-      if (!m.ValidStation(p)) break;
-      xyz_.push_back(static_cast<float>(m.X(p) - cx));
-      xyz_.push_back(static_cast<float>(m.Y(p) - cy));
-      xyz_.push_back(static_cast<float>(m.Z(p)));
-      ++vertex;
+    const int32_t* line = lines + static_cast<size_t>(i) * kLineColumns + 1;
+    const int32_t n = count_[static_cast<size_t>(i)];
+    for (int32_t j = 0; j < n; ++j) {
+      const double* p = xyz + 3 * static_cast<size_t>(line[j]);
+      out[0] = static_cast<float>(p[0] - cx);
+      out[1] = static_cast<float>(p[1] - cy);
+      out[2] = static_cast<float>(p[2]);
+      out += 3;
     }
-    count_[static_cast<size_t>(i)] = vertex - first_[static_cast<size_t>(i)];
   }
   batch_.xyz = xyz_.data();
   batch_.first = first_.data();
   batch_.count = count_.data();
   batch_.strips = rows;
-  batch_.vertices = vertex;
+  batch_.vertices = static_cast<int32_t>(total);
   batch_.version = NextVersion();
   generation_ = m.generation;
   centreX_ = cx;
