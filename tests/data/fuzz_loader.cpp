@@ -136,17 +136,6 @@ std::string CheckInput(const uint8_t* data, size_t size, bool* loaded = nullptr)
   }
   if (!(static_cast<long double>(r.zoom) > 0) || !std::isfinite(static_cast<double>(r.zoom)))
     return "zoom is not a positive number";
-  // The box bounds are six-byte reals, so a station may stick out by the
-  // rounding of one bound; values beyond the format's range are left aside.
-  const Real48* bounds[3][2] = {
-      {&r.box.minX, &r.box.maxX}, {&r.box.minY, &r.box.maxY}, {&r.box.minZ, &r.box.maxZ}};
-  for (size_t k = 0; k < m.stations.size(); ++k) {
-    const double v = m.stations[k];
-    const double lo = bounds[k % 3][0]->AsDouble(), hi = bounds[k % 3][1]->AsDouble();
-    const double slack = std::ldexp(std::fabs(v), -39);
-    if (std::fabs(v) < 1e38 && (v < lo - slack || v > hi + slack))
-      return "a station lies outside the box";
-  }
   return {};
 }
 
@@ -183,8 +172,8 @@ TEST(FuzzLoaderTest, MutatedFilesNeverCrashOrMisload) {
     if (i % 10 == 9) {
       // Raw files of random bytes, sized near whole records.
       input.push_back(static_cast<uint8_t>(4 | (byte(rng) & 3)));
-      const int sizes[2] = {32 * (byte(rng) % 6) + byte(rng) % 3,
-                            124 * (byte(rng) % 4) + byte(rng) % 3};
+      int sizes[2] = {32 * (byte(rng) % 6), 124 * (byte(rng) % 4)};
+      for (int& s : sizes) s += byte(rng) % 3;  // now and then a partial record
       for (const int s : sizes) {
         input.push_back(static_cast<uint8_t>(s));
         input.push_back(static_cast<uint8_t>(s >> 8));
@@ -198,7 +187,8 @@ TEST(FuzzLoaderTest, MutatedFilesNeverCrashOrMisload) {
         const uint8_t which = static_cast<uint8_t>(byte(rng) % 3);
         const uint8_t op =
             static_cast<uint8_t>(byte(rng) % 8 < 5 ? (byte(rng) % 2 ? 0 : 3) : 1 + byte(rng) % 2);
-        const int offset = byte(rng) % 2 ? byte(rng) * 2 : byte(rng) | byte(rng) << 8;
+        const int low = byte(rng), high = byte(rng);
+        const int offset = byte(rng) % 2 ? low * 2 : low | high << 8;
         input.push_back(static_cast<uint8_t>(which | op << 2));
         input.push_back(static_cast<uint8_t>(offset));
         input.push_back(static_cast<uint8_t>(offset >> 8));
@@ -213,14 +203,6 @@ TEST(FuzzLoaderTest, MutatedFilesNeverCrashOrMisload) {
   // The mutations reach both ends: files that still load and files that fail.
   EXPECT_GT(loaded, 5000);
   EXPECT_GT(failed, 5000);
-}
-
-TEST(FuzzLoaderTest, UnmutatedBaseLoads) {
-  for (const uint8_t flags : {0, 1, 2, 3}) {
-    bool ok = false;
-    EXPECT_EQ(CheckInput(&flags, 1, &ok), "");
-    EXPECT_EQ(ok, (flags & 2) != 0) << int(flags);  // "12,5" needs the comma
-  }
 }
 
 }  // namespace
