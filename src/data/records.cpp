@@ -133,7 +133,8 @@ NumberError ParseNumber(std::string_view text, std::string_view decimalPoint, do
       i += decimalPoint.size();
       continue;
     }
-    const char c = text[i++];
+    char c = text[i++];
+    if (c == ',') c = '.';
     if (!IsNumberChar(c)) return NumberError::kNotANumber;
     buf[n++] = c;
   }

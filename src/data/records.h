@@ -78,9 +78,12 @@ bool EncodeObjectRecord(const ObjectRecord& r, std::array<uint8_t, kObjectRecord
 enum class NumberError { kNone, kEmpty, kNotANumber, kOutOfRange };
 
 // Converts a coordinate text. Accepted: blanks around the number, an optional
-// sign, digits with at most one decimal separator (either `decimalPoint`, the
-// user's, or a plain dot) and an optional exponent. Anything else fails,
-// thousands separators, "inf" and "nan" included.
+// sign, digits with at most one decimal separator (`decimalPoint`, the user's,
+// a plain dot, or a comma) and an optional exponent. Anything else fails,
+// thousands separators, "inf" and "nan" included. Both dot and comma are taken
+// whatever the locale, so files written on a machine with either convention
+// load on the other; with no thousands separators allowed, "1,5" can only
+// mean one and a half.
 NumberError ParseNumber(std::string_view text, std::string_view decimalPoint, double& out);
 
 // Describes a failed conversion for a message: "is empty", "is not a number"...

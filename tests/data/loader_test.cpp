@@ -135,14 +135,15 @@ TEST(LoaderTest, ReportsTheFirstFaultInReadingOrder) {
   EXPECT_EQ(Load(bad).error, "Dane1.bin: the file is empty");
 }
 
-TEST(LoaderTest, CoordinatesReadWithTheUsersSeparatorOrADot) {
+TEST(LoaderTest, CoordinatesReadWithEitherDecimalSeparatorInAnyLocale) {
   struct Row {
     test::Texts texts;
     std::string_view decimalPoint;
     std::string error;  // empty when the load succeeds
   } rows[] = {
       {{"1,5", "2.5", "-3,75"}, ",", ""},
-      {{"1,5", "2", "3"}, ".", "Dane.bin: record 2: X text \"1,5\" is not a number"},
+      {{"1,5", "2", "3"}, ".", ""},  // written on a comma-locale machine
+      {{"1.234,5", "2", "3"}, ".", "Dane.bin: record 2: X text \"1.234,5\" is not a number"},
       {{"1", "", "3"}, ".", "Dane.bin: record 2: Y text \"\" is empty"},
       {{"1", "2", "1,2,3"}, ",", "Dane.bin: record 2: Z text \"1,2,3\" is not a number"},
       {{"1",

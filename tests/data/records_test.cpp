@@ -70,7 +70,9 @@ TEST(RecordsTest, NumbersWithEitherDecimalSeparator) {
       {"1\xC2\xA0"
        "5",
        "\xC2\xA0", NumberError::kNone, 1.5},   // a two-byte separator
-      {"1,5", ".", NumberError::kNotANumber},  // a comma is no decimal in a dot locale
+      {"1,5", ".", NumberError::kNone, 1.5},  // written on a comma-locale machine
+      {"-0,25", ".", NumberError::kNone, -0.25},
+      {"1,2,3", ".", NumberError::kNotANumber},
       {"1,5.3", ",", NumberError::kNotANumber},
       {"1.234,5", ",", NumberError::kNotANumber},  // thousands separator
       {"1 234", ".", NumberError::kNotANumber},
