@@ -36,18 +36,21 @@ void M(std::vector<GlyphStrip>& out, int32_t a) {
 // position, z is left to the translation by the origin.
 class ScalePen {
  public:
-  ScalePen(GlApi& gl, const ViewState& v, const PaddedBox& p, int32_t step)
-      : gl_(gl), cx_(Ext(v.CentreX)), cy_(Ext(v.CentreY)), p_(p), s_(step) {}
+  ScalePen(GlApi& gl, const ViewState& v, const SurveyModel& m, const PaddedBox& p, int32_t step)
+      : gl_(gl), cx_(Ext(v.CentreX)), cy_(Ext(v.CentreY)), ox_(Ext(m.originX)), p_(p), s_(step) {}
 
   void Vertex(long double x, long double y, long double z) {
     gl_.Vertex3f(F(x - cx_), F(y - cy_), F(z));
   }
 
-  // A point of the graduation bar: x = xs x s along the bar from survey x = 0,
-  // y = PaddedMinY + t x s, on the bottom of the padded box. Multiplying
-  // whole constants keeps every coordinate one product, never a sum of steps.
+  // A point of the graduation bar: x = xs x s along the bar from the survey
+  // origin's x, y = PaddedMinY + t x s, on the bottom of the padded box.
+  // Multiplying whole constants keeps every offset one product, never a sum
+  // of steps. The bar starts at the origin rather than at x = 0 of the outer
+  // frame, so that a survey in map coordinates still has its bar beside the
+  // cave; where the origin is 0 the two are the same.
   void BarVertex(long double xs, long double t) {
-    Vertex(xs * s_, p_.PaddedMinY + t * s_, p_.PaddedMinZ);
+    Vertex(ox_ + xs * s_, p_.PaddedMinY + t * s_, p_.PaddedMinZ);
   }
 
   void Glyphs(const std::vector<GlyphStrip>& strips) {
@@ -83,7 +86,7 @@ class ScalePen {
 
  private:
   GlApi& gl_;
-  long double cx_, cy_;
+  long double cx_, cy_, ox_;
   const PaddedBox& p_;
   int32_t s_;
 };
@@ -159,7 +162,7 @@ void DrawSimulationScale(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   const PaddedBox p = ComputePaddedBox(v.Box);
   SetColor(gl, v.ScaleColor);
   const int32_t s = ScaleStep(ShortestSide(p));
-  ScalePen pen(gl, v, p, s);
+  ScalePen pen(gl, v, m, p, s);
 
   // Three axes from the lower corner of the padded box.
   const long double x0 = p.PaddedMinX, y0 = p.PaddedMinY, z0 = p.PaddedMinZ;

@@ -1,6 +1,8 @@
 // The exact calls of each element drawer for small hand-made surveys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "gl_recorder.h"
 #include "render/entrances.h"
 #include "render/rotation_axis.h"
@@ -248,6 +250,33 @@ TEST(DrawSimulationScale, AxesTicksAndBarOfAHundredMetreSurvey) {
             kStrip, V(6, -16.5, -60), V(6, -15, -60), V(7, -15, -60), V(7, -16.5, -60), kEnd,
             kStrip, V(7, -15, -60), V(8, -15, -60), V(8, -16.5, -60), kEnd, T(0, 0, 7)});
   ExpectSequence(gl.Lines(), e);
+}
+
+// A survey in map coordinates has its origin far from x = 0; its bar must
+// still lie beside the cave, exactly where it lies for the same survey kept
+// near zero.
+TEST(DrawSimulationScale, BarOfASurveyInMapCoordinatesLiesBesideTheCave) {
+  auto record = [](long double east, long double north) {
+    ViewState v;
+    SetStartParameters(v);
+    v.Box.minX = east, v.Box.maxX = east + 100;
+    v.Box.minY = north, v.Box.maxY = north + 50;
+    v.Box.minZ = -50, v.Box.maxZ = 0;
+    v.CentreX = east + 50, v.CentreY = north + 25;
+    SurveyModel m;
+    m.originX = east, m.originY = north, m.originZ = 7;
+    GlRecorder gl;
+    DrawSimulationScale(gl, v, m);
+    // The bar begins with the eighth line group, after the axes and the six
+    // tick groups (whose ticks sit at whole multiples of the outer frame).
+    std::vector<std::string> lines = gl.Lines();
+    auto it = lines.begin();
+    for (int group = 0; group < 8; ++group) it = std::find(it + (group > 0), lines.end(), kLines);
+    return std::vector<std::string>(it, lines.end());
+  };
+  const std::vector<std::string> bar = record(0, 0);
+  ASSERT_EQ(bar.size(), 88u);
+  ExpectSequence(record(482300, 5612400), bar);
 }
 
 }  // namespace
