@@ -1,0 +1,69 @@
+#include "ui/mouse_steering.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+#include "ui/key_actions.h"
+
+namespace mv::ui {
+
+void TurnByDrag(ViewState& v, int dx, int dy) {
+  v.TurnAngle = static_cast<long double>(v.TurnAngle) + dx * kDegreesPerPixel;
+  v.TiltAngle = static_cast<long double>(v.TiltAngle) + dy * kDegreesPerPixel;
+}
+
+long double PanPerPixel(const ViewState& v, int viewHeight) {
+  if (viewHeight <= 0) return 0.0L;
+  const long double distance = std::fabs(static_cast<long double>(v.EyeX) - v.TargetX);
+  const long double halfAngle = kFieldOfViewDegrees / 2 * std::numbers::pi_v<long double> / 180;
+  return distance * 2 * std::tan(halfAngle) / viewHeight;
+}
+
+void PanByDrag(ViewState& v, int dx, int dy, int viewHeight) {
+  const long double step = PanPerPixel(v, viewHeight);
+  v.TargetY = static_cast<long double>(v.TargetY) - dx * step;
+  v.TargetZ = static_cast<long double>(v.TargetZ) + dy * step;
+}
+
+void ZoomByWheel(ViewState& v, int notches) {
+  for (; notches > 0; --notches) ZoomIn(v);
+  for (; notches < 0; ++notches) ZoomOut(v);
+}
+
+void MouseSteering::Press(DragButton button, int x, int y) {
+  if (button_ != DragButton::None || button == DragButton::None) return;
+  button_ = button;
+  dragging_ = false;
+  lastX_ = x;
+  lastY_ = y;
+}
+
+void MouseSteering::Move(ViewState& v, int x, int y, int viewHeight) {
+  if (button_ == DragButton::None) return;
+  const int dx = x - lastX_, dy = y - lastY_;
+  if (!dragging_ && std::abs(dx) + std::abs(dy) <= kDragThreshold) return;
+  dragging_ = true;
+  lastX_ = x;
+  lastY_ = y;
+  if (button_ == DragButton::Left) {
+    TurnByDrag(v, dx, dy);
+  } else {
+    PanByDrag(v, dx, dy, viewHeight);
+  }
+}
+
+void MouseSteering::Release(DragButton button) {
+  if (button != button_) return;
+  button_ = DragButton::None;
+  dragging_ = false;
+}
+
+void MouseSteering::Wheel(ViewState& v, int angleDelta) {
+  wheelRest_ += angleDelta;
+  const int notches = wheelRest_ / kWheelNotch;
+  wheelRest_ -= notches * kWheelNotch;
+  ZoomByWheel(v, notches);
+}
+
+}  // namespace mv::ui
