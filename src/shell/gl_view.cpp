@@ -1,6 +1,8 @@
 #include "shell/gl_view.h"
 
+#include <QMouseEvent>
 #include <QOpenGLContext>
+#include <QWheelEvent>
 
 #include "render/frame.h"
 
@@ -25,6 +27,8 @@ GlView::GlView(AppState& state, QWidget* parent) : QOpenGLWidget(parent), state_
   // Nothing is painted between OpenGL frames.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
+  // The right button pans; it opens no menu.
+  setContextMenuPolicy(Qt::PreventContextMenu);
 }
 
 GlView::~GlView() {
@@ -81,6 +85,53 @@ void GlView::paintGL() {
   DrawFrame(gl_, state_.view, state_.survey, cache_);
   ++frames_;
   emit FrameSwapped();
+}
+
+namespace {
+
+ui::DragButton DragButtonOf(Qt::MouseButton b) {
+  switch (b) {
+    case Qt::LeftButton:
+      return ui::DragButton::Left;
+    case Qt::RightButton:
+      return ui::DragButton::Right;
+    default:
+      return ui::DragButton::None;
+  }
+}
+
+Qt::MouseButton QtButtonOf(ui::DragButton b) {
+  return b == ui::DragButton::Left    ? Qt::LeftButton
+         : b == ui::DragButton::Right ? Qt::RightButton
+                                      : Qt::NoButton;
+}
+
+}  // namespace
+
+void GlView::mousePressEvent(QMouseEvent* e) {
+  // A release that never arrived (a modal box took the mouse) must not keep
+  // the old drag alive.
+  const ui::DragButton held = steering_.Held();
+  if (held != ui::DragButton::None && !(e->buttons() & QtButtonOf(held))) steering_.Release(held);
+  const QPoint p = e->position().toPoint();
+  steering_.Press(DragButtonOf(e->button()), p.x(), p.y());
+  e->accept();
+}
+
+void GlView::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint p = e->position().toPoint();
+  steering_.Move(state_.view, p.x(), p.y(), outer_.height());
+  e->accept();
+}
+
+void GlView::mouseReleaseEvent(QMouseEvent* e) {
+  steering_.Release(DragButtonOf(e->button()));
+  e->accept();
+}
+
+void GlView::wheelEvent(QWheelEvent* e) {
+  steering_.Wheel(state_.view, e->angleDelta().y());
+  e->accept();
 }
 
 }  // namespace mv

@@ -7,6 +7,7 @@
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
 #include "shell/view_state.h"
+#include "ui/mouse_steering.h"
 
 namespace mv {
 
@@ -38,6 +39,12 @@ class GlView : public QOpenGLWidget {
   void initializeGL() override;
   void resizeGL(int w, int h) override;
   void paintGL() override;
+  // A left drag turns and tilts the model, a right drag pans, the wheel
+  // zooms; the next frame shows it.
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
 
  private:
   void ApplyProjection();
@@ -45,6 +52,7 @@ class GlView : public QOpenGLWidget {
   AppState& state_;
   RealGl gl_;
   SceneCache cache_;
+  ui::MouseSteering steering_;
   QSize outer_{780, 591};
   bool initialized_ = false;
   bool released_ = false;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QOpenGLWidget>
+#include <QStringList>
 #include <QSurfaceFormat>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "shell/command_line.h"
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
 
@@ -54,10 +56,27 @@ double MillisecondsSinceStart(std::chrono::steady_clock::time_point mainEntered)
 
 int main(int argc, char** argv) {
   const auto mainEntered = std::chrono::steady_clock::now();
+  QStringList rawArguments;
+  for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
+  if (mv::AsksForHelp(rawArguments)) {
+    std::fputs(
+        mv::ParseCommandLine({rawArguments.first(), "--help"}).output.toLocal8Bit().constData(),
+        stdout);
+    return 0;
+  }
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QApplication app(argc, argv);
   QApplication::setApplicationName("Morwalka Vendra");
-  mv::MainWindow window;
+  // The window system's own options (-platform, -display, ...) are gone now.
+  const mv::CommandLine commandLine = mv::ParseCommandLine(QCoreApplication::arguments());
+  if (commandLine.exit) {
+    std::fputs(commandLine.output.toLocal8Bit().constData(),
+               commandLine.exitCode == 0 ? stdout : stderr);
+    return commandLine.exitCode;
+  }
+  // A source that cannot be read gets the failure box and the line on
+  // standard error, as any failed load does.
+  mv::MainWindow window(commandLine.source);
 
   // For measuring start-up: MV_REPORT_STARTUP=1 prints how long the first
   // frame took to reach the screen; MV_EXIT_AFTER_FIRST_FRAME=1 then quits.

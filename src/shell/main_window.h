@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "shell/gl_view.h"
 #include "shell/tick_clock.h"
@@ -24,8 +26,16 @@ class MainWindow : public QMainWindow, public ui::Host {
  public:
   // Shows the load-failure box; tests replace it so no person has to press OK.
   using FailureBox = std::function<void(QWidget* parent)>;
+  // Asks for a path, starting from `start`; nullopt when cancelled. Tests
+  // answer instead of a file dialog.
+  using PathChooser = std::function<std::optional<std::filesystem::path>(
+      QWidget* parent, const std::filesystem::path& start)>;
+  // Tells the user that something failed.
+  using NoticeBox =
+      std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
 
-  // `source` is the survey folder to read (the working directory by default).
+  // `source` is the survey to read: a folder of the three survey files (the
+  // working directory by default), one of those files, or a .3d file.
   explicit MainWindow(std::filesystem::path source = ".", FailureBox box = {},
                       QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -45,6 +55,22 @@ class MainWindow : public QMainWindow, public ui::Host {
   const std::filesystem::path& Source() const { return source_; }
   void SetSource(std::filesystem::path p) { source_ = std::move(p); }
 
+  // Makes `chosen` the survey source (a survey file stands for its folder)
+  // and loads it. The source stays chosen when the load fails, so the return
+  // to the start parameters tries it again.
+  void OpenSource(const std::filesystem::path& chosen);
+  // "Otwórz dane jaskini..." (Ctrl+O): asks for a survey and opens it.
+  void Otworzdanejaskini1Click();
+  // "Zapisz obraz..." (Ctrl+P): asks for a file and writes the picture to it
+  // as a PNG, without the toolbar and panels over it.
+  void Zapiszobraz1Click();
+  // F11: full screen on and off.
+  void ToggleFullScreen();
+
+  void SetSourceChooser(PathChooser chooser) { sourceChooser_ = std::move(chooser); }
+  void SetPictureChooser(PathChooser chooser) { pictureChooser_ = std::move(chooser); }
+  void SetSaveFailureBox(NoticeBox box) { saveFailureBox_ = std::move(box); }
+
   // The timer's tick: advance the counter and repaint.
   void Timer1Timer();
   // The loader: reads the survey source into the state; on failure shows
@@ -60,13 +86,23 @@ class MainWindow : public QMainWindow, public ui::Host {
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void dragEnterEvent(QDragEnterEvent* e) override;
+  void dragMoveEvent(QDragMoveEvent* e) override;
+  void dropEvent(QDropEvent* e) override;
 
  private:
   void FormResize();
+  void AddFileCommands();
+  // The folder the survey source lies in (the source itself for a folder).
+  std::filesystem::path SourceFolder() const;
 
   AppState state_;
   std::filesystem::path source_;
   FailureBox failureBox_;
+  PathChooser sourceChooser_;
+  PathChooser pictureChooser_;
+  NoticeBox saveFailureBox_;
+  std::filesystem::path pictureFolder_;  // where the last picture went
   QWidget* overlay_ = nullptr;
   GlView* view_ = nullptr;
   QWidget* panel1_ = nullptr;

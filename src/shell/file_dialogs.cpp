@@ -1,0 +1,61 @@
+#include "shell/file_dialogs.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace mv {
+
+namespace {
+
+std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.first().isEmpty()) return std::nullopt;
+  return std::filesystem::path(QFile::encodeName(files.first()).toStdString());
+}
+
+}  // namespace
+
+QString PathText(const std::filesystem::path& p) {
+  return QFile::decodeName(QByteArray::fromStdString(p.string()));
+}
+
+std::optional<std::filesystem::path> ChooseSurveyWithDialog(QWidget* parent,
+                                                            const std::filesystem::path& start) {
+  QFileDialog dialog(parent, "Otwórz dane jaskini", PathText(start));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // A folder is opened by choosing one of its survey files.
+  dialog.setNameFilters({"Dane jaskini (*.3d *.3D Dane.bin Dane1.bin Dane2.bin)",
+                         "Pliki Survex (*.3d *.3D)", "Wszystkie pliki (*)"});
+  return Chosen(dialog);
+}
+
+std::optional<std::filesystem::path> ChoosePictureWithDialog(
+    QWidget* parent, const std::filesystem::path& suggested) {
+  QFileDialog dialog(parent, "Zapisz obraz");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter("Obraz PNG (*.png)");
+  dialog.setDefaultSuffix("png");
+  dialog.selectFile(PathText(suggested));
+  return Chosen(dialog);
+}
+
+QString WritePng(const QImage& picture, const std::filesystem::path& file) {
+  if (picture.isNull()) return "there is no picture to save";
+  // The framebuffer's alpha means nothing in the saved picture.
+  const QImage opaque = picture.convertToFormat(QImage::Format_RGB32);
+  // Through a temporary file, so a failed write leaves an older picture of
+  // the same name as it was.
+  QSaveFile out(PathText(file));
+  if (!out.open(QIODevice::WriteOnly)) return out.errorString();
+  QImageWriter writer(&out, "png");
+  if (!writer.write(opaque)) return writer.errorString();
+  if (!out.commit()) return out.errorString();
+  return {};
+}
+
+}  // namespace mv
