@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <cstddef>
+#include <limits>
 
 namespace mv {
 
@@ -14,6 +15,9 @@ void RealGl::ReleaseResources() {
   quadric_ = nullptr;
   if (buffer_) glDeleteBuffers(1, &buffer_);
   buffer_ = 0;
+  if (segments_) glDeleteBuffers(1, &segments_);
+  segments_ = 0;
+  segmentIndices_ = 0;
   bufferVersion_ = 0;
   ForgetSolids();
 }
@@ -97,17 +101,52 @@ void RealGl::Vertex3f(float x, float y, float z) {
 void RealGl::LineStrips(const LineStripBatch& b) {
   if (b.strips <= 0 || b.vertices <= 0) return;
   if (!buffer_) glGenBuffers(1, &buffer_);
+  if (!segments_) glGenBuffers(1, &segments_);
   glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, segments_);
   if (bufferVersion_ != b.version) {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.vertices) * 3 * sizeof(float), b.xyz,
                  GL_STATIC_DRAW);
+    UploadSegments(b);
     bufferVersion_ = b.version;
   }
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, nullptr);
-  glMultiDrawArrays(GL_LINE_STRIP, b.first, b.count, b.strips);
+  if (segmentIndices_ > 0)
+    glDrawElements(GL_LINES, segmentIndices_, GL_UNSIGNED_INT, nullptr);
+  else
+    glMultiDrawArrays(GL_LINE_STRIP, b.first, b.count, b.strips);
   glDisableClientState(GL_VERTEX_ARRAY);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+// Each strip as its separate segments, in the same order, for one draw of
+// independent lines. OpenGL rasterizes every segment of a strip on its own,
+// without its last pixel, exactly as an independent line, so the picture is
+// the same; the renderer is spared a draw per strip, which on a software
+// renderer costs about a tenth of the time of the whole survey.
+void RealGl::UploadSegments(const LineStripBatch& b) {
+  int64_t segments = 0;
+  for (int32_t i = 0; i < b.strips; ++i) segments += b.count[i] > 1 ? b.count[i] - 1 : 0;
+  segmentIndices_ = 0;
+  // Beyond what one draw can count, the strips are drawn as they are.
+  if (segments == 0 || 2 * segments > std::numeric_limits<GLsizei>::max()) {
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+    return;
+  }
+  const auto bytes = static_cast<GLsizeiptr>(2 * segments * sizeof(GLuint));
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+  auto* out = static_cast<GLuint*>(glMapBuffer(GL_ELEMENT_ARRAY_BUFFER, GL_WRITE_ONLY));
+  if (!out) return;
+  for (int32_t i = 0; i < b.strips; ++i) {
+    const auto first = static_cast<GLuint>(b.first[i]);
+    for (int32_t j = 1; j < b.count[i]; ++j) {
+      *out++ = first + static_cast<GLuint>(j) - 1;
+      *out++ = first + static_cast<GLuint>(j);
+    }
+  }
+  if (glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER)) segmentIndices_ = static_cast<GLsizei>(2 * segments);
 }
 
 void RealGl::SolidCone(double radius, double height) {

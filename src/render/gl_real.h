@@ -11,8 +11,8 @@ struct GLUquadric;
 namespace mv {
 
 // Needs a current compatibility-profile context for every call. Holds a GLU
-// quadric, one vertex buffer for the survey lines and a display list for each
-// solid drawn so far; ReleaseResources frees them and must run while the
+// quadric, a vertex and an index buffer for the survey lines and a display
+// list for each solid drawn so far; ReleaseResources frees them and must run while the
 // same context is current.
 class RealGl final : public GlApi {
  public:
@@ -64,11 +64,15 @@ class RealGl final : public GlApi {
   // returns false with `compile` set to a new list to record the solid into
   // while drawing it (0 if none could be made).
   bool CallSolid(Shape shape, double a, double b, unsigned& compile);
+  // Fills the index buffer with the strips' segments as pairs of vertices.
+  void UploadSegments(const LineStripBatch& b);
   void ForgetSolids();
 
   GLUquadric* quadric_ = nullptr;
   unsigned buffer_ = 0;
   uint64_t bufferVersion_ = 0;
+  unsigned segments_ = 0;
+  int segmentIndices_ = 0;  // 0: draw the strips as they are
   std::array<SolidList, kMaxSolidLists> solids_{};
   int solidCount_ = 0;
 };
