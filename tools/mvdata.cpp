@@ -14,6 +14,7 @@
 
 #include "data/loader.h"
 #include "data/records.h"
+#include "data/survex3d.h"
 #include "data/survey_writer.h"
 #include "survey_text.h"
 
@@ -71,6 +72,33 @@ int Dump(std::span<char* const> args) {
   return kOk;
 }
 
+// The title of a .3d file cut to the object name's 75 bytes, never inside a
+// UTF-8 sequence.
+std::string ObjectName(const std::string& title) {
+  if (title.size() <= static_cast<size_t>(mv::kNameCapacity)) return title;
+  size_t n = static_cast<size_t>(mv::kNameCapacity);
+  while (n > 0 && (static_cast<unsigned char>(title[n]) & 0xC0) == 0x80) --n;
+  return title.substr(0, n);
+}
+
+int From3d(std::span<char* const> args) {
+  const std::filesystem::path source = args[0], outDir = args[1];
+  const mv::Survex3dSurvey s = mv::ReadSurvex3dFile(source);
+  if (!s.ok) return Fail(s.error);
+  std::error_code ec;
+  std::filesystem::create_directories(outDir, ec);
+  if (ec) return Fail(outDir.string() + ": " + ec.message());
+  mv::WriteOptions options;
+  options.name = ObjectName(s.title);
+  std::string error;
+  if (!mv::WriteSurveyFolder(outDir, s.model, options, error)) return Fail(error);
+  std::cout << source.string() << ": " << s.model.StationCount() << " stations, "
+            << s.model.SurveyLineCount() << " line records, " << s.model.entranceCount
+            << " entrances (" << s.entrancesFound << " flagged); " << s.legs << " legs, "
+            << s.legsLeftOut << " left out (splays)\n";
+  return kOk;
+}
+
 struct Command {
   std::string_view name;
   std::string_view arguments;
@@ -83,6 +111,8 @@ constexpr Command kCommands[] = {
     {"build", "<survey.txt> <outdir>",
      "write Dane.bin, Dane1.bin and Dane2.bin into <outdir> from a text survey", 2, Build},
     {"dump", "<dir>", "print the survey files of <dir> as a text survey", 1, Dump},
+    {"from3d", "<survey.3d> <outdir>",
+     "write the survey files into <outdir> from a Survex .3d file (splays left out)", 2, From3d},
 };
 
 int Usage() {

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "data/loader.h"
+#include "data/survex3d.h"
 #include "data/survey_writer.h"
 #include "survey_bytes.h"
 
@@ -183,6 +184,29 @@ TEST(SurveyTextTest, ToolExitCodes) {
     EXPECT_EQ(RunTool(row.args, log), row.code) << row.args;
     EXPECT_NE(ReadAll(log.string() + ".err").find(row.message), std::string::npos) << row.args;
   }
+}
+
+// A Survex file converted by the tool loads in the viewer as the same
+// survey the viewer reads from the .3d file itself.
+TEST(SurveyTextTest, ToolConvertsASurvexFileTheViewerThenLoads) {
+  TempDir dir;
+  const fs::path source = fs::path(MV_TEST_DATA_DIR) / "survex" / "jaskinie_zimna.3d";
+  const fs::path out = dir.path() / "zimna";
+  ASSERT_EQ(RunTool("from3d " + source.string() + " " + out.string(), dir.path() / "log"), 0);
+  EXPECT_NE(ReadAll(dir.path() / "log").find(" stations, "), std::string::npos);
+  const LoadResult converted = LoadSurveyFolder(out);
+  const LoadResult direct = LoadSurvex3d(source);
+  ASSERT_TRUE(converted.ok) << converted.error;
+  ASSERT_TRUE(direct.ok) << direct.error;
+  EXPECT_EQ(converted.model.stations, direct.model.stations);
+  EXPECT_EQ(converted.model.lines, direct.model.lines);
+  EXPECT_EQ(converted.model.entranceCount, direct.model.entranceCount);
+  EXPECT_EQ(converted.zoom.AsDouble(), direct.zoom.AsDouble());
+
+  const fs::path broken = dir.path() / "broken.3d";
+  std::ofstream(broken) << "Survex 3D Image File\nv8\n";
+  EXPECT_EQ(RunTool("from3d " + broken.string() + " " + out.string(), dir.path() / "log"), 1);
+  EXPECT_NE(ReadAll(dir.path() / "log.err").find("broken.3d"), std::string::npos);
 }
 
 // The bundled sample's files are the ones its text describes, and it loads
