@@ -1,6 +1,6 @@
 // The fast paths of the production seam must give exactly the pixels of the
-// immediate-mode calls they stand for: the survey lines drawn from the cached
-// vertex buffer with one multi-draw against one glBegin(GL_LINE_STRIP) ...
+// immediate-mode calls they stand for: the survey lines drawn in one call from
+// the cached vertex and index buffers against one glBegin(GL_LINE_STRIP) ...
 // glEnd per survey-line row with the same single-precision vertices, and the
 // solids replayed from display lists against GLU drawing them afresh.
 #include <GL/gl.h>
@@ -214,7 +214,7 @@ TEST(FastPathIdentity, SurveyLinesFromBufferMatchImmediateStripsThroughViewAndSu
        [](AppState& s) { s.view.ZoomScale = static_cast<long double>(s.view.ZoomScale) * 3; }},
   };
   ExpectSamePictures(
-      state, steps, "multidraw",
+      state, steps, "buffered",
       [&](GlApi& gl, const AppState& s) { Camera(gl, s.view, s.survey, cache); },
       [&](GlApi& gl, const AppState& s) {
         ViewState bare = s.view;
