@@ -1,0 +1,460 @@
+// Opening surveys on the real main window (command line, Ctrl+O, Ctrl+S, a
+// drop), steering with the mouse, saving the picture and full screen.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QWheelEvent>
+#include <QtTest>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "data/survey_source.h"
+#include "shell/command_line.h"
+#include "shell/main_window.h"
+#include "ui/key_actions.h"
+
+using mv::MainWindow;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSample = MV_SAMPLE_DIR;
+const fs::path kCzarna = fs::path(MV_SURVEX_DIR) / "jaskinie_czarna.3d";
+const fs::path kZimna = fs::path(MV_SURVEX_DIR) / "jaskinie_zimna.3d";
+
+void NoBox(QWidget*) {}
+
+fs::path PathOf(const QTemporaryDir& d) {
+  return d.path().toStdString();
+}
+
+// Shown, exposed and active, so that shortcuts reach it.
+bool Show(MainWindow& w) {
+  w.show();
+  if (!QTest::qWaitForWindowExposed(&w)) return false;
+  w.activateWindow();
+  if (!QTest::qWaitForWindowActive(&w)) return false;
+  w.setFocus();
+  return true;
+}
+
+int StationsOf(const fs::path& source) {
+  return mv::LoadSurveySource(mv::SurveySourceFor(source)).model.StationCount();
+}
+
+// The load-failure box, counted instead of shown.
+struct Failures {
+  int shown = 0;
+  MainWindow::FailureBox Box() {
+    return [this](QWidget*) { ++shown; };
+  }
+};
+
+// What the program writes on standard error while the object lives.
+class StderrCapture {
+ public:
+  StderrCapture() {
+    std::fflush(stderr);
+    saved_ = dup(STDERR_FILENO);
+    file_ = std::tmpfile();
+    if (file_) dup2(fileno(file_), STDERR_FILENO);
+  }
+  ~StderrCapture() {
+    Text();
+    if (file_) std::fclose(file_);
+    if (saved_ >= 0) close(saved_);
+  }
+  QString Text() {
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+      dup2(saved_, STDERR_FILENO);
+    }
+    std::string s;
+    if (file_) {
+      std::rewind(file_);
+      char buf[512];
+      for (size_t n; (n = std::fread(buf, 1, sizeof buf, file_)) > 0;) s.append(buf, n);
+    }
+    return QString::fromStdString(s);
+  }
+
+ private:
+  int saved_ = -1;
+  std::FILE* file_ = nullptr;
+};
+
+void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+               Qt::MouseButtons held) {
+  QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
+  QApplication::sendEvent(w, &e);
+}
+
+// Press at `from`, move through `path`, release at the last point.
+void Drag(QWidget* w, Qt::MouseButton button, QPoint from, const QList<QPoint>& path) {
+  SendMouse(w, QEvent::MouseButtonPress, from, button, button);
+  QPoint at = from;
+  for (QPoint p : path) {
+    SendMouse(w, QEvent::MouseMove, p, Qt::NoButton, button);
+    at = p;
+  }
+  SendMouse(w, QEvent::MouseButtonRelease, at, button, Qt::NoButton);
+}
+
+// Drags `paths` over the window and drops them; whether the window took them.
+bool DropOn(MainWindow& w, const QList<fs::path>& paths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const fs::path& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p.string()));
+  data.setUrls(urls);
+  const QPoint at(300, 300);
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&w, &enter);
+  if (!enter.isAccepted()) return false;
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&w, &drop);
+  return drop.isAccepted();
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(fs::path)
+Q_DECLARE_METATYPE(std::optional<fs::path>)
+
+namespace QTest {
+template <>
+char* toString(const fs::path& p) {
+  return qstrdup(p.c_str());
+}
+}  // namespace QTest
+
+class OpenSurveyTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void commandLine_data();
+  void commandLine();
+  void startsWithTheGivenSource_data();
+  void startsWithTheGivenSource();
+  void ctrlOOpensTheChosenSurvey_data();
+  void ctrlOOpensTheChosenSurvey();
+  void ctrlSReloadsTheLastChosenSource();
+  void droppedSurveyOpens_data();
+  void droppedSurveyOpens();
+  void mouseSteersThePicture_data();
+  void mouseSteersThePicture();
+  void ctrlPSavesThePictureAlone_data();
+  void ctrlPSavesThePictureAlone();
+  void f11TogglesFullScreen();
+};
+
+void OpenSurveyTest::commandLine_data() {
+  QTest::addColumn<QStringList>("arguments");
+  QTest::addColumn<QString>("source");
+  QTest::addColumn<int>("exitCode");  // -1: the viewer starts
+  QTest::addColumn<QString>("output");
+  QTest::newRow("no argument") << QStringList{"morvalka"} << "." << -1 << "";
+  QTest::newRow("a folder") << QStringList{"morvalka", "/caves/czarna"} << "/caves/czarna" << -1
+                            << "";
+  QTest::newRow("a path that starts with -")
+      << QStringList{"morvalka", "--", "-odd.3d"} << "-odd.3d" << -1 << "";
+  QTest::newRow("help") << QStringList{"/usr/bin/morvalka", "--help"} << "." << 0
+                        << "Usage: morvalka [SOURCE]";
+  QTest::newRow("short help") << QStringList{"morvalka", "x.3d", "-h"} << "." << 0 << "Usage:";
+  QTest::newRow("two sources") << QStringList{"morvalka", "a", "b"} << "." << 2
+                               << "morvalka: give at most one";
+  QTest::newRow("unknown option") << QStringList{"morvalka", "--fast"} << "." << 2
+                                  << "morvalka: unknown option '--fast'";
+  QTest::newRow("empty path") << QStringList{"morvalka", ""} << "." << 2 << "path is empty";
+}
+
+void OpenSurveyTest::commandLine() {
+  QFETCH(QStringList, arguments);
+  QFETCH(QString, source);
+  QFETCH(int, exitCode);
+  QFETCH(QString, output);
+  const mv::CommandLine c = mv::ParseCommandLine(arguments);
+  QCOMPARE(c.exit, exitCode >= 0);
+  QCOMPARE(mv::AsksForHelp(arguments), exitCode == 0);
+  if (exitCode >= 0) {
+    QCOMPARE(c.exitCode, exitCode);
+    QVERIFY2(c.output.contains(output), qPrintable(c.output));
+  } else {
+    QCOMPARE(QString::fromStdString(c.source.string()), source);
+  }
+}
+
+void OpenSurveyTest::startsWithTheGivenSource_data() {
+  QTest::addColumn<fs::path>("given");
+  QTest::addColumn<fs::path>("source");
+  QTest::addColumn<bool>("loads");
+  QTest::newRow(".3d file") << kCzarna << kCzarna << true;
+  QTest::newRow("survey file") << kSample / "Dane.bin" << kSample << true;
+  QTest::newRow("folder") << kSample << kSample << true;
+  QTest::newRow("missing") << fs::path("/nonexistent/cave.3d") << fs::path("/nonexistent/cave.3d")
+                           << false;
+}
+
+void OpenSurveyTest::startsWithTheGivenSource() {
+  QFETCH(fs::path, given);
+  QFETCH(fs::path, source);
+  QFETCH(bool, loads);
+  Failures failures;
+  StderrCapture err;
+  MainWindow w(given, failures.Box());
+  const QString errors = err.Text();
+  QCOMPARE(w.Source(), source);
+  QCOMPARE(failures.shown, loads ? 0 : 1);
+  QCOMPARE(w.State().view.LinesVisible, loads);
+  if (loads) {
+    QCOMPARE(w.State().survey.StationCount(), StationsOf(source));
+    QVERIFY(w.State().survey.StationCount() > 2);
+    QVERIFY(errors.isEmpty());
+  } else {
+    QCOMPARE(w.State().survey.StationCount(), 2);  // the placeholder
+    QCOMPARE(errors, QString("morvalka: /nonexistent/cave.3d: no such file or folder\n"));
+  }
+}
+
+void OpenSurveyTest::ctrlOOpensTheChosenSurvey_data() {
+  QTest::addColumn<std::optional<fs::path>>("chosen");
+  QTest::addColumn<fs::path>("source");
+  QTest::addColumn<bool>("loads");
+  QTest::newRow("folder through one of its files")
+      << std::optional<fs::path>(kSample / "Dane1.bin") << kSample << true;
+  QTest::newRow(".3d file") << std::optional<fs::path>(kCzarna) << kCzarna << true;
+  QTest::newRow("cancelled") << std::optional<fs::path>() << kZimna << true;
+  QTest::newRow("missing file") << std::optional<fs::path>("/nonexistent/cave.3d")
+                                << fs::path("/nonexistent/cave.3d") << false;
+}
+
+void OpenSurveyTest::ctrlOOpensTheChosenSurvey() {
+  QFETCH(std::optional<fs::path>, chosen);
+  QFETCH(fs::path, source);
+  QFETCH(bool, loads);
+  Failures failures;
+  MainWindow w(kZimna, failures.Box());
+  QVERIFY(Show(w));
+  fs::path start;
+  w.SetSourceChooser([&](QWidget*, const fs::path& from) {
+    start = from;
+    return chosen;
+  });
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(start, kZimna.parent_path());
+  QCOMPARE(w.Source(), source);
+  QCOMPARE(failures.shown, loads ? 0 : 1);
+  QCOMPARE(w.State().view.LinesVisible, loads);
+  QCOMPARE(w.State().survey.StationCount(), loads ? StationsOf(source) : 2);
+  // The item is the first of "&Plik".
+  QCOMPARE(w.ControlsOf().FileMenu()->actions().first()->text(), QString("Otwórz dane jaskini..."));
+}
+
+void OpenSurveyTest::ctrlSReloadsTheLastChosenSource() {
+  QTemporaryDir dir;
+  const fs::path late = PathOf(dir) / "late.3d";
+  Failures failures;
+  MainWindow w(kSample, failures.Box());
+  QVERIFY(Show(w));
+  std::optional<fs::path> answer = kCzarna;
+  w.SetSourceChooser([&](QWidget*, const fs::path&) { return answer; });
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  const mv::ViewState opened = w.State().view;
+  const int stations = w.State().survey.StationCount();
+  QVERIFY(stations != StationsOf(kSample));
+
+  w.State().view.ZoomScale = 3;
+  w.State().view.CentreX = 0;
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(w.State().survey.StationCount(), stations);
+  QCOMPARE(w.State().view.ZoomScale.AsDouble(), opened.ZoomScale.AsDouble());
+  QCOMPARE(w.State().view.CentreX.AsDouble(), opened.CentreX.AsDouble());
+
+  // A source that failed to open stays chosen: once it is there, the
+  // return to the start parameters reads it.
+  answer = late;
+  QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  QCOMPARE(failures.shown, 1);
+  QCOMPARE(w.State().survey.StationCount(), 2);
+  QVERIFY(fs::copy_file(kZimna, late));
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(failures.shown, 1);
+  QCOMPARE(w.State().survey.StationCount(), StationsOf(kZimna));
+}
+
+void OpenSurveyTest::droppedSurveyOpens_data() {
+  QTest::addColumn<QList<fs::path>>("dropped");
+  QTest::addColumn<fs::path>("source");  // empty: the drop is refused
+  QTest::newRow("folder") << QList<fs::path>{kSample} << kSample;
+  QTest::newRow(".3d file") << QList<fs::path>{kCzarna} << kCzarna;
+  QTest::newRow("survey file") << QList<fs::path>{kSample / "Dane2.bin"} << kSample;
+  QTest::newRow("the three survey files")
+      << QList<fs::path>{kSample / "Dane.bin", kSample / "Dane1.bin", kSample / "Dane2.bin"}
+      << kSample;
+  QTest::newRow("other file") << QList<fs::path>{kSample / "README.md"} << fs::path();
+  QTest::newRow("two surveys") << QList<fs::path>{kSample, kCzarna} << fs::path();
+}
+
+void OpenSurveyTest::droppedSurveyOpens() {
+  QFETCH(QList<fs::path>, dropped);
+  QFETCH(fs::path, source);
+  Failures failures;
+  MainWindow w(kZimna, failures.Box());
+  QVERIFY(Show(w));
+  const int before = w.State().survey.StationCount();
+  QCOMPARE(DropOn(w, dropped), !source.empty());
+  if (source.empty()) {
+    QCoreApplication::processEvents();
+    QCOMPARE(w.Source(), kZimna);
+    QCOMPARE(w.State().survey.StationCount(), before);
+  } else {
+    QTRY_COMPARE(w.Source(), source);
+    QCOMPARE(w.State().survey.StationCount(), StationsOf(source));
+  }
+  QCOMPARE(failures.shown, 0);
+}
+
+void OpenSurveyTest::mouseSteersThePicture_data() {
+  QTest::addColumn<int>("button");  // Qt::MouseButton; 0 for the wheel
+  QTest::addColumn<QList<QPoint>>("path");
+  QTest::addColumn<int>("wheel");
+  QTest::addColumn<double>("turn");
+  QTest::addColumn<double>("tilt");
+  QTest::addColumn<int>("panX");  // sign of the change of TargetY
+  QTest::addColumn<int>("panZ");  // sign of the change of TargetZ
+  QTest::addColumn<int>("zoomSteps");
+  using P = QList<QPoint>;
+  QTest::newRow("left drag") << int(Qt::LeftButton) << P{{205, 200}, {220, 210}} << 0 << 10.0 << 5.0
+                             << 0 << 0 << 0;
+  QTest::newRow("left click") << int(Qt::LeftButton) << P{} << 0 << 0.0 << 0.0 << 0 << 0 << 0;
+  QTest::newRow("right drag") << int(Qt::RightButton) << P{{230, 215}} << 0 << 0.0 << 0.0 << -1 << 1
+                              << 0;
+  QTest::newRow("wheel in") << 0 << P{} << 120 << 0.0 << 0.0 << 0 << 0 << 1;
+  QTest::newRow("wheel out") << 0 << P{} << -240 << 0.0 << 0.0 << 0 << 0 << -2;
+}
+
+void OpenSurveyTest::mouseSteersThePicture() {
+  QFETCH(int, button);
+  QFETCH(QList<QPoint>, path);
+  QFETCH(int, wheel);
+  QFETCH(double, turn);
+  QFETCH(double, tilt);
+  QFETCH(int, panX);
+  QFETCH(int, panZ);
+  QFETCH(int, zoomSteps);
+  MainWindow w(kSample, NoBox);
+  QVERIFY(Show(w));
+  QWidget* view = w.View();
+  mv::ViewState expected = w.State().view;
+  for (int i = 0; i < zoomSteps; ++i) mv::ui::ZoomIn(expected);
+  for (int i = 0; i > zoomSteps; --i) mv::ui::ZoomOut(expected);
+  const mv::ViewState before = w.State().view;
+
+  if (button != 0) {
+    Drag(view, Qt::MouseButton(button), {200, 200}, path);
+  } else {
+    QWheelEvent e(QPointF(200, 200), view->mapToGlobal(QPointF(200, 200)), QPoint(),
+                  QPoint(0, wheel), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view, &e);
+  }
+  const mv::ViewState& v = w.State().view;
+  QCOMPARE(static_cast<double>(v.TurnAngle - before.TurnAngle), turn);
+  QCOMPARE(static_cast<double>(v.TiltAngle - before.TiltAngle), tilt);
+  const auto sign = [](long double d) { return (d > 0) - (d < 0); };
+  QCOMPARE(sign(v.TargetY - before.TargetY), panX);
+  QCOMPARE(sign(v.TargetZ - before.TargetZ), panZ);
+  QCOMPARE(v.ZoomScale.AsDouble(), expected.ZoomScale.AsDouble());
+  QCOMPARE(v.SpinStep.AsDouble(), before.SpinStep.AsDouble());
+  QVERIFY(!v.SpinStopped);
+}
+
+void OpenSurveyTest::ctrlPSavesThePictureAlone_data() {
+  QTest::addColumn<QString>("name");  // empty: the dialog is cancelled
+  QTest::addColumn<bool>("written");
+  QTest::newRow("saved") << "cave.png" << true;
+  QTest::newRow("saved without the suffix") << "cave" << true;
+  QTest::newRow("cancelled") << "" << false;
+  QTest::newRow("folder that does not exist") << "missing/cave.png" << false;
+}
+
+void OpenSurveyTest::ctrlPSavesThePictureAlone() {
+  QFETCH(QString, name);
+  QFETCH(bool, written);
+  QTemporaryDir dir;
+  const fs::path file = PathOf(dir) / (name.isEmpty() ? "cave.png" : name.toStdString());
+  MainWindow w(kSample, NoBox);
+  QVERIFY(Show(w));
+  QTRY_VERIFY(w.View()->FramesDrawn() > 0);
+  fs::path suggested;
+  w.SetPictureChooser([&](QWidget*, const fs::path& s) -> std::optional<fs::path> {
+    suggested = s;
+    if (name.isEmpty()) return std::nullopt;
+    return file;
+  });
+  QStringList notices;
+  w.SetSaveFailureBox(
+      [&](QWidget*, const QString& caption, const QString& text) { notices << caption << text; });
+  StderrCapture err;
+  QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
+  const QString errors = err.Text();
+  QCOMPARE(suggested, kSample / "jaskinia.png");
+  QCOMPARE(fs::exists(file), written);
+  if (!written) {
+    QVERIFY(fs::is_empty(PathOf(dir)));
+    if (name.isEmpty()) {
+      QVERIFY(notices.isEmpty());
+    } else {
+      QCOMPARE(notices.size(), 2);
+      QCOMPARE(notices[0], QString("Błąd zapisu obrazu!"));
+      QVERIFY2(notices[1].contains(QString::fromStdString(file.string())), qPrintable(notices[1]));
+      QVERIFY2(errors.startsWith("morvalka: " + QString::fromStdString(file.string())),
+               qPrintable(errors));
+    }
+    return;
+  }
+  QVERIFY(notices.isEmpty());
+  QImage picture;
+  QVERIFY(picture.load(QString::fromStdString(file.string()), "PNG"));
+  QCOMPARE(picture.size(), w.View()->size() * w.View()->devicePixelRatio());
+  QVERIFY(!picture.hasAlphaChannel());
+  // The toolbar strip lies over the top of the picture on screen; the
+  // saved picture has the survey there, never the strip's grey.
+  QWidget* strip = w.ToolbarStrip();
+  const QRgb grey = strip->palette().color(strip->backgroundRole()).rgb();
+  QVERIFY(qGray(grey) > 100);
+  const QImage onScreen = w.grab().toImage();
+  const int menuBar = w.View()->mapTo(&w, QPoint(0, 0)).y();
+  QCOMPARE(onScreen.pixel(5, menuBar + 5), grey);
+  int stripGrey = 0, lit = 0;
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      const QRgb p = picture.pixel(x, y);
+      if ((p & 0xffffff) == (grey & 0xffffff)) ++stripGrey;
+      if (qGray(p) > 0) ++lit;
+    }
+  }
+  QCOMPARE(stripGrey, 0);
+  QVERIFY(lit > 100);
+}
+
+void OpenSurveyTest::f11TogglesFullScreen() {
+  MainWindow w(kSample, NoBox);
+  QVERIFY(Show(w));
+  // The window manager carries the state out; a bare X server has none, so
+  // only the state asked for is checked here.
+  QTest::keyClick(&w, Qt::Key_F11);
+  QVERIFY(w.windowState() & Qt::WindowFullScreen);
+  QTest::keyClick(&w, Qt::Key_F11);
+  QVERIFY(!(w.windowState() & Qt::WindowFullScreen));
+}
+
+QTEST_MAIN(OpenSurveyTest)
+#include "open_survey_test.moc"
