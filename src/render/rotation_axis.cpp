@@ -14,15 +14,20 @@ AxisSpan RotationAxisSpan(const Extents& box, int32_t lengthPercent) {
   return {e, minZ - e, maxZ + e};
 }
 
-MarkerBounds AxisMarkerBounds(const Extents& box, Real48 centreX, Real48 centreY, Real48 originZ) {
-  // 1.2 times the survey coordinate itself, not its distance from the centre
-  // of the box, formed as the value plus a fifth of it.
-  const auto widened = [](Real48 v) { return Ext(v) + 0.2L * Ext(v); };
+MarkerBounds AxisMarkerBounds(const ViewState& v, Real48 originZ) {
+  // 1.2 times the survey coordinate measured from the survey origin, not its
+  // distance from the centre of the box, formed as the value plus a fifth of
+  // it. These are the limits of the arrow keys that move the axis.
+  const auto widened = [](Real48 value, Real48 origin) {
+    const long double d = Ext(value) - Ext(origin);
+    return Ext(origin) + (d + 0.2L * d);
+  };
+  const Extents& box = v.Box;
   MarkerBounds b;
-  b.x0 = widened(box.minX) - Ext(centreX);
-  b.x1 = widened(box.maxX) - Ext(centreX);
-  b.y0 = widened(box.minY) - Ext(centreY);
-  b.y1 = widened(box.maxY) - Ext(centreY);
+  b.x0 = widened(box.minX, v.OriginX) - Ext(v.CentreX);
+  b.x1 = widened(box.maxX, v.OriginX) - Ext(v.CentreX);
+  b.y0 = widened(box.minY, v.OriginY) - Ext(v.CentreY);
+  b.y1 = widened(box.maxY, v.OriginY) - Ext(v.CentreY);
   b.z0 = Ext(box.minZ) - Ext(originZ);
   b.z1 = Ext(box.maxZ) - Ext(originZ);
   return b;
@@ -48,7 +53,7 @@ void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
 
 void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   SetColor(gl, v.AxisColor);
-  const MarkerBounds b = AxisMarkerBounds(v.Box, v.CentreX, v.CentreY, m.originZ);
+  const MarkerBounds b = AxisMarkerBounds(v, m.originZ);
   // Two closed rectangles crossing along the axis: one in the plane y = 0,
   // one in the plane x = 0.
   gl.Begin(Prim::LineStrip);

@@ -20,12 +20,12 @@ struct AxisSpan {
 AxisSpan RotationAxisSpan(const Extents& box, int32_t lengthPercent);
 
 // The two upright rectangles of the marker, already in scene coordinates:
-// x and y span 1.2 x the survey bounds less the axis position, z spans the
-// survey's height less the origin's.
+// x and y span 1.2 x the survey bounds (measured from the survey origin) less
+// the axis position, z spans the survey's height less the origin's.
 struct MarkerBounds {
   long double x0 = 0, x1 = 0, y0 = 0, y1 = 0, z0 = 0, z1 = 0;
 };
-MarkerBounds AxisMarkerBounds(const Extents& box, Real48 centreX, Real48 centreY, Real48 originZ);
+MarkerBounds AxisMarkerBounds(const ViewState& v, Real48 originZ);
 
 void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m);
 void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m);

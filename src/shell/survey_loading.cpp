@@ -17,6 +17,8 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
     s.view.Box = r.box;
     s.view.CentreX = r.centreX;
     s.view.CentreY = r.centreY;
+    s.view.OriginX = s.survey.originX;
+    s.view.OriginY = s.survey.originY;
     s.view.ZoomScale = r.zoom;
     return true;
   }
@@ -24,6 +26,8 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
   s.view.Box = Extents{};
   s.view.CentreX = 0.0L;
   s.view.CentreY = 0.0L;
+  s.view.OriginX = 0.0L;
+  s.view.OriginY = 0.0L;
   if (r.linesShown) ShowLines(s);
   return false;
 }

@@ -18,6 +18,8 @@ void SetStartParameters(ViewState& v) {
   v.Box = Extents{};
   v.CentreX = 0.0L;
   v.CentreY = 0.0L;
+  v.OriginX = 0.0L;
+  v.OriginY = 0.0L;
   v.AxisVisible = true;
   v.AxisLengthPercent = 120;
   v.ScaleVisible = true;

@@ -37,12 +37,24 @@ struct ViewState {
   Real48 SavedCentreX, SavedCentreY;
   Extents Box;              // survey units
   Real48 CentreX, CentreY;  // the rotation axis, in survey coordinates
+  // x and y of the survey's origin, set with the box. How far the axis may be
+  // moved (and the marker showing it) is 1.2 x the box measured from here,
+  // so a survey kept in map coordinates gets the same reach as one near 0.
+  Real48 OriginX, OriginY;
 
   // Left alone by SetStartParameters.
   int32_t TickCount = 0;
   Real48 SavedSpinStep;
   Real48 TurnAngle;  // degrees
 };
+
+// 1.2 x a survey coordinate, measured from the survey origin: origin +
+// 1.2 (value - origin), which is the plain product 1.2 x value where the
+// origin is 0.
+inline long double AxisReach(Real48 value, Real48 origin) {
+  const long double o = origin;
+  return o + 1.2L * (static_cast<long double>(value) - o);
+}
 
 // The value 0.0001 that stands in for zero where a true zero would make a
 // degenerate camera or tilt axis.

@@ -122,7 +122,7 @@ void PanLeft(ViewState& v) {
 void ArrowDown(ViewState& v) {
   const Real48 step = 0.01L * (v.Box.maxX - v.Box.minX);
   if (v.AxisMoveMode)
-    MoveAxis(v.CentreX, step, 1.2L * v.Box.maxX, true);
+    MoveAxis(v.CentreX, step, AxisReach(v.Box.maxX, v.OriginX), true);
   else
     v.TiltAngle = v.TiltAngle + 0.5L;
 }
@@ -130,7 +130,7 @@ void ArrowDown(ViewState& v) {
 void ArrowUp(ViewState& v) {
   const Real48 step = 0.01L * (v.Box.maxX - v.Box.minX);
   if (v.AxisMoveMode)
-    MoveAxis(v.CentreX, -step, 1.2L * v.Box.minX, false);
+    MoveAxis(v.CentreX, -step, AxisReach(v.Box.minX, v.OriginX), false);
   else
     v.TiltAngle = v.TiltAngle - 0.5L;
 }
@@ -138,7 +138,7 @@ void ArrowUp(ViewState& v) {
 void ArrowRight(ViewState& v) {
   const Real48 step = 0.01L * (v.Box.maxY - v.Box.minY);
   if (v.AxisMoveMode)
-    MoveAxis(v.CentreY, step, 1.2L * v.Box.maxY, true);
+    MoveAxis(v.CentreY, step, AxisReach(v.Box.maxY, v.OriginY), true);
   else
     v.TurnAngle = v.TurnAngle + 0.5L;
 }
@@ -146,7 +146,7 @@ void ArrowRight(ViewState& v) {
 void ArrowLeft(ViewState& v) {
   const Real48 step = 0.01L * (v.Box.maxY - v.Box.minY);
   if (v.AxisMoveMode)
-    MoveAxis(v.CentreY, -step, 1.2L * v.Box.minY, false);
+    MoveAxis(v.CentreY, -step, AxisReach(v.Box.minY, v.OriginY), false);
   else
     v.TurnAngle = v.TurnAngle - 0.5L;
 }

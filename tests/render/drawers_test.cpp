@@ -63,6 +63,20 @@ TEST(DrawRotationAxis, FlatSurveyGivesAnAxisOfNoLength) {
                               T(0, 0, 2), Cone(0, 0), T(0, 0, -2), T(0, 0, 10)});
 }
 
+TEST(DrawAxisPositionMarker, SurveyInMapCoordinatesGetsTheSameMarker) {
+  auto record = [](long double east, long double north) {
+    SmallSurvey s;
+    s.v.Box.minX = s.v.Box.minX + east, s.v.Box.maxX = s.v.Box.maxX + east;
+    s.v.Box.minY = s.v.Box.minY + north, s.v.Box.maxY = s.v.Box.maxY + north;
+    s.v.CentreX = s.v.CentreX + east, s.v.CentreY = s.v.CentreY + north;
+    s.v.OriginX = east, s.v.OriginY = north;
+    GlRecorder gl;
+    DrawAxisPositionMarker(gl, s.v, s.m);
+    return gl.Lines();
+  };
+  ExpectSequence(record(482300, 5612400), record(0, 0));
+}
+
 TEST(DrawAxisPositionMarker, TwoUprightRectanglesThroughTheAxis) {
   SmallSurvey s;
   GlRecorder gl;

@@ -272,6 +272,28 @@ TEST(ArrowKeys, BoundIsTestedBeforeTheStep) {
   EXPECT_NEAR(v.TiltAngle, kNearZero, 1e-12);
 }
 
+// A survey in map coordinates lies far from zero; its axis may move as far
+// beyond the box as the same survey's near zero, measured from its origin.
+TEST(ArrowKeys, ReachOfASurveyInMapCoordinatesIsMeasuredFromItsOrigin) {
+  auto presses = [](long double east) {
+    ViewState v = Started();
+    v.Box = {east - 50, east + 53, 0.0L, 100.0L, 0.0L, 10.0L};  // step 1.03
+    v.OriginX = east;
+    v.CentreX = east;
+    v.AxisMoveMode = true;
+    int n = 0;
+    for (; n < 1000; ++n) {
+      const long double before = v.CentreX;
+      ArrowDown(v);
+      if (v.CentreX == before) break;
+    }
+    return n;
+  };
+  const int nearZero = presses(0);
+  EXPECT_EQ(nearZero, 62);  // past 1.2 x 53 = 63.6 in steps of 1.03
+  EXPECT_EQ(presses(482300), nearZero);
+}
+
 TEST(ArrowKeys, ZeroBoxMovesNothing) {
   ViewState v = Started();  // the box is all zeros
   v.AxisMoveMode = true;
