@@ -7,14 +7,14 @@
 
 namespace mv {
 
-std::vector<int32_t> DrawableEntrances(const SurveyModel& m) {
-  std::vector<int32_t> rows;
+EntranceRows DrawableEntrances(const SurveyModel& m) {
+  EntranceRows out;
   const int32_t count = std::min(m.entranceCount, kMaxEntrances);
   for (int32_t k = 0; k < count; ++k) {
     const int32_t p = m.entrances[static_cast<size_t>(k)];
-    if (m.ValidStation(p)) rows.push_back(p);
+    if (m.ValidStation(p)) out.rows[static_cast<size_t>(out.count++)] = p;
   }
-  return rows;
+  return out;
 }
 
 void DrawEntrances(GlApi& gl, const ViewState& v, const SurveyModel& m) {

@@ -217,8 +217,12 @@ void DrawSimulationScale(GlApi& gl, const ViewState& v, const SurveyModel& m) {
     pen.BarVertex(10, 3.9L);
     pen.BarVertex(10, 3.5L);
     gl.End();
-    pen.Glyphs(ZeroLabel());
-    pen.Glyphs(LengthLabel(s));
+    // The labels are fixed per step: build them once, not every frame.
+    static const std::vector<GlyphStrip> zero = ZeroLabel();
+    static const std::vector<GlyphStrip> lengths[] = {
+        LengthLabel(1), LengthLabel(2), LengthLabel(5), LengthLabel(10), LengthLabel(20)};
+    pen.Glyphs(zero);
+    pen.Glyphs(lengths[s == 1 ? 0 : s == 2 ? 1 : s == 5 ? 2 : s == 10 ? 3 : 4]);
   }
   gl.Translatef(0, 0, F(originZ));
 }

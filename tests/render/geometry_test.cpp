@@ -213,7 +213,7 @@ TEST(DrawableEntrances, OnlyValidRowsAmongTheFirstTen) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.count);
     m.entranceCount = r.count;
-    EXPECT_EQ(DrawableEntrances(m), r.rows);
+    EXPECT_EQ(DrawableEntrances(m).ToVector(), r.rows);
   }
 }
 
