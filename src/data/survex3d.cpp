@@ -311,7 +311,7 @@ class Reader {
       throw FormatError{itemStart_, "TRIM item removes " + std::to_string(n) +
                                         " bytes from a label of " + std::to_string(label_.size())};
     }
-    label_.resize(label_.size() - n);
+    label_.erase(label_.end() - static_cast<std::ptrdiff_t>(n), label_.end());
   }
 
   void ReadItemsOld() {
