@@ -53,13 +53,13 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
       pictureChooser_(&ChoosePictureWithDialog),
       saveFailureBox_(&ShowSaveFailure) {
   setWindowTitle("Symulacja 3D  - Jaskinia Morvalka Vendra");
-  QPalette pal = palette();
-  pal.setColor(QPalette::Window, Qt::black);
-  setPalette(pal);
-  setAutoFillBackground(true);
-
   overlay_ = new QWidget(this);
   overlay_->setFocusPolicy(Qt::NoFocus);
+  // Black behind the picture; the menu bar keeps the desktop's colours.
+  QPalette pal = overlay_->palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  overlay_->setPalette(pal);
+  overlay_->setAutoFillBackground(true);
   setCentralWidget(overlay_);
   view_ = new GlView(state_, overlay_);
   view_->setFocusPolicy(Qt::NoFocus);
@@ -69,7 +69,6 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   panel1_ = new QWidget(overlay_);
   panel1_->setObjectName("Panel1");
   panel1_->setAutoFillBackground(true);
-  panel1_->setPalette(QApplication::palette());
   panel1_->setGeometry(0, 0, kOuterWidth - 8, kToolbarHeight);
   panel1_->raise();
   controls_ = std::make_unique<ui::Controls>(*this);
