@@ -517,7 +517,14 @@ Survex3dSurvey ReadSurvex3dFile(const std::filesystem::path& path, const Survex3
     out.error = name + ": cannot open the file";
     return out;
   }
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(size));
+  } catch (const std::exception&) {  // bad_alloc, or length_error past max_size
+    Survex3dSurvey out;
+    out.error = name + ": not enough memory to read the file";
+    return out;
+  }
   if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
     Survex3dSurvey out;
     out.error = name + ": cannot read the file";
