@@ -44,6 +44,13 @@ std::string Shortest(double v) {
   return ec == std::errc() ? std::string(buf, end) : std::string("0");
 }
 
+// A station's number as the writer would store it; a number the writer could
+// not store (a file may hold "1e9") is still shown, in full.
+std::string Coordinate(double v) {
+  const std::string s = FormatCoordinate(v);
+  return s.empty() ? Shortest(v) : s;
+}
+
 class Parser {
  public:
   bool Statement(std::string_view text) {
@@ -187,8 +194,8 @@ void PrintSurveyText(std::ostream& out, const SurveyText& survey) {
   out << "origin " << Shortest(m.originX.AsDouble()) << ' ' << Shortest(m.originY.AsDouble()) << ' '
       << Shortest(m.originZ.AsDouble()) << '\n';
   for (int32_t r = 0; r < m.StationCount(); ++r)
-    out << "station S" << r << ' ' << FormatCoordinate(m.X(r)) << ' ' << FormatCoordinate(m.Y(r))
-        << ' ' << FormatCoordinate(m.Z(r)) << '\n';
+    out << "station S" << r << ' ' << Coordinate(m.X(r)) << ' ' << Coordinate(m.Y(r)) << ' '
+        << Coordinate(m.Z(r)) << '\n';
   for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
     const int32_t* line = m.Line(r);
     if (line[0] < 0) {

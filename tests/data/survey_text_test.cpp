@@ -99,6 +99,16 @@ TEST(SurveyTextTest, ReadsStatementsAndComments) {
   EXPECT_EQ(s.model.entrances[0], 1);
 }
 
+// A station file may hold a number the writer cannot store ("1e9" fits the
+// field, its nine digits do not); the text still shows it.
+TEST(SurveyTextTest, PrintsCoordinatesTheWriterCannotStore) {
+  SurveyText s;
+  s.model.stations = {1e9, -2.5, 0};
+  std::ostringstream out;
+  PrintSurveyText(out, s);
+  EXPECT_NE(out.str().find("station S0 1e+09 -2.50000 0.000000\n"), std::string::npos) << out.str();
+}
+
 // What the writer writes, the loader reads back, the origin added.
 TEST(SurveyTextTest, WrittenFoldersLoad) {
   SurveyModel m;
