@@ -1,6 +1,7 @@
 #include "data/loader.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -254,8 +255,7 @@ bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
   const int64_t stationCount = m.StationCount();
   const bool ok =
       ForEachRecord(f, kSurveyLineRecordSize, rows, error, [&](const uint8_t* p, uint64_t record) {
-        int32_t out[kLineColumns];
-        for (int c = 0; c < kLineColumns; ++c) out[c] = ReadInt32(p + 4 * c);
+        const std::array<int32_t, kLineColumns> out = DecodeSurveyLineRecord(p).columns;
         // A record holds at most 30 stations (29 shots); a longer line would
         // run past the record, so the file is refused. A negative count is
         // harmless: the line passes through no station and draws nothing.
@@ -277,7 +277,7 @@ bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
             return false;
           }
         }
-        m.lines.insert(m.lines.end(), out, out + kLineColumns);
+        m.lines.insert(m.lines.end(), out.begin(), out.end());
         return true;
       });
   return ok && FailOnPartialTail(f, kSurveyLineRecordSize, error);
