@@ -322,14 +322,14 @@ char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+}  // namespace
+
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
     if (Lower(a[i]) != Lower(b[i])) return false;
   return true;
 }
-
-}  // namespace
 
 std::filesystem::path FindSurveyFile(const std::filesystem::path& dir, std::string_view name) {
   namespace fs = std::filesystem;

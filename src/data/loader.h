@@ -67,6 +67,9 @@ bool ReadSurveyFolder(const std::filesystem::path& dir, const ReadOptions& optio
 // ReadSurveyBytes, then FinishLoad: the whole load, from memory.
 LoadResult LoadSurveyBytes(const SurveyBytes& files, std::string_view decimalPoint);
 
+// Whether two file names are the same without regard to (ASCII) letter case.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
+
 // The file of `dir` called `name` without regard to letter case; empty when
 // there is none. Directories do not count. When several names differ only by
 // case, the exact spelling wins, else the first in byte order.

@@ -12,23 +12,16 @@ namespace mv {
 
 namespace {
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
-  });
-  return s;
-}
-
 bool Is3dName(const std::filesystem::path& path) {
-  return Lower(path.extension().string()) == ".3d";
+  return SameIgnoringCase(path.extension().string(), ".3d");
 }
 
 bool IsSurveyFileName(const std::filesystem::path& path) {
-  const std::string name = Lower(path.filename().string());
+  const std::string name = path.filename().string();
   constexpr std::array<std::string_view, 3> kNames = {kStationFileName, kSurveyLineFileName,
                                                       kObjectFileName};
   return std::any_of(kNames.begin(), kNames.end(),
-                     [&](std::string_view n) { return name == Lower(std::string(n)); });
+                     [&](std::string_view n) { return SameIgnoringCase(name, n); });
 }
 
 LoadResult Failed(std::string error) {
