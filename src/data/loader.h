@@ -31,8 +31,8 @@ struct LoadResult {
 };
 
 // Loads the survey folder `dir`, converting coordinates with the decimal
-// separator of the current C locale (and a plain dot). Never throws; every
-// failure comes back as !ok with `error` set.
+// separator of the current C locale (a dot and a comma are taken as well).
+// Never throws; every failure comes back as !ok with `error` set.
 LoadResult LoadSurveyFolder(const std::filesystem::path& dir);
 
 // The common end of every load: bounding box, centre, size and zoom of an
@@ -48,7 +48,8 @@ struct SurveyBytes {
 };
 
 struct ReadOptions {
-  // The user's decimal separator; a plain dot is always accepted as well.
+  // The user's decimal separator; a dot and a comma are always accepted as
+  // well (see ParseNumber).
   std::string decimalPoint = ".";
   // False keeps the stations as the station file holds them, relative to the
   // origin (for tools that write them back).
