@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "cave_gen.h"
 #include "data/loader.h"
 
 namespace {
@@ -69,7 +70,11 @@ bool LoadInChild(const char* dir, Sample& out) {
   int fds[2];
   if (pipe(fds) != 0) return false;
   const pid_t pid = fork();
-  if (pid < 0) return false;
+  if (pid < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return false;
+  }
   if (pid == 0) {
     close(fds[0]);
     const Sample s = LoadOnce(dir);
@@ -102,10 +107,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", r.error.c_str());
         return 1;
       }
-      long long legs = 0;
-      for (int32_t row = 0; row < r.model.SurveyLineCount(); ++row)
-        legs += std::max(0, r.model.Line(row)[0]);
-      std::printf("%lld\n", legs);
+      std::printf("%lld\n", static_cast<long long>(mv::bench::Legs(r.model)));
       return 0;
     }
     if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
