@@ -1,14 +1,15 @@
 #include "render/survey_lines.h"
 
+#include "render/draw_helpers.h"
+
 namespace mv {
 
 void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {
-  gl.Color3ub(static_cast<uint8_t>(v.LineColor.r), static_cast<uint8_t>(v.LineColor.g),
-              static_cast<uint8_t>(v.LineColor.b));
-  const float z = static_cast<float>(static_cast<long double>(m.originZ));
-  gl.Translatef(0, 0, -z);
+  SetColor(gl, v.LineColor);
+  const long double originZ = Ext(m.originZ);
+  gl.Translatef(0, 0, F(-originZ));
   gl.LineStrips(cache.SurveyLines(m, v.CentreX, v.CentreY));
-  gl.Translatef(0, 0, z);
+  gl.Translatef(0, 0, F(originZ));
 }
 
 }  // namespace mv
