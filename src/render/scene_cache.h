@@ -27,7 +27,6 @@ class SceneCache {
   uint64_t generation_ = 0;
   double centreX_ = 0, centreY_ = 0;
   bool valid_ = false;
-  uint64_t version_ = 0;
 };
 
 }  // namespace mv
