@@ -221,9 +221,10 @@ void MainWindow::showEvent(QShowEvent* e) {
   if (sized_) return;
   sized_ = true;
   // resize() sets the client size; take off what the window frame adds so
-  // the outer size is the one asked for.
+  // the outer size is the one asked for. A frame may add only a caption, with
+  // no side borders.
   const QSize extra = frameGeometry().size() - size();
-  if (!extra.isEmpty()) resize(kOuterWidth - extra.width(), kOuterHeight - extra.height());
+  if (!extra.isNull()) resize(kOuterWidth - extra.width(), kOuterHeight - extra.height());
   setFocus();
 }
 
