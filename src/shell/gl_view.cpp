@@ -33,6 +33,9 @@ GlView::GlView(AppState& state, QWidget* parent) : QOpenGLWidget(parent), state_
 
 GlView::~GlView() {
   ReleaseContext();
+  // The base class deletes the context after this class's members are gone;
+  // the context's last signal must not reach them.
+  if (QOpenGLContext* c = context()) disconnect(c, nullptr, this, nullptr);
 }
 
 void GlView::ReleaseContext() {
