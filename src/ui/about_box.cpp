@@ -8,7 +8,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStringList>
 
 #include "ui/panel_parts.h"
 
@@ -96,17 +95,7 @@ AboutBox::AboutBox() : QDialog(nullptr) {
   panel2_->setGeometry(6, 8, 409, 281);
   panel2_->setAutoFillBackground(true);
   MakeLabel(panel2_, "Label4", "Dodatkowe informacje o programie:", {24, 8, 201, 13}, true);
-  memo1_ = new QPlainTextEdit(panel2_);
-  memo1_->setObjectName("Memo1");
-  memo1_->setGeometry(8, 26, 393, 215);
-  QStringList lines;
-  for (const char* line : kDetailsLines) lines << QString::fromUtf8(line);
-  memo1_->setPlainText(lines.join('\n'));
-  memo1_->setReadOnly(true);
-  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  QPalette pal = memo1_->palette();
-  pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-  memo1_->setPalette(pal);
+  memo1_ = MakeMemo(panel2_, "Memo1", {8, 26, 393, 215}, kDetailsLines);
   QPushButton* back = MakeBitBtn(panel2_, "BitBtn3", "OK", {300, 248, 99, 25}, Glyph::Ok);
   connect(back, &QPushButton::clicked, this, &AboutBox::BitBtn3Click);
   panel2_->hide();

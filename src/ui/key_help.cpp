@@ -3,7 +3,6 @@
 #include <QFrame>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringList>
 
 #include "ui/commands.h"
 #include "ui/panel_parts.h"
@@ -55,12 +54,6 @@ const char* const kKeyHelpLines[] = {
     "",
 };
 
-QString KeyHelpText() {
-  QStringList lines;
-  for (const char* line : kKeyHelpLines) lines << QString::fromUtf8(line);
-  return lines.join('\n');
-}
-
 }  // namespace
 
 KeyHelpPanel::KeyHelpPanel(QWidget* overlay, QWidget* window) : window_(window) {
@@ -68,16 +61,7 @@ KeyHelpPanel::KeyHelpPanel(QWidget* overlay, QWidget* window) : window_(window) 
   panel21_->move(144, 512);
   MakeLabel(panel21_, "Label19", "Klawisze funkcyjne programu:", {122, 8, 169, 13}, true);
   MakeSeparator(panel21_, "Panel22", {8, 24, 433, 2});
-  memo1_ = new QPlainTextEdit(panel21_);
-  memo1_->setObjectName("Memo1");
-  memo1_->setGeometry(16, 40, 417, 361);
-  memo1_->setPlainText(KeyHelpText());
-  memo1_->setReadOnly(true);
-  memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  // Read-only text on the face colour of the buttons.
-  QPalette pal = memo1_->palette();
-  pal.setColor(QPalette::Base, pal.color(QPalette::Button));
-  memo1_->setPalette(pal);
+  memo1_ = MakeMemo(panel21_, "Memo1", {16, 40, 417, 361}, kKeyHelpLines);
   MakeSeparator(panel21_, "Panel23", {8, 408, 433, 2});
   QPushButton* ok = MakeBitBtn(panel21_, "BitBtn9", "OK", {288, 416, 137, 25}, Glyph::Ok);
   QObject::connect(ok, &QPushButton::clicked, panel21_, [this] { BitBtn9Click(); });

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <algorithm>
 
 namespace mv::ui {
@@ -51,6 +53,22 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
   // for: let the text have the room it needs.
   label->setGeometry(r.x(), r.y(), std::max(r.width(), label->sizeHint().width()), r.height());
   return label;
+}
+
+QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, QRect r,
+                         std::span<const char* const> lines) {
+  QStringList text;
+  for (const char* line : lines) text << QString::fromUtf8(line);
+  auto* memo = new QPlainTextEdit(parent);
+  memo->setObjectName(name);
+  memo->setGeometry(r);
+  memo->setPlainText(text.join('\n'));
+  memo->setReadOnly(true);
+  memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  QPalette pal = memo->palette();
+  pal.setColor(QPalette::Base, pal.color(QPalette::Button));
+  memo->setPalette(pal);
+  return memo;
 }
 
 QPushButton* MakeBitBtn(QWidget* parent, const char* name, const QString& text, QRect r,

@@ -3,11 +3,13 @@
 
 #include <QFont>
 #include <QRect>
+#include <span>
 
 #include "ui/glyphs.h"
 
 class QFrame;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QString;
 class QWidget;
@@ -27,6 +29,10 @@ QFrame* MakePanel(QWidget* parent, const char* name, int width, int height);
 QFrame* MakeSeparator(QWidget* parent, const char* name, QRect r);
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect r,
                   bool bold = false);
+// A read-only text box of the given lines, with a vertical scroll bar, on the
+// face colour of the buttons.
+QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, QRect r,
+                         std::span<const char* const> lines);
 // A push button with a glyph. Enter presses it while it has the focus.
 QPushButton* MakeBitBtn(QWidget* parent, const char* name, const QString& text, QRect r,
                         Glyph glyph);
