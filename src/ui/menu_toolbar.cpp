@@ -55,15 +55,10 @@ constexpr ButtonRow kButtons[] = {
     {2, "SpeedButton10", 86, Command::Rawiatrw1, Glyph::WindRose, "Nie rysuj róży wiatrów"},
 };
 
-QMenu* Submenu(QMenu* parent, const char* name, const QString& caption) {
+// A menu of the menu bar or a submenu; the menu and its item share the name.
+template <typename Parent>
+QMenu* NamedMenu(Parent* parent, const char* name, const QString& caption) {
   QMenu* menu = parent->addMenu(caption);
-  menu->setObjectName(name);
-  menu->menuAction()->setObjectName(name);
-  return menu;
-}
-
-QMenu* TopMenu(QMenuBar* bar, const char* name, const QString& caption) {
-  QMenu* menu = bar->addMenu(caption);
   menu->setObjectName(name);
   menu->menuAction()->setObjectName(name);
   return menu;
@@ -79,14 +74,14 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   QMenuBar* bar = window->menuBar();
   bar->setObjectName("MainMenu1");
 
-  file_ = TopMenu(bar, "Plik1", "&Plik");
+  file_ = NamedMenu(bar, "Plik1", "&Plik");
   n4_ = file_->addAction(" ");  // an empty entry that does nothing
   n4_->setObjectName("N4");
   Separator(file_, "N1");
   Item(file_, Command::Zamknij1, "Zamknij1", "&Zamknij", QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-  object_ = TopMenu(bar, "Obiekt1", "&Obiekt");
-  QMenu* lines = Submenu(object_, "Liniepomiarowe1", "Linie pomiarowe");
+  object_ = NamedMenu(bar, "Obiekt1", "&Obiekt");
+  QMenu* lines = NamedMenu(object_, "Liniepomiarowe1", "Linie pomiarowe");
   Item(lines, Command::Rysujliniepomiarowe1, "Rysujliniepomiarowe1", "Nie rysuj linii pomiarowych",
        QKeySequence(Qt::CTRL | Qt::Key_L));
   Item(lines, Command::Kolorliniipomiarowych1, "Kolorliniipomiarowych1", "Kolor linii pomiarowych",
@@ -97,8 +92,8 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   Item(object_, Command::Powrtdoparametrwstartowych1, "Powrtdoparametrwstartowych1",
        "Powrót do parametrów startowych", QKeySequence(Qt::CTRL | Qt::Key_S));
 
-  QMenu* extras = TopMenu(bar, "Dodatki1", "&Dodatki");
-  QMenu* axis = Submenu(extras, "Oobrotu1", "Oś obrotu");
+  QMenu* extras = NamedMenu(bar, "Dodatki1", "&Dodatki");
+  QMenu* axis = NamedMenu(extras, "Oobrotu1", "Oś obrotu");
   Item(axis, Command::Rysujoobrotu1, "Rysujoobrotu1", "Nie rysuj osi obrotu",
        QKeySequence(Qt::CTRL | Qt::Key_I));
   Item(axis, Command::Kolorosiobrotu1, "Kolorosiobrotu1", "Kolor osi obrotu",
@@ -107,7 +102,7 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
        QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_F6));
   Item(axis, Command::Zmianapooeniaosiobrotu1, "Zmianapooeniaosiobrotu1",
        "Zmiana położenia osi obrotu", QKeySequence(Qt::SHIFT | Qt::Key_F6));
-  QMenu* scale = Submenu(extras, "Skalasymulacji1", "Skala symulacji");
+  QMenu* scale = NamedMenu(extras, "Skalasymulacji1", "Skala symulacji");
   Item(scale, Command::Nierysujskalisymulacji1, "Nierysujskalisymulacji1",
        "Nie rysuj skali symulacji", QKeySequence(Qt::CTRL | Qt::Key_D));
   Item(scale, Command::Kolorskalisymulacji1, "Kolorskalisymulacji1", "Kolor skali symulacji",
@@ -117,7 +112,7 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
        QKeySequence(Qt::CTRL | Qt::Key_F7));
   Item(extras, Command::Rawiatrw1, "Rawiatrw1", "Róża wiatrów", QKeySequence(Qt::CTRL | Qt::Key_R));
 
-  QMenu* help = TopMenu(bar, "Pomoc1", "Pomoc");
+  QMenu* help = NamedMenu(bar, "Pomoc1", "Pomoc");
   Item(help, Command::Klawiszologiaprogram1, "Klawiszologiaprogram1", "Klawiszologia programu",
        QKeySequence());
   Separator(help, "N5");
