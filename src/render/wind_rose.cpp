@@ -1,9 +1,9 @@
 #include "render/wind_rose.h"
 
-#include <cmath>
 #include <span>
 
 #include "render/draw_helpers.h"
+#include "render/simulation_scale.h"
 
 namespace mv {
 
@@ -36,7 +36,8 @@ void Figure(GlApi& gl, Prim prim, std::span<const Offset> points, const RoseFram
 }  // namespace
 
 long double RoseHeight(Real48 minZ, Real48 maxZ) {
-  return std::nearbyint(Ext(minZ) - 0.2L * (Ext(maxZ) - Ext(minZ)));
+  // The rose lies in the plane of the base of the simulation scale.
+  return PaddedMin(minZ, maxZ);
 }
 
 RoseFrame WindRoseFrame(const Extents& box, Real48 centreX, Real48 centreY) {
