@@ -87,7 +87,6 @@ void GlView::paintGL() {
   gl_.Viewport(0, 0, qRound(outer_.width() * dpr), qRound(outer_.height() * dpr));
   DrawFrame(gl_, state_.view, state_.survey, cache_);
   ++frames_;
-  emit FrameSwapped();
 }
 
 namespace {

@@ -32,9 +32,6 @@ class GlView : public QOpenGLWidget {
   int ContextDeletions() const { return deletions_; }
   qint64 FramesDrawn() const { return frames_; }
 
- signals:
-  void FrameSwapped();
-
  protected:
   void initializeGL() override;
   void resizeGL(int w, int h) override;
