@@ -69,9 +69,13 @@ void GlView::SetOuterSize(QSize outer) {
   update();
 }
 
-void GlView::ApplyProjection() {
+void GlView::ApplyViewport() {
   const qreal dpr = devicePixelRatioF();
   gl_.Viewport(0, 0, qRound(outer_.width() * dpr), qRound(outer_.height() * dpr));
+}
+
+void GlView::ApplyProjection() {
+  ApplyViewport();
   SetProjection(gl_, outer_.width(), outer_.height());
 }
 
@@ -83,8 +87,7 @@ void GlView::paintGL() {
   if (released_) return;
   // The widget sets its own viewport before every paint; put back the one
   // that follows the outer size of the window.
-  const qreal dpr = devicePixelRatioF();
-  gl_.Viewport(0, 0, qRound(outer_.width() * dpr), qRound(outer_.height() * dpr));
+  ApplyViewport();
   DrawFrame(gl_, state_.view, state_.survey, cache_);
   ++frames_;
 }

@@ -44,6 +44,7 @@ class GlView : public QOpenGLWidget {
   void wheelEvent(QWheelEvent* e) override;
 
  private:
+  void ApplyViewport();
   void ApplyProjection();
 
   AppState& state_;
