@@ -17,7 +17,7 @@ void DecreaseSpinStep(ViewState& v);  // - 0.19 degree a tick; may pass zero and
 void ToggleSpinStop(ViewState& v);
 
 void ZoomIn(ViewState& v);
-void ZoomOut(ViewState& v);  // stops at 0.02, where the frame's scale would vanish
+void ZoomOut(ViewState& v);  // stops at 0.02, so the frame's scale (less 0.018) stays positive
 void MoveEyeAway(ViewState& v);
 void MoveEyeCloser(ViewState& v);
 void PanUp(ViewState& v);
