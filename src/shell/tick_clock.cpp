@@ -1,5 +1,7 @@
 #include "shell/tick_clock.h"
 
+#include <algorithm>
+
 namespace mv {
 
 TickClock::TickClock(QObject* parent) : QObject(parent) {
@@ -28,17 +30,17 @@ void TickClock::Fire() {
 }
 
 void TickClock::ScheduleNext() {
-  // Deadline of tick n+1 in microseconds from the start.
-  const qint64 due_us = (ticks_ + 1) * 1000000 / kTicksPerSecond;
   const qint64 now_us = clock_.nsecsElapsed() / 1000;
-  qint64 wait_ms = (due_us - now_us + 999) / 1000;
-  if (wait_ms < 0) {
-    // Far behind (a modal box, a slow frame): start counting afresh rather
-    // than firing a burst of ticks.
-    ticks_ = 0;
-    clock_.restart();
-    wait_ms = 1000 / kTicksPerSecond;
+  // Deadline of tick n+1 in microseconds from the start.
+  qint64 due_us = (ticks_ + 1) * 1000000 / kTicksPerSecond;
+  if (now_us >= due_us + 1000000 / kTicksPerSecond) {
+    // A whole tick or more was missed (a slow frame, a modal box): drop the
+    // missed ticks, as a system timer does, rather than firing a burst.
+    ticks_ = now_us * kTicksPerSecond / 1000000;
+    due_us = (ticks_ + 1) * 1000000 / kTicksPerSecond;
   }
+  // A tick that is only a little late fires at once and keeps to the grid.
+  const qint64 wait_ms = std::max<qint64>(0, (due_us - now_us + 999) / 1000);
   timer_.start(static_cast<int>(wait_ms));
 }
 
