@@ -218,18 +218,34 @@ void MainWindow::closeEvent(QCloseEvent* e) {
 
 void MainWindow::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
+  FitOuterSizeOnce();
   if (sized_) return;
   sized_ = true;
+  setFocus();
+}
+
+void MainWindow::FitOuterSizeOnce() {
   // resize() sets the client size; take off what the window frame adds so
   // the outer size is the one asked for. A frame may add only a caption, with
-  // no side borders.
+  // no side borders. On X11 the window manager tells the frame's size only
+  // some time after the window is shown, so this is tried again on the first
+  // moves and resizes until a frame is known (without one there is nothing
+  // to take off).
+  if (frameFitted_ || !isVisible()) return;
   const QSize extra = frameGeometry().size() - size();
-  if (!extra.isNull()) resize(kOuterWidth - extra.width(), kOuterHeight - extra.height());
-  setFocus();
+  if (extra.isNull()) return;
+  frameFitted_ = true;
+  resize(kOuterWidth - extra.width(), kOuterHeight - extra.height());
+}
+
+void MainWindow::moveEvent(QMoveEvent* e) {
+  QMainWindow::moveEvent(e);
+  FitOuterSizeOnce();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
+  FitOuterSizeOnce();
   FormResize();
 }
 

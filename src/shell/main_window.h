@@ -86,12 +86,14 @@ class MainWindow : public QMainWindow, public ui::Host {
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;
   void dropEvent(QDropEvent* e) override;
 
  private:
   void FormResize();
+  void FitOuterSizeOnce();
   void AddFileCommands();
   // The folder the survey source lies in (the source itself for a folder).
   std::filesystem::path SourceFolder() const;
@@ -110,6 +112,7 @@ class MainWindow : public QMainWindow, public ui::Host {
   std::unique_ptr<ui::Controls> controls_;
   bool destroyed_ = false;
   bool sized_ = false;
+  bool frameFitted_ = false;
 };
 
 }  // namespace mv
