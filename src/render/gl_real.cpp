@@ -158,7 +158,7 @@ void RealGl::SolidCone(double radius, double height) {
   // is called apply, as they do to the immediate calls.
   if (compile) glNewList(compile, GL_COMPILE_AND_EXECUTE);
   GLUquadric* q = Quadric();
-  gluCylinder(q, radius, 0.0, height, kSolidSlices, kSolidStacks);
+  gluCylinder(q, radius, 0.0, height, kSolidSlices, kConeStacks);
   // Close the base with a disc at the local origin. Without lighting or face
   // culling its facing does not matter, and no extra transform is needed.
   gluDisk(q, 0.0, radius, kSolidSlices, 1);

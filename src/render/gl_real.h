@@ -43,9 +43,12 @@ class RealGl final : public GlApi {
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
 
-  // How finely GLU cuts the solids.
-  static constexpr int kSolidSlices = 24;
-  static constexpr int kSolidStacks = 12;
+  // How finely GLU cuts the solids. They are flat silhouettes a few pixels
+  // to a few dozen pixels across; finer cuts cost frame time and show nothing.
+  // The cone has one stack: its side is straight.
+  static constexpr int kSolidSlices = 16;
+  static constexpr int kSolidStacks = 8;
+  static constexpr int kConeStacks = 1;
 
  private:
   enum class Shape : uint8_t { Cone, Sphere };

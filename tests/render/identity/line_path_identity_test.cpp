@@ -116,7 +116,7 @@ class ImmediateSolids final : public GlApi {
   void SolidCone(double radius, double height) override {
     if (!(radius > 0) || !(height > 0)) return;
     GLUquadric* q = NewQuadric();
-    gluCylinder(q, radius, 0.0, height, RealGl::kSolidSlices, RealGl::kSolidStacks);
+    gluCylinder(q, radius, 0.0, height, RealGl::kSolidSlices, RealGl::kConeStacks);
     gluDisk(q, 0.0, radius, RealGl::kSolidSlices, 1);
     gluDeleteQuadric(q);
   }
