@@ -17,6 +17,7 @@
 #include "data/survey_source.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
+#include "shown_window.h"
 #include "ui/key_actions.h"
 
 using mv::MainWindow;
@@ -28,21 +29,13 @@ const fs::path kSample = MV_SAMPLE_DIR;
 const fs::path kCzarna = fs::path(MV_SURVEX_DIR) / "jaskinie_czarna.3d";
 const fs::path kZimna = fs::path(MV_SURVEX_DIR) / "jaskinie_zimna.3d";
 
-void NoBox(QWidget*) {}
+using mv::test::NoBox;
 
 fs::path PathOf(const QTemporaryDir& d) {
   return d.path().toStdString();
 }
 
-// Shown, exposed and active, so that shortcuts reach it.
-bool Show(MainWindow& w) {
-  w.show();
-  if (!QTest::qWaitForWindowExposed(&w)) return false;
-  w.activateWindow();
-  if (!QTest::qWaitForWindowActive(&w)) return false;
-  w.setFocus();
-  return true;
-}
+using mv::test::Show;
 
 int StationsOf(const fs::path& source) {
   return mv::LoadSurveySource(mv::SurveySourceFor(source)).model.StationCount();

@@ -17,6 +17,7 @@
 #include <map>
 
 #include "shell/main_window.h"
+#include "shown_window.h"
 #include "ui/about_box.h"
 #include "ui/axis_panels.h"
 #include "ui/key_help.h"
@@ -25,17 +26,8 @@ using mv::MainWindow;
 
 namespace {
 
-void NoBox(QWidget*) {}
-
-// Shown, exposed and active, so that shortcuts reach it.
-bool Show(MainWindow& w) {
-  w.show();
-  if (!QTest::qWaitForWindowExposed(&w)) return false;
-  w.activateWindow();
-  if (!QTest::qWaitForWindowActive(&w)) return false;
-  w.setFocus();
-  return true;
-}
+using mv::test::NoBox;
+using mv::test::Show;
 
 template <typename T>
 T* Find(MainWindow& w, const char* name) {

@@ -263,11 +263,3 @@ TEST(FastPathIdentity, SolidsFromDisplayListsMatchGluThroughViewAndSurveyChanges
 
 }  // namespace
 }  // namespace mv::test
-
-int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  // Listing the tests at build time needs no display.
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  QGuiApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
