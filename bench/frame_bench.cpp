@@ -32,8 +32,9 @@
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
 #include "shell/gl_view.h"
-#include "shell/survey_loading.h"
-#include "shell/view_state.h"
+#include "view/camera.h"
+#include "view/survey_loading.h"
+#include "view/view_state.h"
 
 // Every C++ allocation of the process is counted, so the benchmark can tell
 // whether drawing a frame allocates.
@@ -55,8 +56,8 @@ void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-constexpr int kWidth = 780;
-constexpr int kHeight = 591;
+constexpr int kWidth = mv::kOuterWidth;
+constexpr int kHeight = mv::kOuterHeight;
 constexpr uint64_t kSeed = 20240611;
 
 using Clock = std::chrono::steady_clock;

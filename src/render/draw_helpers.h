@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "render/gl_api.h"
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 namespace mv {
 
@@ -23,6 +23,23 @@ inline float F(long double v) {
 inline void SetColor(GlApi& gl, const Rgb& c) {
   gl.Color3ub(static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g), static_cast<uint8_t>(c.b));
 }
+
+// Puts the survey's origin height at z = 0 for as long as it lives: every
+// drawer places a survey point at z - originZ and takes the shift back before
+// it returns.
+class OriginShift {
+ public:
+  OriginShift(GlApi& gl, Real48 originZ) : gl_(gl), z_(Ext(originZ)) {
+    gl_.Translatef(0, 0, F(-z_));
+  }
+  ~OriginShift() { gl_.Translatef(0, 0, F(z_)); }
+  OriginShift(const OriginShift&) = delete;
+  OriginShift& operator=(const OriginShift&) = delete;
+
+ private:
+  GlApi& gl_;
+  long double z_;
+};
 
 // The nearest integer, halves to the even neighbour (the default rounding
 // mode). Values beyond the 32-bit range, which only a corrupt survey can

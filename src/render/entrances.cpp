@@ -18,8 +18,7 @@ EntranceRows DrawableEntrances(const SurveyModel& m) {
 }
 
 void DrawEntrances(GlApi& gl, const ViewState& v, const SurveyModel& m) {
-  const long double originZ = Ext(m.originZ);
-  gl.Translatef(0, 0, F(-originZ));
+  const OriginShift shift(gl, m.originZ);
   SetColor(gl, v.LineColor);
   const double radius = static_cast<double>(EntranceRadius(v.Box));
   const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble();
@@ -32,7 +31,6 @@ void DrawEntrances(GlApi& gl, const ViewState& v, const SurveyModel& m) {
     gl.Translatef(static_cast<float>(-m.X(p) + cx), static_cast<float>(-m.Y(p) + cy),
                   static_cast<float>(-m.Z(p)));
   }
-  gl.Translatef(0, 0, F(originZ));
 }
 
 }  // namespace mv

@@ -9,6 +9,7 @@
 #include "render/simulation_scale.h"
 #include "render/survey_lines.h"
 #include "render/wind_rose.h"
+#include "view/camera.h"
 
 namespace mv {
 
@@ -19,7 +20,8 @@ long double SpinAngle(const ViewState& v) {
 void SetProjection(GlApi& gl, int w, int h) {
   gl.MatrixMode(MatrixKind::Projection);
   gl.LoadIdentity();
-  gl.Perspective(35.0, h != 0 ? static_cast<double>(w) / h : 1.0, 1.0, 100.0);
+  gl.Perspective(kFieldOfViewDegrees, h != 0 ? static_cast<double>(w) / h : 1.0, kNearPlane,
+                 kFarPlane);
 }
 
 void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {

@@ -34,8 +34,8 @@ class GlApi {
   virtual void ClearColorAndDepth() = 0;
   virtual void EnableDepthTest() = 0;
   virtual void Perspective(double fovy, double aspect, double zNear, double zFar) = 0;
-  virtual void LookAt(double ex, double ey, double ez, double cx, double cy, double cz,
-                      double ux, double uy, double uz) = 0;
+  virtual void LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,
+                      double uy, double uz) = 0;
   virtual void Translatef(float x, float y, float z) = 0;
   virtual void Rotatef(float angle, float x, float y, float z) = 0;
   virtual void Scalef(float x, float y, float z) = 0;

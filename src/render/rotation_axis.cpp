@@ -35,8 +35,7 @@ MarkerBounds AxisMarkerBounds(const ViewState& v, Real48 originZ) {
 
 void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   SetColor(gl, v.AxisColor);
-  const long double originZ = Ext(m.originZ);
-  gl.Translatef(0, 0, F(-originZ));
+  const OriginShift shift(gl, m.originZ);
   const AxisSpan axis = RotationAxisSpan(v.Box, v.AxisLengthPercent);
   gl.Begin(Prim::Lines);
   gl.Vertex3f(0, 0, F(axis.top));
@@ -48,7 +47,6 @@ void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   const ConeSize cone = ArrowheadSize(v.Box);
   gl.SolidCone(static_cast<double>(cone.radius), static_cast<double>(cone.height));
   gl.Translatef(0, 0, F(-axis.top));
-  gl.Translatef(0, 0, F(originZ));
 }
 
 void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m) {

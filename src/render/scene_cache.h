@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "render/gl_api.h"
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 namespace mv {
 

@@ -157,8 +157,7 @@ std::vector<GlyphStrip> LengthLabel(int32_t step) {
 }
 
 void DrawSimulationScale(GlApi& gl, const ViewState& v, const SurveyModel& m) {
-  const long double originZ = Ext(m.originZ);
-  gl.Translatef(0, 0, F(-originZ));
+  const OriginShift shift(gl, m.originZ);
   const PaddedBox p = ComputePaddedBox(v.Box);
   SetColor(gl, v.ScaleColor);
   const int32_t s = ScaleStep(ShortestSide(p));
@@ -224,7 +223,6 @@ void DrawSimulationScale(GlApi& gl, const ViewState& v, const SurveyModel& m) {
     pen.Glyphs(zero);
     pen.Glyphs(lengths[s == 1 ? 0 : s == 2 ? 1 : s == 5 ? 2 : s == 10 ? 3 : 4]);
   }
-  gl.Translatef(0, 0, F(originZ));
 }
 
 }  // namespace mv

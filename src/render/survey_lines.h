@@ -3,7 +3,7 @@
 
 #include "render/gl_api.h"
 #include "render/scene_cache.h"
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 namespace mv {
 

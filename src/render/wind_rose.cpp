@@ -50,14 +50,12 @@ RoseFrame WindRoseFrame(const Extents& box, Real48 centreX, Real48 centreY) {
 }
 
 void DrawWindRose(GlApi& gl, const ViewState& v, const SurveyModel& m) {
-  const long double originZ = Ext(m.originZ);
-  gl.Translatef(0, 0, F(-originZ));
+  const OriginShift shift(gl, m.originZ);
   const RoseFrame f = WindRoseFrame(v.Box, v.CentreX, v.CentreY);
   SetColor(gl, v.ScaleColor);
   Figure(gl, Prim::LineStrip, kNeedle, f);
   Figure(gl, Prim::Lines, kCrossBar, f);
   Figure(gl, Prim::LineStrip, kLetterN, f);
-  gl.Translatef(0, 0, F(originZ));
 }
 
 }  // namespace mv

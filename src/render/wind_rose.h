@@ -2,7 +2,7 @@
 #pragma once
 
 #include "render/gl_api.h"
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 namespace mv {
 

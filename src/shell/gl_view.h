@@ -6,8 +6,9 @@
 
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
-#include "shell/view_state.h"
 #include "ui/mouse_steering.h"
+#include "view/app_state.h"
+#include "view/camera.h"
 
 namespace mv {
 
@@ -51,7 +52,7 @@ class GlView : public QOpenGLWidget {
   RealGl gl_;
   SceneCache cache_;
   ui::MouseSteering steering_;
-  QSize outer_{780, 591};
+  QSize outer_{kOuterWidth, kOuterHeight};
   bool initialized_ = false;
   bool released_ = false;
   int deletions_ = 0;

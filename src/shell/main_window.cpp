@@ -1,23 +1,15 @@
 #include "shell/main_window.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QGridLayout>
-#include <QMenu>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QScreen>
-#include <QUrl>
 #include <cstdio>
 
-#include "data/loader.h"
-#include "data/survey_source.h"
 #include "shell/file_dialogs.h"
-#include "shell/survey_loading.h"
 
 namespace mv {
 
@@ -27,29 +19,10 @@ void ShowSaveFailure(QWidget* parent, const QString& caption, const QString& tex
   QMessageBox::warning(parent, caption, text);
 }
 
-// The survey that dropped files stand for: a folder, a .3d file, or the
-// survey files of one folder dropped together.
-std::optional<std::filesystem::path> DroppedSource(const QMimeData* data) {
-  if (!data || !data->hasUrls()) return std::nullopt;
-  std::optional<std::filesystem::path> source;
-  for (const QUrl& url : data->urls()) {
-    if (!url.isLocalFile()) return std::nullopt;
-    const std::filesystem::path p = QFile::encodeName(url.toLocalFile()).toStdString();
-    if (!LooksLikeSurveySource(p)) return std::nullopt;
-    const std::filesystem::path s = SurveySourceFor(p);
-    if (source && *source != s) return std::nullopt;
-    source = s;
-  }
-  return source;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* parent)
     : QMainWindow(parent),
-      source_(SurveySourceFor(source)),
-      failureBox_(box ? std::move(box) : FailureBox(&MainWindow::ShowFailureBox)),
-      sourceChooser_(&ChooseSurveyWithDialog),
       pictureChooser_(&ChoosePictureWithDialog),
       saveFailureBox_(&ShowSaveFailure) {
   setWindowTitle("Symulacja 3D  - Jaskinia Morvalka Vendra");
@@ -72,7 +45,8 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   panel1_->setGeometry(0, 0, kOuterWidth - 8, kToolbarHeight);
   panel1_->raise();
   controls_ = std::make_unique<ui::Controls>(*this);
-  AddFileCommands();
+  opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box),
+                                           [this] { controls_->SyncTexts(); });
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
 
@@ -104,43 +78,13 @@ void MainWindow::Timer1Timer() {
   if (!destroyed_) view_->update();
 }
 
-void MainWindow::AddFileCommands() {
-  QMenu* file = controls_->FileMenu();
-  auto* open = new QAction("Otwórz dane jaskini...", file);
-  open->setObjectName("Otworzdanejaskini1");
-  open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-  connect(open, &QAction::triggered, this, &MainWindow::Otworzdanejaskini1Click);
-  auto* save = new QAction("Zapisz obraz...", file);
-  save->setObjectName("Zapiszobraz1");
-  save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-  connect(save, &QAction::triggered, this, &MainWindow::Zapiszobraz1Click);
-  file->insertActions(controls_->FileMenuAnchor(), {open, save});
-
-  auto* fullScreen = new QAction(this);
-  fullScreen->setObjectName("FullScreenKey");
-  fullScreen->setShortcut(QKeySequence(Qt::Key_F11));
-  connect(fullScreen, &QAction::triggered, this, &MainWindow::ToggleFullScreen);
-  addAction(fullScreen);
+void MainWindow::OpenSurvey() {
+  opener_->Choose();
 }
 
-std::filesystem::path MainWindow::SourceFolder() const {
-  std::error_code ec;
-  if (std::filesystem::is_directory(source_, ec)) return source_;
-  const std::filesystem::path parent = source_.parent_path();
-  return parent.empty() ? std::filesystem::path(".") : parent;
-}
-
-void MainWindow::OpenSource(const std::filesystem::path& chosen) {
-  source_ = SurveySourceFor(chosen);
-  SpeedButton1Click();
-}
-
-void MainWindow::Otworzdanejaskini1Click() {
-  if (const auto chosen = sourceChooser_(this, SourceFolder())) OpenSource(*chosen);
-}
-
-void MainWindow::Zapiszobraz1Click() {
-  const std::filesystem::path folder = pictureFolder_.empty() ? SourceFolder() : pictureFolder_;
+void MainWindow::SavePicture() {
+  const std::filesystem::path folder =
+      pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
   const auto file = pictureChooser_(this, folder / "jaskinia.png");
   if (!file) return;
   // The picture alone, drawn afresh into an offscreen buffer of the
@@ -161,42 +105,29 @@ void MainWindow::ToggleFullScreen() {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* e) {
-  if (DroppedSource(e->mimeData())) e->acceptProposedAction();
+  if (SurveyOpener::DroppedSource(e->mimeData())) e->acceptProposedAction();
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* e) {
-  if (DroppedSource(e->mimeData())) e->acceptProposedAction();
+  if (SurveyOpener::DroppedSource(e->mimeData())) e->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* e) {
-  const auto source = DroppedSource(e->mimeData());
+  const auto source = SurveyOpener::DroppedSource(e->mimeData());
   if (!source) return;
   e->acceptProposedAction();
   // Load after the drop has finished: the failure box must not run its
   // modal loop inside the drag and drop of the window system.
   QMetaObject::invokeMethod(
-      this, [this, s = *source] { OpenSource(s); }, Qt::QueuedConnection);
+      this, [this, s = *source] { opener_->Open(s); }, Qt::QueuedConnection);
 }
 
 void MainWindow::SpeedButton1Click() {
-  LoadResult r = LoadSurveySource(source_);
-  std::string error = r.error;
-  const bool ok = ApplyLoad(state_, std::move(r));
-  controls_->SyncTexts();
-  if (!ok) {
-    std::fprintf(stderr, "morvalka: %s\n", error.c_str());
-    failureBox_(isVisible() ? this : nullptr);
-  }
+  opener_->Load();
 }
 
 void MainWindow::Reload() {
   SpeedButton1Click();
-}
-
-void MainWindow::ShowFailureBox(QWidget* parent) {
-  QMessageBox box(QMessageBox::NoIcon, "Błąd wczytania danych!", "Pliki o złej strukturze!",
-                  QMessageBox::Ok, parent);
-  box.exec();
 }
 
 void MainWindow::FormDestroy() {

@@ -1,5 +1,5 @@
 // The main window: the OpenGL picture with the toolbar strip and panels over
-// it, the menu bar, the tick clock and the survey loader.
+// it, the menu bar and the tick clock.
 #pragma once
 
 #include <QMainWindow>
@@ -10,26 +10,20 @@
 #include <optional>
 
 #include "shell/gl_view.h"
+#include "shell/survey_opener.h"
 #include "shell/tick_clock.h"
-#include "shell/view_state.h"
 #include "ui/controls.h"
 #include "ui/host.h"
+#include "view/camera.h"
+#include "view/view_state.h"
 
 namespace mv {
-
-inline constexpr int kOuterWidth = 780;
-inline constexpr int kOuterHeight = 591;
-inline constexpr int kToolbarHeight = 33;
 
 class MainWindow : public QMainWindow, public ui::Host {
   Q_OBJECT
  public:
-  // Shows the load-failure box; tests replace it so no person has to press OK.
-  using FailureBox = std::function<void(QWidget* parent)>;
-  // Asks for a path, starting from `start`; nullopt when cancelled. Tests
-  // answer instead of a file dialog.
-  using PathChooser = std::function<std::optional<std::filesystem::path>(
-      QWidget* parent, const std::filesystem::path& start)>;
+  using FailureBox = SurveyOpener::FailureBox;
+  using PathChooser = SurveyOpener::PathChooser;
   // Tells the user that something failed.
   using NoticeBox =
       std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
@@ -48,26 +42,19 @@ class MainWindow : public QMainWindow, public ui::Host {
   QSize OuterSize() const override;
   void Reload() override;
   void Close() override;
+  void OpenSurvey() override;
+  // Asks for a file and writes the picture to it as a PNG, without the
+  // toolbar and panels over it.
+  void SavePicture() override;
+  void ToggleFullScreen() override;
 
   GlView* View() { return view_; }
   TickClock& Clock() { return clock_; }
   ui::Controls& ControlsOf() { return *controls_; }
-  const std::filesystem::path& Source() const { return source_; }
-  void SetSource(std::filesystem::path p) { source_ = std::move(p); }
+  SurveyOpener& Opener() { return *opener_; }
+  const std::filesystem::path& Source() const { return opener_->Source(); }
 
-  // Makes `chosen` the survey source (a survey file stands for its folder)
-  // and loads it. The source stays chosen when the load fails, so the return
-  // to the start parameters tries it again.
-  void OpenSource(const std::filesystem::path& chosen);
-  // "Otwórz dane jaskini..." (Ctrl+O): asks for a survey and opens it.
-  void Otworzdanejaskini1Click();
-  // "Zapisz obraz..." (Ctrl+P): asks for a file and writes the picture to it
-  // as a PNG, without the toolbar and panels over it.
-  void Zapiszobraz1Click();
-  // F11: full screen on and off.
-  void ToggleFullScreen();
-
-  void SetSourceChooser(PathChooser chooser) { sourceChooser_ = std::move(chooser); }
+  void SetSourceChooser(PathChooser chooser) { opener_->SetChooser(std::move(chooser)); }
   void SetPictureChooser(PathChooser chooser) { pictureChooser_ = std::move(chooser); }
   void SetSaveFailureBox(NoticeBox box) { saveFailureBox_ = std::move(box); }
 
@@ -78,8 +65,6 @@ class MainWindow : public QMainWindow, public ui::Host {
   void SpeedButton1Click();
   // Deletes the rendering context (once) and ends the program.
   void FormDestroy();
-
-  static void ShowFailureBox(QWidget* parent);
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
@@ -94,14 +79,8 @@ class MainWindow : public QMainWindow, public ui::Host {
  private:
   void FormResize();
   void FitOuterSizeOnce();
-  void AddFileCommands();
-  // The folder the survey source lies in (the source itself for a folder).
-  std::filesystem::path SourceFolder() const;
 
   AppState state_;
-  std::filesystem::path source_;
-  FailureBox failureBox_;
-  PathChooser sourceChooser_;
   PathChooser pictureChooser_;
   NoticeBox saveFailureBox_;
   std::filesystem::path pictureFolder_;  // where the last picture went
@@ -110,6 +89,7 @@ class MainWindow : public QMainWindow, public ui::Host {
   QWidget* panel1_ = nullptr;
   TickClock clock_;
   std::unique_ptr<ui::Controls> controls_;
+  std::unique_ptr<SurveyOpener> opener_;
   bool destroyed_ = false;
   bool sized_ = false;
   bool frameFitted_ = false;

@@ -79,7 +79,7 @@ void AxisPanels::BitBtn1Click() {
 }
 
 void AxisPanels::BitBtn2Click() {
-  spinEdit1_->setValue(ui::BitBtn2Click(host_.State().view));
+  spinEdit1_->setValue(StoredAxisLength(host_.State().view));
   HidePanel(panel4_, host_.Window());
 }
 

@@ -5,62 +5,30 @@
 
 namespace mv::ui {
 
-namespace {
-
-struct ToggleRow {
-  bool ViewState::*flag;
-  ToggleTexts ControlTexts::*texts;
-  bool writesCaption;
-  const char* whenHidden;  // written when the flag goes false
-  const char* whenShown;   // written when the flag goes true
-};
-
-constexpr ToggleRow kLines{&ViewState::LinesVisible, &ControlTexts::lines, true,
-                           "Rysuj linie pomiarowe", "Nie rysuj linii pomiarowych"};
-constexpr ToggleRow kAxis{&ViewState::AxisVisible, &ControlTexts::axis, true, "Rysuj oś obrotu",
-                          "Nie rysuj osi obrotu"};
-constexpr ToggleRow kEntrances{&ViewState::EntrancesVisible, &ControlTexts::entrances, true,
-                               "Pokaż otwory obiektu", "Nie pokazuj otworów obiektu"};
-constexpr ToggleRow kWindRose{&ViewState::WindRoseVisible, &ControlTexts::windRose, false,
-                              "Rysuj różę wiatrów", "Nie rysuj róży wiatrów"};
-constexpr ToggleRow kScale{&ViewState::ScaleVisible, &ControlTexts::scale, true,
-                           "Rysuj skalę symulacji", "Nie rysuj skali symulacji"};
-constexpr ToggleRow kGraduation{&ViewState::GraduationVisible, &ControlTexts::graduation, true,
-                                "Rysuj podziałkę symulacji", "Nie rysuj podziałki"};
-
-// Flips the flag and returns its new value.
-bool Toggle(const ToggleRow& row, ViewState& v, ControlTexts& t) {
-  bool& flag = v.*row.flag;
-  flag = !flag;
-  ToggleTexts& texts = t.*row.texts;
-  const char* text = flag ? row.whenShown : row.whenHidden;
-  texts.hint = text;
-  if (row.writesCaption) texts.caption = text;
-  return flag;
-}
-
-}  // namespace
-
-void Rysujliniepomiarowe1Click(ViewState& v, ControlTexts& t) {
-  Toggle(kLines, v, t);
-}
-void Rysujoobrotu1Click(ViewState& v, ControlTexts& t) {
-  Toggle(kAxis, v, t);
-}
-void Zaznaczotworyobiektu1Click(ViewState& v, ControlTexts& t) {
-  Toggle(kEntrances, v, t);
-}
-void Rawiatrw1Click(ViewState& v, ControlTexts& t) {
-  Toggle(kWindRose, v, t);
-}
-void Nierysujpodziaki1Click(ViewState& v, ControlTexts& t) {
-  Toggle(kGraduation, v, t);
-}
-
-void Nierysujskalisymulacji1Click(ViewState& v, ControlTexts& t) {
+void ClickToggle(Toggle toggle, ViewState& v, ControlTexts& t) {
+  const bool shown = Flip(toggle, v, t);
   // GraduationVisible itself stays: a graduation switched off stays off when
   // the scale comes back.
-  t.graduation.enabled = Toggle(kScale, v, t);
+  if (toggle == Toggle::Scale) t.graduation.enabled = shown;
+}
+
+void Rysujliniepomiarowe1Click(ViewState& v, ControlTexts& t) {
+  ClickToggle(Toggle::Lines, v, t);
+}
+void Rysujoobrotu1Click(ViewState& v, ControlTexts& t) {
+  ClickToggle(Toggle::Axis, v, t);
+}
+void Zaznaczotworyobiektu1Click(ViewState& v, ControlTexts& t) {
+  ClickToggle(Toggle::Entrances, v, t);
+}
+void Rawiatrw1Click(ViewState& v, ControlTexts& t) {
+  ClickToggle(Toggle::WindRose, v, t);
+}
+void Nierysujskalisymulacji1Click(ViewState& v, ControlTexts& t) {
+  ClickToggle(Toggle::Scale, v, t);
+}
+void Nierysujpodziaki1Click(ViewState& v, ControlTexts& t) {
+  ClickToggle(Toggle::Graduation, v, t);
 }
 
 Rgb SplitColour(ColourValue c) {
@@ -111,7 +79,7 @@ void BitBtn1Click(ViewState& v, std::string_view spinText) {
   v.AxisLengthPercent = SpinEdit1Value(spinText);
 }
 
-int32_t BitBtn2Click(const ViewState& v) {
+int32_t StoredAxisLength(const ViewState& v) {
   return v.AxisLengthPercent;
 }
 

@@ -8,12 +8,13 @@
 #include <optional>
 #include <string_view>
 
-#include "shell/view_state.h"
+#include "view/toggles.h"
 
 namespace mv::ui {
 
 // Display toggles. Each decides by its flag alone and writes the caption and
 // hint that name what the next use will do.
+void ClickToggle(Toggle toggle, ViewState& v, ControlTexts& t);
 void Rysujliniepomiarowe1Click(ViewState& v, ControlTexts& t);
 void Rysujoobrotu1Click(ViewState& v, ControlTexts& t);
 void Zaznaczotworyobiektu1Click(ViewState& v, ControlTexts& t);
@@ -52,7 +53,7 @@ int32_t SpinEdit1Value(std::string_view text);
 // OK of the axis-length panel: stores the field's value.
 void BitBtn1Click(ViewState& v, std::string_view spinText);
 // Anuluj of the axis-length panel: the value the field goes back to.
-int32_t BitBtn2Click(const ViewState& v);
+int32_t StoredAxisLength(const ViewState& v);
 
 // Axis position: enter the mode (saving the centre), accept, or put the
 // centre back where it was when the mode was last entered.

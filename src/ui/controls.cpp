@@ -28,20 +28,6 @@ std::optional<QColor> SystemColourChooser(const QColor& preset, QWidget* parent)
   return c;
 }
 
-struct TextRow {
-  Command command;
-  ToggleTexts ControlTexts::*texts;
-};
-
-constexpr TextRow kTextRows[] = {
-    {Command::Rysujliniepomiarowe1, &ControlTexts::lines},
-    {Command::Zaznaczotworyobiektu1, &ControlTexts::entrances},
-    {Command::Rysujoobrotu1, &ControlTexts::axis},
-    {Command::Rawiatrw1, &ControlTexts::windRose},
-    {Command::Nierysujskalisymulacji1, &ControlTexts::scale},
-    {Command::Nierysujpodziaki1, &ControlTexts::graduation},
-};
-
 // Whether the widget with the focus takes typed characters; a read-only text
 // box does too, it only ignores them.
 bool TakesText(const QWidget* w) {
@@ -126,9 +112,10 @@ Controls::~Controls() = default;
 
 void Controls::SyncTexts() {
   const ControlTexts& t = d_->host.State().texts;
-  for (const TextRow& row : kTextRows) {
-    const ToggleTexts& texts = t.*row.texts;
-    d_->menu.SetTexts(row.command, QString::fromStdString(texts.caption),
+  for (const CommandRow& row : AllCommands()) {
+    if (!row.toggle) continue;
+    const ToggleTexts& texts = t[*row.toggle];
+    d_->menu.SetTexts(row.id, QString::fromStdString(texts.caption),
                       QString::fromStdString(texts.hint), texts.enabled);
   }
 }
@@ -170,28 +157,15 @@ void Controls::Run(Command c) {
   ViewState& v = d.View();
   ControlTexts& t = d.host.State().texts;
   const QSize outer = d.host.OuterSize();
+  if (const std::optional<Toggle> toggle = CommandRowOf(c).toggle) {
+    ClickToggle(*toggle, v, t);
+    SyncTexts();
+    return;
+  }
   switch (c) {
     case Command::Zamknij1:
       d.host.Close();
       return;
-    case Command::Rysujliniepomiarowe1:
-      Rysujliniepomiarowe1Click(v, t);
-      break;
-    case Command::Zaznaczotworyobiektu1:
-      Zaznaczotworyobiektu1Click(v, t);
-      break;
-    case Command::Rysujoobrotu1:
-      Rysujoobrotu1Click(v, t);
-      break;
-    case Command::Rawiatrw1:
-      Rawiatrw1Click(v, t);
-      break;
-    case Command::Nierysujskalisymulacji1:
-      Nierysujskalisymulacji1Click(v, t);
-      break;
-    case Command::Nierysujpodziaki1:
-      Nierysujpodziaki1Click(v, t);
-      break;
     case Command::Kolorliniipomiarowych1:
       d.ChooseColour(d.dialogs.ColorDialog1, v.LineColor);
       return;
@@ -217,8 +191,18 @@ void Controls::Run(Command c) {
     case Command::Oprogramie1:
       d.about.Oprogramie1Click();
       return;
+    case Command::OpenSurvey:
+      d.host.OpenSurvey();
+      return;
+    case Command::SavePicture:
+      d.host.SavePicture();
+      return;
+    case Command::FullScreen:
+      d.host.ToggleFullScreen();
+      return;
+    default:  // the toggles, above
+      return;
   }
-  SyncTexts();
 }
 
 void Controls::SetColourChooser(ColourChooser chooser) {
@@ -238,12 +222,6 @@ KeyHelpPanel& Controls::KeyHelp() {
 }
 AboutBox& Controls::About() {
   return d_->about;
-}
-QMenu* Controls::FileMenu() {
-  return d_->menu.FileMenu();
-}
-QAction* Controls::FileMenuAnchor() {
-  return d_->menu.FileMenuAnchor();
 }
 
 }  // namespace mv::ui

@@ -54,9 +54,6 @@ class Controls {
   AxisPanels& Axis();
   KeyHelpPanel& KeyHelp();
   AboutBox& About();
-  // The "&Plik" menu and its item N4: file commands go in before N4.
-  QMenu* FileMenu();
-  QAction* FileMenuAnchor();
 
  private:
   struct Impl;

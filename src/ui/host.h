@@ -3,7 +3,7 @@
 
 #include <QSize>
 
-#include "shell/view_state.h"
+#include "view/app_state.h"
 
 class QMainWindow;
 class QWidget;
@@ -25,6 +25,12 @@ class Host {
   virtual void Reload() = 0;
   // Ends the program: deletes the rendering context and quits.
   virtual void Close() = 0;
+  // "Otwórz dane jaskini...": asks for a survey and opens it.
+  virtual void OpenSurvey() = 0;
+  // "Zapisz obraz...": asks for a file and writes the picture to it.
+  virtual void SavePicture() = 0;
+  // Full screen on and off.
+  virtual void ToggleFullScreen() = 0;
 };
 
 }  // namespace mv::ui

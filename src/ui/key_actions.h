@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 namespace mv::ui {
 

@@ -23,37 +23,9 @@ struct GroupRow {
   int width;
 };
 
-// Sunken groups on the toolbar strip, 29 high at top 2.
+// Sunken groups on the toolbar strip, 29 high at top 2; a button's group
+// number counts from 1.
 constexpr GroupRow kGroups[] = {{"Panel2", 136, 81}, {"Panel3", 225, 114}, {"Panel7", 346, 115}};
-
-struct ButtonRow {
-  int group;  // index into kGroups
-  const char* name;
-  int left;
-  Command command;
-  Glyph glyph;
-  const char* hint;  // the start hint
-};
-
-constexpr ButtonRow kButtons[] = {
-    {0, "SpeedButton2", 2, Command::Rysujliniepomiarowe1, Glyph::Lines,
-     "Nie rysuj linii pomiarowych"},
-    {0, "SpeedButton12", 28, Command::Zaznaczotworyobiektu1, Glyph::Entrances,
-     "Nie pokazuj otworów obiektu"},
-    {0, "SpeedButton3", 54, Command::Kolorliniipomiarowych1, Glyph::LineColour,
-     "Kolor linii pomiarowych"},
-    {1, "SpeedButton4", 2, Command::Rysujoobrotu1, Glyph::Axis, "Nie rysuj osi obrotu"},
-    {1, "SpeedButton5", 30, Command::Kolorosiobrotu1, Glyph::AxisColour, "Kolor osi obrotu"},
-    {1, "SpeedButton8", 58, Command::Dugoosiobrotu1, Glyph::AxisLength, "Długość osi"},
-    {1, "SpeedButton9", 86, Command::Zmianapooeniaosiobrotu1, Glyph::AxisPosition,
-     "Zmiana położenia osi"},
-    {2, "SpeedButton6", 2, Command::Nierysujskalisymulacji1, Glyph::Scale,
-     "Nie rysuj skali symulacji"},
-    {2, "SpeedButton11", 30, Command::Nierysujpodziaki1, Glyph::Graduation, "Nie rysuj podziałki"},
-    {2, "SpeedButton7", 58, Command::Kolorskalisymulacji1, Glyph::ScaleColour,
-     "Kolor skali symulacji"},
-    {2, "SpeedButton10", 86, Command::Rawiatrw1, Glyph::WindRose, "Nie rysuj róży wiatrów"},
-};
 
 // A menu of the menu bar or a submenu; the menu and its item share the name.
 template <typename Parent>
@@ -75,57 +47,56 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   bar->setObjectName("MainMenu1");
 
   file_ = NamedMenu(bar, "Plik1", "&Plik");
-  n4_ = file_->addAction(" ");  // an empty entry that does nothing
-  n4_->setObjectName("N4");
+  Item(file_, Command::OpenSurvey);
+  Item(file_, Command::SavePicture);
+  file_->addAction(" ")->setObjectName("N4");  // an empty entry that does nothing
   Separator(file_, "N1");
-  Item(file_, Command::Zamknij1, "Zamknij1", "&Zamknij", QKeySequence(Qt::CTRL | Qt::Key_Q));
+  Item(file_, Command::Zamknij1);
 
   object_ = NamedMenu(bar, "Obiekt1", "&Obiekt");
   QMenu* lines = NamedMenu(object_, "Liniepomiarowe1", "Linie pomiarowe");
-  Item(lines, Command::Rysujliniepomiarowe1, "Rysujliniepomiarowe1", "Nie rysuj linii pomiarowych",
-       QKeySequence(Qt::CTRL | Qt::Key_L));
-  Item(lines, Command::Kolorliniipomiarowych1, "Kolorliniipomiarowych1", "Kolor linii pomiarowych",
-       QKeySequence(Qt::Key_F5));
-  Item(object_, Command::Zaznaczotworyobiektu1, "Zaznaczotworyobiektu1",
-       "Nie pokazuj otworów obiektów", QKeySequence(Qt::CTRL | Qt::Key_E));
+  Item(lines, Command::Rysujliniepomiarowe1);
+  Item(lines, Command::Kolorliniipomiarowych1);
+  Item(object_, Command::Zaznaczotworyobiektu1);
   Separator(object_, "N3");
-  Item(object_, Command::Powrtdoparametrwstartowych1, "Powrtdoparametrwstartowych1",
-       "Powrót do parametrów startowych", QKeySequence(Qt::CTRL | Qt::Key_S));
+  Item(object_, Command::Powrtdoparametrwstartowych1);
 
   QMenu* extras = NamedMenu(bar, "Dodatki1", "&Dodatki");
   QMenu* axis = NamedMenu(extras, "Oobrotu1", "Oś obrotu");
-  Item(axis, Command::Rysujoobrotu1, "Rysujoobrotu1", "Nie rysuj osi obrotu",
-       QKeySequence(Qt::CTRL | Qt::Key_I));
-  Item(axis, Command::Kolorosiobrotu1, "Kolorosiobrotu1", "Kolor osi obrotu",
-       QKeySequence(Qt::Key_F6));
-  Item(axis, Command::Dugoosiobrotu1, "Dugoosiobrotu1", "Długość osi obrotu",
-       QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_F6));
-  Item(axis, Command::Zmianapooeniaosiobrotu1, "Zmianapooeniaosiobrotu1",
-       "Zmiana położenia osi obrotu", QKeySequence(Qt::SHIFT | Qt::Key_F6));
+  Item(axis, Command::Rysujoobrotu1);
+  Item(axis, Command::Kolorosiobrotu1);
+  Item(axis, Command::Dugoosiobrotu1);
+  Item(axis, Command::Zmianapooeniaosiobrotu1);
   QMenu* scale = NamedMenu(extras, "Skalasymulacji1", "Skala symulacji");
-  Item(scale, Command::Nierysujskalisymulacji1, "Nierysujskalisymulacji1",
-       "Nie rysuj skali symulacji", QKeySequence(Qt::CTRL | Qt::Key_D));
-  Item(scale, Command::Kolorskalisymulacji1, "Kolorskalisymulacji1", "Kolor skali symulacji",
-       QKeySequence(Qt::Key_F7));
+  Item(scale, Command::Nierysujskalisymulacji1);
+  Item(scale, Command::Kolorskalisymulacji1);
   Separator(scale, "N2");
-  Item(scale, Command::Nierysujpodziaki1, "Nierysujpodziaki1", "Nie rysuj podziałki",
-       QKeySequence(Qt::CTRL | Qt::Key_F7));
-  Item(extras, Command::Rawiatrw1, "Rawiatrw1", "Róża wiatrów", QKeySequence(Qt::CTRL | Qt::Key_R));
+  Item(scale, Command::Nierysujpodziaki1);
+  Item(extras, Command::Rawiatrw1);
 
   QMenu* help = NamedMenu(bar, "Pomoc1", "Pomoc");
-  Item(help, Command::Klawiszologiaprogram1, "Klawiszologiaprogram1", "Klawiszologia programu",
-       QKeySequence());
+  Item(help, Command::Klawiszologiaprogram1);
   Separator(help, "N5");
-  Item(help, Command::Oprogramie1, "Oprogramie1", "O programie", QKeySequence());
+  Item(help, Command::Oprogramie1);
+
+  // Keys without a menu item.
+  Item(nullptr, Command::FullScreen, window);
 
   BuildToolbar(strip);
 }
 
-QAction* MenuToolbar::Item(QMenu* menu, Command c, const char* name, const QString& caption,
-                           const QKeySequence& shortcut) {
-  QAction* action = menu->addAction(caption);
-  action->setObjectName(name);
-  action->setShortcut(shortcut);
+QAction* MenuToolbar::Item(QMenu* menu, Command c, QWidget* window) {
+  const CommandRow& row = CommandRowOf(c);
+  const char* caption = row.toggle ? ToggleRowOf(*row.toggle).startCaption : row.caption;
+  QAction* action = nullptr;
+  if (menu) {
+    action = menu->addAction(QString::fromUtf8(caption));
+  } else {
+    action = new QAction(window);
+    window->addAction(action);
+  }
+  action->setObjectName(row.objectName);
+  action->setShortcut(row.key ? QKeySequence(row.key) : QKeySequence());
   QObject::connect(action, &QAction::triggered, action, [this, c] { run_(c); });
   actions_[Index(c)] = action;
   return action;
@@ -141,16 +112,19 @@ void MenuToolbar::BuildToolbar(QWidget* strip) {
     group->setGeometry(kGroups[i].left, 2, kGroups[i].width, 29);
     groups[i] = group;
   }
-  for (const ButtonRow& row : kButtons) {
-    auto* button = new QToolButton(groups[row.group]);
-    button->setObjectName(row.name);
-    button->setGeometry(row.left, 2, kButtonSize, kButtonSize);
+  for (const CommandRow& row : AllCommands()) {
+    const ToolbarSlot& slot = row.button;
+    if (slot.group == 0) continue;
+    auto* button = new QToolButton(groups[slot.group - 1]);
+    button->setObjectName(slot.name);
+    button->setGeometry(slot.left, 2, kButtonSize, kButtonSize);
     button->setIconSize(QSize(kGlyphSize, kGlyphSize));
-    button->setIcon(GlyphIcon(row.glyph, kGlyphSize));
-    button->setToolTip(row.hint);
+    button->setIcon(GlyphIcon(slot.glyph, kGlyphSize));
+    button->setToolTip(
+        QString::fromUtf8(row.toggle ? ToggleRowOf(*row.toggle).startHint : slot.hint));
     // The keys belong to the model, not to the buttons.
     button->setFocusPolicy(Qt::NoFocus);
-    const Command c = row.command;
+    const Command c = row.id;
     QObject::connect(button, &QToolButton::clicked, button, [this, c] { run_(c); });
     buttons_[Index(c)] = button;
   }

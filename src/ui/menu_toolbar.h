@@ -2,10 +2,11 @@
 // shortcut and button of one command all run the same handler.
 #pragma once
 
-#include <QKeySequence>
 #include <QString>
 #include <array>
 #include <functional>
+
+#include "ui/command_table.h"
 
 class QAction;
 class QMainWindow;
@@ -14,25 +15,6 @@ class QToolButton;
 class QWidget;
 
 namespace mv::ui {
-
-enum class Command {
-  Zamknij1,
-  Rysujliniepomiarowe1,
-  Kolorliniipomiarowych1,
-  Zaznaczotworyobiektu1,
-  Powrtdoparametrwstartowych1,
-  Rysujoobrotu1,
-  Kolorosiobrotu1,
-  Dugoosiobrotu1,
-  Zmianapooeniaosiobrotu1,
-  Nierysujskalisymulacji1,
-  Kolorskalisymulacji1,
-  Nierysujpodziaki1,
-  Rawiatrw1,
-  Klawiszologiaprogram1,
-  Oprogramie1,
-};
-inline constexpr int kCommandCount = static_cast<int>(Command::Oprogramie1) + 1;
 
 class MenuToolbar {
  public:
@@ -46,9 +28,7 @@ class MenuToolbar {
   // The toolbar button of a command, or nullptr when it has none.
   QToolButton* Button(Command c) const { return buttons_[Index(c)]; }
 
-  // The "&Plik" menu and its item N4, before which further file commands go.
   QMenu* FileMenu() const { return file_; }
-  QAction* FileMenuAnchor() const { return n4_; }
   QMenu* ObjectMenu() const { return object_; }
 
   // Shows a command's menu caption and button hint, and enables or disables both.
@@ -56,8 +36,8 @@ class MenuToolbar {
 
  private:
   static int Index(Command c) { return static_cast<int>(c); }
-  QAction* Item(QMenu* menu, Command c, const char* name, const QString& caption,
-                const QKeySequence& shortcut);
+  // The command's action, in `menu` or, without one, on the window alone.
+  QAction* Item(QMenu* menu, Command c, QWidget* window = nullptr);
   void BuildToolbar(QWidget* strip);
 
   Runner run_;
@@ -65,7 +45,6 @@ class MenuToolbar {
   std::array<QToolButton*, kCommandCount> buttons_{};
   QMenu* file_ = nullptr;
   QMenu* object_ = nullptr;
-  QAction* n4_ = nullptr;
 };
 
 }  // namespace mv::ui

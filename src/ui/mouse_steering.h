@@ -3,7 +3,8 @@
 // keys; plain arithmetic over the view state, apart from the widgets.
 #pragma once
 
-#include "shell/view_state.h"
+#include "view/camera.h"
+#include "view/view_state.h"
 
 namespace mv::ui {
 
@@ -14,8 +15,6 @@ inline constexpr long double kDegreesPerPixel = 0.5L;
 inline constexpr int kDragThreshold = 3;
 // Angle delta of one wheel notch, in eighths of a degree.
 inline constexpr int kWheelNotch = 120;
-// The projection's vertical field of view, in degrees.
-inline constexpr long double kFieldOfViewDegrees = 35.0L;
 
 // Turn (horizontal drag) and tilt (vertical drag) in the directions of the
 // arrow keys that point the same way: right adds to TurnAngle, down to

@@ -69,7 +69,7 @@ TEST(RecordsTest, NumbersWithEitherDecimalSeparator) {
       {"1.5", ",", NumberError::kNone, 1.5},  // a dot works in a comma locale
       {"1\xC2\xA0"
        "5",
-       "\xC2\xA0", NumberError::kNone, 1.5},   // a two-byte separator
+       "\xC2\xA0", NumberError::kNone, 1.5},  // a two-byte separator
       {"1,5", ".", NumberError::kNone, 1.5},  // written on a comma-locale machine
       {"-0,25", ".", NumberError::kNone, -0.25},
       {"1,2,3", ".", NumberError::kNotANumber},

@@ -12,7 +12,7 @@
 
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 namespace mv::test {
 

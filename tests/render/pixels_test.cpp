@@ -14,7 +14,7 @@
 
 #include "data/loader.h"
 #include "offscreen_frame.h"
-#include "shell/survey_loading.h"
+#include "view/survey_loading.h"
 
 namespace mv::test {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "data/loader.h"
 #include "offscreen_frame.h"
-#include "shell/survey_loading.h"
+#include "view/survey_loading.h"
 
 int main(int argc, char** argv) {
   if (argc != 4 && argc != 6) {

@@ -205,7 +205,8 @@ void OpenSurveyTest::ctrlOOpensTheChosenSurvey() {
   QCOMPARE(w.State().view.LinesVisible, loads);
   QCOMPARE(w.State().survey.StationCount(), loads ? StationsOf(source) : 2);
   // The item is the first of "&Plik".
-  QCOMPARE(w.ControlsOf().FileMenu()->actions().first()->text(), QString("Otwórz dane jaskini..."));
+  QCOMPARE(w.ControlsOf().Menu().FileMenu()->actions().first()->text(),
+           QString("Otwórz dane jaskini..."));
 }
 
 void OpenSurveyTest::ctrlSReloadsTheLastChosenSource() {

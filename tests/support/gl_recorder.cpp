@@ -65,7 +65,9 @@ void GlRecorder::MultCurrent(const Matrix& m) {
   c = r;
 }
 
-void GlRecorder::Viewport(int x, int y, int w, int h) { Add("Viewport", {double(x), double(y), double(w), double(h)}); }
+void GlRecorder::Viewport(int x, int y, int w, int h) {
+  Add("Viewport", {double(x), double(y), double(w), double(h)});
+}
 void GlRecorder::MatrixMode(MatrixKind m) {
   mode_ = m;
   Add("MatrixMode", {m == MatrixKind::ModelView ? 0.0 : 1.0});
@@ -74,9 +76,15 @@ void GlRecorder::LoadIdentity() {
   Current() = Identity();
   Add("LoadIdentity", {});
 }
-void GlRecorder::ClearColor(float r, float g, float b, float a) { Add("ClearColor", {r, g, b, a}); }
-void GlRecorder::ClearColorAndDepth() { Add("Clear", {}); }
-void GlRecorder::EnableDepthTest() { Add("EnableDepthTest", {}); }
+void GlRecorder::ClearColor(float r, float g, float b, float a) {
+  Add("ClearColor", {r, g, b, a});
+}
+void GlRecorder::ClearColorAndDepth() {
+  Add("Clear", {});
+}
+void GlRecorder::EnableDepthTest() {
+  Add("EnableDepthTest", {});
+}
 
 void GlRecorder::Perspective(double fovy, double aspect, double zNear, double zFar) {
   Add("Perspective", {fovy, aspect, zNear, zFar});
@@ -90,8 +98,8 @@ void GlRecorder::Perspective(double fovy, double aspect, double zNear, double zF
   MultCurrent(m);
 }
 
-void GlRecorder::LookAt(double ex, double ey, double ez, double cx, double cy, double cz,
-                        double ux, double uy, double uz) {
+void GlRecorder::LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,
+                        double uy, double uz) {
   Add("LookAt", {ex, ey, ez, cx, cy, cz, ux, uy, uz});
   long double f[3] = {cx - ex, cy - ey, cz - ez};
   long double fl = std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]);
@@ -155,10 +163,18 @@ void GlRecorder::Scalef(float x, float y, float z) {
   MultCurrent(m);
 }
 
-void GlRecorder::Color3ub(uint8_t r, uint8_t g, uint8_t b) { Add("Color3ub", {double(r), double(g), double(b)}); }
-void GlRecorder::Begin(Prim p) { Add(p == Prim::Lines ? "Begin Lines" : "Begin LineStrip", {}); }
-void GlRecorder::End() { Add("End", {}); }
-void GlRecorder::Vertex3f(float x, float y, float z) { Add("Vertex3f", {x, y, z}); }
+void GlRecorder::Color3ub(uint8_t r, uint8_t g, uint8_t b) {
+  Add("Color3ub", {double(r), double(g), double(b)});
+}
+void GlRecorder::Begin(Prim p) {
+  Add(p == Prim::Lines ? "Begin Lines" : "Begin LineStrip", {});
+}
+void GlRecorder::End() {
+  Add("End", {});
+}
+void GlRecorder::Vertex3f(float x, float y, float z) {
+  Add("Vertex3f", {x, y, z});
+}
 
 void GlRecorder::LineStrips(const LineStripBatch& b) {
   for (int32_t i = 0; i < b.strips; ++i) {
@@ -169,7 +185,11 @@ void GlRecorder::LineStrips(const LineStripBatch& b) {
   }
 }
 
-void GlRecorder::SolidCone(double radius, double height) { Add("SolidCone", {radius, height}); }
-void GlRecorder::SolidSphere(double radius) { Add("SolidSphere", {radius}); }
+void GlRecorder::SolidCone(double radius, double height) {
+  Add("SolidCone", {radius, height});
+}
+void GlRecorder::SolidSphere(double radius) {
+  Add("SolidSphere", {radius});
+}
 
 }  // namespace mv::test

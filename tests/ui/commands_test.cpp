@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "view/app_state.h"
+
 namespace mv::ui {
 namespace {
 

@@ -18,7 +18,7 @@
 #include "render/frame.h"
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
-#include "shell/survey_loading.h"
+#include "view/survey_loading.h"
 
 namespace mv::test {
 namespace {

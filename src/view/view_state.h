@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "data/real48.h"
 #include "data/survey_model.h"
@@ -64,31 +63,5 @@ void SetStartParameters(ViewState& v);
 
 // The timer's tick: the counter wraps to 0 after 359999999.
 void AdvanceTick(ViewState& v);
-
-// One control pair of a display toggle: the menu item's caption and the
-// toolbar button's hint, and whether both are enabled.
-struct ToggleTexts {
-  std::string caption;
-  std::string hint;
-  bool enabled = true;
-};
-
-// The captions and hints the toggles write. The widgets show these; commands
-// and the loader change only this plain record.
-struct ControlTexts {
-  ToggleTexts lines{"Nie rysuj linii pomiarowych", "Nie rysuj linii pomiarowych"};
-  ToggleTexts entrances{"Nie pokazuj otworów obiektów", "Nie pokazuj otworów obiektu"};
-  ToggleTexts axis{"Nie rysuj osi obrotu", "Nie rysuj osi obrotu"};
-  ToggleTexts windRose{"Róża wiatrów", "Nie rysuj róży wiatrów"};
-  ToggleTexts scale{"Nie rysuj skali symulacji", "Nie rysuj skali symulacji"};
-  ToggleTexts graduation{"Nie rysuj podziałki", "Nie rysuj podziałki"};
-};
-
-// Everything the running program knows about what it shows.
-struct AppState {
-  ViewState view;
-  SurveyModel survey = PlaceholderModel();
-  ControlTexts texts;
-};
 
 }  // namespace mv

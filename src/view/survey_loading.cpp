@@ -1,19 +1,12 @@
-#include "shell/survey_loading.h"
+#include "view/survey_loading.h"
 
 namespace mv {
-
-namespace {
-void ShowLines(AppState& s) {
-  s.view.LinesVisible = true;
-  s.texts.lines.caption = s.texts.lines.hint = "Nie rysuj linii pomiarowych";
-}
-}  // namespace
 
 bool ApplyLoad(AppState& s, LoadResult&& r) {
   s.view.LinesVisible = false;
   if (r.ok) {
     s.survey = std::move(r.model);
-    ShowLines(s);
+    Show(Toggle::Lines, s.view, s.texts);
     s.view.Box = r.box;
     s.view.CentreX = r.centreX;
     s.view.CentreY = r.centreY;
@@ -28,7 +21,7 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
   s.view.CentreY = 0.0L;
   s.view.OriginX = 0.0L;
   s.view.OriginY = 0.0L;
-  if (r.linesShown) ShowLines(s);
+  if (r.linesShown) Show(Toggle::Lines, s.view, s.texts);
   return false;
 }
 

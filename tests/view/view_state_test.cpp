@@ -1,8 +1,8 @@
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 #include <gtest/gtest.h>
 
-#include "shell/survey_loading.h"
+#include "view/survey_loading.h"
 
 namespace mv {
 namespace {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "data/loader.h"
-#include "shell/view_state.h"
+#include "view/app_state.h"
 
 namespace mv {
 

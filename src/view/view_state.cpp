@@ -1,4 +1,4 @@
-#include "shell/view_state.h"
+#include "view/view_state.h"
 
 namespace mv {
 

@@ -1,0 +1,72 @@
+#include "shell/survey_opener.h"
+
+#include <QFile>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+#include <QWidget>
+#include <cstdio>
+
+#include "data/survey_source.h"
+#include "shell/file_dialogs.h"
+#include "view/survey_loading.h"
+
+namespace mv {
+
+SurveyOpener::SurveyOpener(AppState& state, QWidget* window, std::filesystem::path source,
+                           FailureBox box, std::function<void()> loaded)
+    : state_(state),
+      window_(window),
+      source_(SurveySourceFor(source)),
+      failureBox_(box ? std::move(box) : FailureBox(&SurveyOpener::ShowFailureBox)),
+      loaded_(std::move(loaded)),
+      chooser_(&ChooseSurveyWithDialog) {}
+
+std::filesystem::path SurveyOpener::SourceFolder() const {
+  std::error_code ec;
+  if (std::filesystem::is_directory(source_, ec)) return source_;
+  const std::filesystem::path parent = source_.parent_path();
+  return parent.empty() ? std::filesystem::path(".") : parent;
+}
+
+void SurveyOpener::Load() {
+  LoadResult r = LoadSurveySource(source_);
+  const std::string error = r.error;
+  const bool ok = ApplyLoad(state_, std::move(r));
+  if (loaded_) loaded_();
+  if (!ok) {
+    std::fprintf(stderr, "morvalka: %s\n", error.c_str());
+    failureBox_(window_->isVisible() ? window_ : nullptr);
+  }
+}
+
+void SurveyOpener::Open(const std::filesystem::path& chosen) {
+  source_ = SurveySourceFor(chosen);
+  Load();
+}
+
+void SurveyOpener::Choose() {
+  if (const auto chosen = chooser_(window_, SourceFolder())) Open(*chosen);
+}
+
+std::optional<std::filesystem::path> SurveyOpener::DroppedSource(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return std::nullopt;
+  std::optional<std::filesystem::path> source;
+  for (const QUrl& url : data->urls()) {
+    if (!url.isLocalFile()) return std::nullopt;
+    const std::filesystem::path p = QFile::encodeName(url.toLocalFile()).toStdString();
+    if (!LooksLikeSurveySource(p)) return std::nullopt;
+    const std::filesystem::path s = SurveySourceFor(p);
+    if (source && *source != s) return std::nullopt;
+    source = s;
+  }
+  return source;
+}
+
+void SurveyOpener::ShowFailureBox(QWidget* parent) {
+  QMessageBox box(QMessageBox::NoIcon, "Błąd wczytania danych!", "Pliki o złej strukturze!",
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace mv

@@ -1,0 +1,59 @@
+// Every command of the menu bar and the toolbar in one table: its object
+// name, caption, shortcut key, the toggle it switches and its toolbar button.
+// The menu, the toolbar, the captions and the command runner all read it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+
+#include "ui/glyphs.h"
+#include "view/toggles.h"
+
+namespace mv::ui {
+
+enum class Command {
+  Zamknij1,
+  Rysujliniepomiarowe1,
+  Kolorliniipomiarowych1,
+  Zaznaczotworyobiektu1,
+  Powrtdoparametrwstartowych1,
+  Rysujoobrotu1,
+  Kolorosiobrotu1,
+  Dugoosiobrotu1,
+  Zmianapooeniaosiobrotu1,
+  Nierysujskalisymulacji1,
+  Kolorskalisymulacji1,
+  Nierysujpodziaki1,
+  Rawiatrw1,
+  Klawiszologiaprogram1,
+  Oprogramie1,
+  OpenSurvey,
+  SavePicture,
+  FullScreen,
+};
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::FullScreen) + 1;
+
+// A toolbar button: its sunken group on the strip, its name and left edge
+// within the group, its picture, and its hint while it does not follow a
+// toggle.
+struct ToolbarSlot {
+  int group;  // 0 none; else 1, 2 or 3 from the left
+  const char* name;
+  int left;
+  Glyph glyph;
+  const char* hint;
+};
+
+struct CommandRow {
+  Command id;
+  const char* objectName;
+  const char* caption;  // a toggle's caption comes from its texts instead
+  int key;              // a Qt key combination; 0 for none
+  std::optional<Toggle> toggle;
+  ToolbarSlot button;
+};
+
+const CommandRow& CommandRowOf(Command c);
+const CommandRow (&AllCommands())[kCommandCount];
+
+}  // namespace mv::ui

@@ -1,0 +1,20 @@
+// The fixed facts of the picture: the window it starts in, the toolbar over
+// it and the camera's lens. The frame, the mouse and the fitted view all
+// measure with these.
+#pragma once
+
+namespace mv {
+
+// Outer size of the main window at start, frame and menu bar included; the
+// viewport and projection follow the outer size, not the picture widget's.
+inline constexpr int kOuterWidth = 780;
+inline constexpr int kOuterHeight = 591;
+// The toolbar strip lies over the top of the picture.
+inline constexpr int kToolbarHeight = 33;
+
+// The projection's vertical field of view, in degrees, and its clip planes.
+inline constexpr double kFieldOfViewDegrees = 35.0;
+inline constexpr double kNearPlane = 1.0;
+inline constexpr double kFarPlane = 100.0;
+
+}  // namespace mv
