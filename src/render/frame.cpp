@@ -29,7 +29,7 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   gl.ClearColorAndDepth();
   gl.MatrixMode(MatrixKind::ModelView);
   gl.LoadIdentity();
-  gl.Translatef(0, 11, 0);
+  gl.Translatef(0, kPictureRaise, 0);
   gl.LookAt(v.EyeX, 0, 0, v.TargetX, static_cast<double>(static_cast<long double>(v.TargetY)),
             static_cast<double>(static_cast<long double>(v.TargetZ)), 0, 0, 1);
   // Spin, then tilt about the axis that the spin carries onto +y, so the tilt
@@ -40,7 +40,7 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   gl.Rotatef(static_cast<float>(static_cast<long double>(v.TiltAngle)),
              static_cast<float>(std::sin(r)), static_cast<float>(std::cos(r)), 0);
   gl.Rotatef(static_cast<float>(static_cast<long double>(v.TurnAngle)), 0, 0, 1);
-  const float s = static_cast<float>(static_cast<long double>(v.ZoomScale) - 0.018L);
+  const float s = static_cast<float>(static_cast<long double>(v.ZoomScale) - kZoomOffset);
   gl.Scalef(s, s, s);
   gl.EnableDepthTest();
 

@@ -88,6 +88,7 @@ void GlView::paintGL() {
   // The widget sets its own viewport before every paint; put back the one
   // that follows the outer size of the window.
   ApplyViewport();
+  if (beforeFrame_) beforeFrame_();
   DrawFrame(gl_, state_.view, state_.survey, cache_);
   ++frames_;
 }

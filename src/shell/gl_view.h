@@ -3,6 +3,7 @@
 
 #include <QOpenGLWidget>
 #include <QSize>
+#include <functional>
 
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
@@ -32,6 +33,8 @@ class GlView : public QOpenGLWidget {
   bool ContextReleased() const { return released_; }
   int ContextDeletions() const { return deletions_; }
   qint64 FramesDrawn() const { return frames_; }
+  // Runs before each frame is drawn, with the picture's final size known.
+  void SetBeforeFrame(std::function<void()> f) { beforeFrame_ = std::move(f); }
 
  protected:
   void initializeGL() override;
@@ -49,6 +52,7 @@ class GlView : public QOpenGLWidget {
   void ApplyProjection();
 
   AppState& state_;
+  std::function<void()> beforeFrame_;
   RealGl gl_;
   SceneCache cache_;
   ui::MouseSteering steering_;

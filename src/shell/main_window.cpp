@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "shell/file_dialogs.h"
+#include "view/framing.h"
 
 namespace mv {
 
@@ -45,8 +46,13 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   panel1_->setGeometry(0, 0, kOuterWidth - 8, kToolbarHeight);
   panel1_->raise();
   controls_ = std::make_unique<ui::Controls>(*this);
-  opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box),
-                                           [this] { controls_->SyncTexts(); });
+  opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box), [this] {
+    controls_->SyncTexts();
+    if (isVisible()) ApplyPendingFit(state_, Geometry());
+  });
+  // A fit asked for before the window was laid out is made just before the
+  // first frame that shows it.
+  view_->SetBeforeFrame([this] { ApplyPendingFit(state_, Geometry()); });
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
 
@@ -98,6 +104,15 @@ void MainWindow::SavePicture() {
                error.toLocal8Bit().constData());
   saveFailureBox_(this, "Błąd zapisu obrazu!",
                   QString("Nie udało się zapisać obrazu %1:\n%2").arg(PathText(*file), error));
+}
+
+void MainWindow::FitView() {
+  FitNow(state_, Geometry());
+}
+
+PictureGeometry MainWindow::Geometry() const {
+  const QSize outer = view_->OuterSize();
+  return {outer.width(), outer.height(), view_->width(), view_->height(), kToolbarHeight};
 }
 
 void MainWindow::ToggleFullScreen() {
@@ -185,6 +200,7 @@ void MainWindow::FormResize() {
   panel1_->resize(outer.width() - 8, kToolbarHeight);
   view_->SetOuterSize(outer);
   controls_->PlacePanels(outer.width(), outer.height());
+  if (isVisible()) RefitIfUntouched(state_, Geometry());
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* e) {

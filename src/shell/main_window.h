@@ -15,6 +15,7 @@
 #include "ui/controls.h"
 #include "ui/host.h"
 #include "view/camera.h"
+#include "view/fit.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -47,6 +48,10 @@ class MainWindow : public QMainWindow, public ui::Host {
   // toolbar and panels over it.
   void SavePicture() override;
   void ToggleFullScreen() override;
+  void FitView() override;
+
+  // Where the picture lies in the viewport, for fitting the view.
+  PictureGeometry Geometry() const;
 
   GlView* View() { return view_; }
   TickClock& Clock() { return clock_; }

@@ -33,6 +33,13 @@ void SurveyOpener::Load() {
   LoadResult r = LoadSurveySource(source_);
   const std::string error = r.error;
   const bool ok = ApplyLoad(state_, std::move(r));
+  // A survey folder keeps the view its loader chose where that shows the
+  // whole survey at a readable size; every other source is fitted.
+  std::error_code ec;
+  const bool folder = std::filesystem::is_directory(source_, ec);
+  state_.framing.pending = !ok      ? FitRequest::None
+                           : folder ? FitRequest::UnlessWhole
+                                    : FitRequest::Always;
   if (loaded_) loaded_();
   if (!ok) {
     std::fprintf(stderr, "morvalka: %s\n", error.c_str());

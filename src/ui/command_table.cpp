@@ -104,6 +104,13 @@ constexpr CommandRow kCommands[] = {
      kNoButton},
     {Command::SavePicture, "Zapiszobraz1", "Zapisz obraz...", Ctrl(Qt::Key_P), {}, kNoButton},
     {Command::FullScreen, "FullScreenKey", nullptr, Key(Qt::Key_F11), {}, kNoButton},
+    {Command::FitView, "FitView", "Dopasuj widok", Key(Qt::Key_Home), {}, kNoButton},
+    // The letters are the view keys' own, typed like the other keys of the
+    // model; the items only name them.
+    {Command::ShowPlan, "ShowPlan", "Plan (widok z góry)\tP", 0, {}, kNoButton},
+    {Command::ShowElevation, "ShowElevation", "Przekrój (widok z boku)\tL", 0, {}, kNoButton},
+    {Command::DepthColours, "DepthColours", nullptr, Ctrl(Qt::Key_G), Toggle::DepthColours,
+     kNoButton},
 };
 
 constexpr bool InOrder() {

@@ -30,8 +30,12 @@ enum class Command {
   OpenSurvey,
   SavePicture,
   FullScreen,
+  FitView,
+  ShowPlan,
+  ShowElevation,
+  DepthColours,
 };
-inline constexpr size_t kCommandCount = static_cast<size_t>(Command::FullScreen) + 1;
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::DepthColours) + 1;
 
 // A toolbar button: its sunken group on the strip, its name and left edge
 // within the group, its picture, and its hint while it does not follow a

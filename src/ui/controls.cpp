@@ -200,6 +200,15 @@ void Controls::Run(Command c) {
     case Command::FullScreen:
       d.host.ToggleFullScreen();
       return;
+    case Command::FitView:
+      d.host.FitView();
+      return;
+    case Command::ShowPlan:
+      ShowPlan(v);
+      return;
+    case Command::ShowElevation:
+      ShowElevation(v);
+      return;
     default:  // the toggles, above
       return;
   }

@@ -31,6 +31,8 @@ class Host {
   virtual void SavePicture() = 0;
   // Full screen on and off.
   virtual void ToggleFullScreen() = 0;
+  // "Dopasuj widok": zoom and pan so the whole survey fills the picture.
+  virtual void FitView() = 0;
 };
 
 }  // namespace mv::ui

@@ -1,7 +1,10 @@
 #include "ui/key_actions.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+
+#include "view/camera.h"
 
 namespace mv::ui {
 
@@ -79,14 +82,40 @@ void ToggleSpinStop(ViewState& v) {
   }
 }
 
+ZoomRange ZoomLimits(const ViewState& v) {
+  // From a speck to a thousandth of the survey filling the picture (which is
+  // about 40 scene units high).
+  const long double size = std::max(ModelSize(v.Box), 1e-3L);
+  return {1e-3L / size, 4e4L / size};
+}
+
+void ScaleZoom(ViewState& v, long double factor) {
+  const ZoomRange r = ZoomLimits(v);
+  long double s = static_cast<long double>(v.ZoomScale) - kZoomOffset;
+  if (!(s > 0)) s = r.least;
+  s = std::clamp(s * factor, r.least, r.most);
+  v.ZoomScale = kZoomOffset + s;
+}
+
+void ShowPlan(ViewState& v) {
+  v.TiltAngle = 90.0L;
+}
+
+void ShowElevation(ViewState& v) {
+  v.TiltAngle = kNearZero;
+}
+
 void ZoomIn(ViewState& v) {
-  if (v.ZoomScale > 0.118L)
+  if (v.Fitted)
+    ScaleZoom(v, kZoomKeyFactor);
+  else if (v.ZoomScale > 0.118L)
     v.ZoomScale = v.ZoomScale + 0.01L;
   else
     v.ZoomScale = v.ZoomScale + 0.001L;
 }
 
 void ZoomOut(ViewState& v) {
+  if (v.Fitted) return ScaleZoom(v, 1 / kZoomKeyFactor);
   if (v.ZoomScale <= 0.02L) return;
   if (v.ZoomScale <= 0.118L)
     v.ZoomScale = v.ZoomScale - 0.001L;
@@ -177,6 +206,10 @@ constexpr CharBinding kCharBindings[] = {
     {'5', PanDown},
     {'6', PanRight},
     {'4', PanLeft},
+    {'p', ShowPlan},
+    {'P', ShowPlan},
+    {'l', ShowElevation},
+    {'L', ShowElevation},
 };
 
 struct KeyBinding {

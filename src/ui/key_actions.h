@@ -16,8 +16,25 @@ void DecreaseSpinStep(ViewState& v);  // - 0.19 degree a tick; may pass zero and
 // Stop to a crawl of 0.0001 degree a tick, or resume the step saved at the stop.
 void ToggleSpinStop(ViewState& v);
 
+// In a fitted view each press scales the picture by kZoomKeyFactor; in the
+// survey folders' own framing the zoom steps by fixed amounts and ZoomOut
+// stops at 0.02, so the frame's scale (less 0.018) stays positive.
 void ZoomIn(ViewState& v);
-void ZoomOut(ViewState& v);  // stops at 0.02, so the frame's scale (less 0.018) stays positive
+void ZoomOut(ViewState& v);
+inline constexpr long double kZoomKeyFactor = 1.1L;
+
+// Scales the picture by `factor`, within ZoomLimits: the frame's scale
+// factor never vanishes, changes sign or grows without bound.
+void ScaleZoom(ViewState& v, long double factor);
+struct ZoomRange {
+  long double least, most;  // of the frame's scale factor
+};
+ZoomRange ZoomLimits(const ViewState& v);
+
+// Plan: tilted so the view looks straight down (the spin still turns the
+// map); elevation: the tilt of the start. Spin, zoom and axis stay.
+void ShowPlan(ViewState& v);
+void ShowElevation(ViewState& v);
 void MoveEyeAway(ViewState& v);
 void MoveEyeCloser(ViewState& v);
 void PanUp(ViewState& v);

@@ -57,7 +57,12 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   QMenu* lines = NamedMenu(object_, "Liniepomiarowe1", "Linie pomiarowe");
   Item(lines, Command::Rysujliniepomiarowe1);
   Item(lines, Command::Kolorliniipomiarowych1);
+  Item(lines, Command::DepthColours);
   Item(object_, Command::Zaznaczotworyobiektu1);
+  object_->addSeparator();
+  Item(object_, Command::FitView);
+  Item(object_, Command::ShowPlan);
+  Item(object_, Command::ShowElevation);
   Separator(object_, "N3");
   Item(object_, Command::Powrtdoparametrwstartowych1);
 

@@ -28,8 +28,7 @@ void PanByDrag(ViewState& v, int dx, int dy, int viewHeight) {
 }
 
 void ZoomByWheel(ViewState& v, int notches) {
-  for (; notches > 0; --notches) ZoomIn(v);
-  for (; notches < 0; ++notches) ZoomOut(v);
+  if (notches != 0) ScaleZoom(v, std::pow(kWheelZoomFactor, static_cast<long double>(notches)));
 }
 
 void MouseSteering::Press(DragButton button, int x, int y) {

@@ -29,7 +29,9 @@ long double PanPerPixel(const ViewState& v, int viewHeight);
 // does), a drag downwards moves it down (TargetZ up, as the "5" key does).
 void PanByDrag(ViewState& v, int dx, int dy, int viewHeight);
 
-// Steps the zoom as the "+" (positive) or "-" key does, once per notch.
+// Each notch forward scales the picture by kWheelZoomFactor, each notch back
+// by its inverse, whatever the survey's size.
+inline constexpr long double kWheelZoomFactor = 1.15L;
 void ZoomByWheel(ViewState& v, int notches);
 
 enum class DragButton { None, Left, Right };

@@ -17,4 +17,9 @@ inline constexpr double kFieldOfViewDegrees = 35.0;
 inline constexpr double kNearPlane = 1.0;
 inline constexpr double kFarPlane = 100.0;
 
+// The frame raises the whole picture by this many scene units (in eye space),
+// and scales the model by the zoom less kZoomOffset.
+inline constexpr float kPictureRaise = 11.0f;
+inline constexpr long double kZoomOffset = 0.018L;
+
 }  // namespace mv

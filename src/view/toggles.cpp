@@ -21,6 +21,9 @@ constexpr ToggleRow kToggles[] = {
     {Toggle::Graduation, &ViewState::GraduationVisible, &ControlTexts::graduation,
      "Nie rysuj podziałki", "Nie rysuj podziałki", "Nie rysuj podziałki",
      "Rysuj podziałkę symulacji", true},
+    {Toggle::DepthColours, &ViewState::DepthColours, &ControlTexts::depthColours,
+     "Koloruj według głębokości", "Koloruj według głębokości", "Nie koloruj według głębokości",
+     "Koloruj według głębokości", true},
 };
 static_assert(std::size(kToggles) == kToggleCount);
 

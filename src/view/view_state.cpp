@@ -29,6 +29,7 @@ void SetStartParameters(ViewState& v) {
   v.WindRoseVisible = true;
   v.GraduationVisible = true;
   v.EntrancesVisible = true;
+  v.Fitted = false;
 }
 
 void AdvanceTick(ViewState& v) {

@@ -41,6 +41,12 @@ struct ViewState {
   // so a survey kept in map coordinates gets the same reach as one near 0.
   Real48 OriginX, OriginY;
 
+  // The zoom and pan were fitted to the survey: the zoom keys then step by a
+  // steady factor instead of fixed amounts.
+  bool Fitted = false;
+  // Survey lines coloured by altitude, with a legend, instead of LineColor.
+  bool DepthColours = false;
+
   // Left alone by SetStartParameters.
   int32_t TickCount = 0;
   Real48 SavedSpinStep;

@@ -304,8 +304,7 @@ void OpenSurveyTest::mouseSteersThePicture() {
   QVERIFY(Show(w));
   QWidget* view = w.View();
   mv::ViewState expected = w.State().view;
-  for (int i = 0; i < zoomSteps; ++i) mv::ui::ZoomIn(expected);
-  for (int i = 0; i > zoomSteps; --i) mv::ui::ZoomOut(expected);
+  mv::ui::ZoomByWheel(expected, zoomSteps);
   const mv::ViewState before = w.State().view;
 
   if (button != 0) {

@@ -150,12 +150,12 @@ TEST(MouseSteering, PannedPictureFollowsThePointer) {
   }
 }
 
-TEST(MouseSteering, WheelNotchesStepTheZoomAsTheKeysDo) {
+TEST(MouseSteering, WheelNotchesScaleThePictureSteadily) {
   struct Row {
     const char* name;
     double zoom;
     std::vector<int> deltas;
-    int notches;  // + for "+", - for "-"
+    int notches;  // whole notches in the end, + forward
   };
   const Row rows[] = {
       {"one notch in", 0.12, {120}, 1},
@@ -165,19 +165,46 @@ TEST(MouseSteering, WheelNotchesStepTheZoomAsTheKeysDo) {
       {"parts that cancel", 0.12, {60, -60, 60}, 0},
       {"less than a notch", 0.12, {119}, 0},
       {"small parts out", 0.05, {-40, -40, -40, -40}, -1},
-      {"out stops at the keys' limit", 0.021, {-600}, -5},
+      {"a scale near its offset", 0.0181, {-600}, -5},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    ViewState byWheel = Started();
-    byWheel.ZoomScale = row.zoom;
-    ViewState byKeys = byWheel;
+    ViewState v = Started();
+    v.Box.maxX = 100.0L;  // a survey 100 m across
+    v.ZoomScale = row.zoom;
+    const long double before = v.ZoomScale - 0.018L;
     MouseSteering m;
-    for (int d : row.deltas) m.Wheel(byWheel, d);
-    for (int i = 0; i < std::abs(row.notches); ++i)
-      FormKeyPress(byKeys, row.notches > 0 ? '+' : '-');
-    EXPECT_EQ(byWheel.ZoomScale, byKeys.ZoomScale);
-    EXPECT_EQ(byWheel.TurnAngle, byKeys.TurnAngle);
+    for (int d : row.deltas) m.Wheel(v, d);
+    const long double after = v.ZoomScale - 0.018L;
+    EXPECT_NEAR(static_cast<double>(after / before),
+                std::pow(1.15, static_cast<double>(row.notches)), 1e-9);
+  }
+}
+
+TEST(MouseSteering, NoZoomMakesTheScaleVanishFlipOrRunAway) {
+  // Surveys from a metre to 100 km, the folders' own framing and a fitted
+  // view, a hundred steps in and then out by wheel and keys.
+  for (const long double size : {1.0L, 100.0L, 5000.0L, 100000.0L}) {
+    for (const bool fitted : {false, true}) {
+      SCOPED_TRACE(testing::Message() << size << (fitted ? " fitted" : ""));
+      ViewState v = Started();
+      v.Box.maxX = size;
+      v.Fitted = fitted;
+      v.ZoomScale = 0.018L + 25 / size;
+      MouseSteering m;
+      for (int i = 0; i < 100; ++i) {
+        m.Wheel(v, -120);
+        FormKeyPress(v, '-');
+        const long double s = v.ZoomScale - 0.018L;
+        ASSERT_GT(s, 0);
+      }
+      for (int i = 0; i < 200; ++i) {
+        m.Wheel(v, 120);
+        FormKeyPress(v, '+');
+        const long double s = v.ZoomScale - 0.018L;
+        ASSERT_TRUE(std::isfinite(static_cast<double>(s)) && s > 0 && s * size < 1e6);
+      }
+    }
   }
 }
 

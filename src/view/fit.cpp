@@ -1,0 +1,146 @@
+#include "view/fit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "view/camera.h"
+#include "view/projection.h"
+
+namespace mv {
+
+namespace {
+
+// Each side of the scene area keeps this share of its length free.
+constexpr double kFitMargin = 0.04;
+// Points on each rim of the cylinder: the bounding box they give is short of
+// the true one by at most 1 - cos(pi / 720) of the radius, 5 parts in a
+// million.
+constexpr int kRimPoints = 720;
+// A survey narrower than this (one station, a vertical shaft) is fitted as
+// if it were this wide, in metres.
+constexpr double kSmallestRadius = 0.5;
+// The fitted model stays within this distance of its centre, in scene units,
+// so that none of it reaches the near or the far plane: the eye is 65 units
+// away and the far plane 100.
+constexpr double kFarPlaneMargin = 2.0;
+
+double Clamp(double v, double lo, double hi) {
+  return std::max(lo, std::min(v, hi));
+}
+
+}  // namespace
+
+SurveyCylinder CylinderOf(const SurveyModel& m, Real48 centreX, Real48 centreY) {
+  SurveyCylinder c;
+  const int32_t n = m.StationCount();
+  if (n == 0) return c;
+  const double cx = centreX.AsDouble(), cy = centreY.AsDouble();
+  const double oz = m.originZ.AsDouble();
+  double r2 = 0, lo = m.Z(0), hi = m.Z(0);
+  const double* p = m.stations.data();
+  for (int32_t i = 0; i < n; ++i, p += 3) {
+    const double dx = p[0] - cx, dy = p[1] - cy;
+    r2 = std::max(r2, dx * dx + dy * dy);
+    lo = std::min(lo, p[2]);
+    hi = std::max(hi, p[2]);
+  }
+  c.radius = std::sqrt(r2);
+  c.bottom = lo - oz;
+  c.top = hi - oz;
+  return c;
+}
+
+ScreenBox SceneArea(const PictureGeometry& g) {
+  return {0, static_cast<double>(g.width), 0, static_cast<double>(g.height - g.toolbar)};
+}
+
+long double FrameScale(const ViewState& v) {
+  return static_cast<long double>(v.ZoomScale) - kZoomOffset;
+}
+
+ProjectedCylinder ProjectCylinder(const ViewState& v, const SurveyCylinder& c,
+                                  const PictureGeometry& g) {
+  const Mat4 modelView = FrameModelViewUnspun(v);
+  const Mat4 projection = FrameProjection(g.outerWidth, g.outerHeight);
+  ProjectedCylinder out;
+  out.inFront = true;
+  ScreenBox& b = out.box;
+  b.left = b.bottom = INFINITY;
+  b.right = b.top = -INFINITY;
+  const double r = std::max(c.radius, 0.0);
+  for (int i = 0; i < kRimPoints; ++i) {
+    const double a = 2 * std::numbers::pi * i / kRimPoints;
+    const double x = r * std::cos(a), y = r * std::sin(a);
+    for (const double z : {c.bottom, c.top}) {
+      const WindowPoint w = Project(modelView, projection, g.outerWidth, g.outerHeight, x, y, z);
+      if (!w.visible || w.depth > kFarPlane) out.inFront = false;
+      b.left = std::min(b.left, w.x);
+      b.right = std::max(b.right, w.x);
+      b.bottom = std::min(b.bottom, w.y);
+      b.top = std::max(b.top, w.y);
+    }
+  }
+  return out;
+}
+
+FitResult FitView(const ViewState& start, const SurveyCylinder& cylinder,
+                  const PictureGeometry& g) {
+  ViewState v = start;
+  const ScreenBox area = SceneArea(g);
+  if (area.Width() <= 0 || area.Height() <= 0 || g.outerHeight <= 0 || g.outerWidth <= 0)
+    return {v.ZoomScale, v.TargetY, v.TargetZ};
+
+  SurveyCylinder c = cylinder;
+  c.radius = std::max(c.radius, kSmallestRadius);
+  // How far the model may reach from its centre, scaled, before the near or
+  // far plane cuts it.
+  const double eye = std::abs(static_cast<double>(v.EyeX));
+  const double reach =
+      std::max(std::min(eye - 2 * kNearPlane, kFarPlane - kFarPlaneMargin - eye), kNearPlane);
+  const double extent = std::hypot(c.radius, std::max(std::abs(c.bottom), std::abs(c.top)));
+  const double sMax = reach / extent;
+  // The look-at point lies `ahead` in front of the eye; a pan of the target
+  // by one unit turns the view by about 1 / ahead radians, which moves the
+  // picture by `focal` / ahead pixels.
+  const double ahead = std::max(std::abs(static_cast<double>(v.EyeX - v.TargetX)), 1e-3);
+  const double focal =
+      g.outerHeight / 2.0 / std::tan(kFieldOfViewDegrees * std::numbers::pi / 360.0);
+
+  const double mx = kFitMargin * area.Width(), my = kFitMargin * area.Height();
+  const double wantWidth = area.Width() - 2 * mx, wantHeight = area.Height() - 2 * my;
+  const double wantX = (area.left + area.right) / 2, wantY = (area.bottom + area.top) / 2;
+
+  double s = std::min(sMax, 0.25 * reach / extent);
+  double ty = 0, tz = 0;
+  for (int i = 0; i < 200; ++i) {
+    v.ZoomScale = kZoomOffset + s;
+    v.TargetY = ty;
+    v.TargetZ = tz;
+    const ScreenBox b = ProjectCylinder(v, c, g).box;
+    const double k =
+        std::min(wantWidth / std::max(b.Width(), 1e-12), wantHeight / std::max(b.Height(), 1e-12));
+    const double dx = wantX - (b.left + b.right) / 2, dy = wantY - (b.bottom + b.top) / 2;
+    const bool sized = std::abs(k - 1) < 1e-9 || (s >= sMax && k > 1);
+    if (sized && std::abs(dx) < 1e-6 && std::abs(dy) < 1e-6) break;
+    s = Clamp(s * k, 0, sMax);
+    // Turning the view right moves the picture left, turning it up moves
+    // the picture down.
+    ty -= ahead * (1 + (ty / ahead) * (ty / ahead)) * dx / focal;
+    tz -= ahead * (1 + (tz / ahead) * (tz / ahead)) * dy / focal;
+  }
+  return {kZoomOffset + s, ty, tz};
+}
+
+bool ShowsWholeSurvey(const ViewState& v, const SurveyCylinder& c, const PictureGeometry& g) {
+  if (!(FrameScale(v) > 0)) return false;
+  const ProjectedCylinder p = ProjectCylinder(v, c, g);
+  const ScreenBox area = SceneArea(g);
+  const ScreenBox& b = p.box;
+  if (!p.inFront || b.left < area.left || b.right > area.right || b.bottom < area.bottom ||
+      b.top > area.top)
+    return false;
+  return b.Width() >= area.Width() / 4 || b.Height() >= area.Height() / 4;
+}
+
+}  // namespace mv

@@ -1,0 +1,61 @@
+// Fitting the view to the survey: the zoom and pan that show the whole
+// survey, centred and as large as it goes, at every spin angle.
+#pragma once
+
+#include "data/survey_model.h"
+#include "view/view_state.h"
+
+namespace mv {
+
+// Where the picture is: the viewport (and projection) has the main window's
+// outer size and its lower left corner at the picture's; the picture shows
+// the part `width` x `height` of it, and the toolbar strip covers the top
+// `toolbar` rows of the picture. All in logical pixels.
+struct PictureGeometry {
+  int outerWidth = 0, outerHeight = 0;
+  int width = 0, height = 0;
+  int toolbar = 0;
+};
+
+// The upright cylinder about the rotation axis that holds every station, in
+// model coordinates (z less the origin's height).
+struct SurveyCylinder {
+  double radius = 0;
+  double bottom = 0, top = 0;
+};
+SurveyCylinder CylinderOf(const SurveyModel& m, Real48 centreX, Real48 centreY);
+
+// A rectangle in viewport pixels, y up.
+struct ScreenBox {
+  double left = 0, right = 0, bottom = 0, top = 0;
+  double Width() const { return right - left; }
+  double Height() const { return top - bottom; }
+};
+
+// The part of the picture that shows the scene: below the toolbar.
+ScreenBox SceneArea(const PictureGeometry& g);
+
+// Where the cylinder appears with the view `v`, whatever the spin and turn;
+// `inFront` is false when some of it lies behind the near plane or beyond
+// the far one.
+struct ProjectedCylinder {
+  ScreenBox box;
+  bool inFront = false;
+};
+ProjectedCylinder ProjectCylinder(const ViewState& v, const SurveyCylinder& c,
+                                  const PictureGeometry& g);
+
+// The zoom and pan of a fitted view. Every other value of the view stays.
+struct FitResult {
+  Real48 ZoomScale, TargetY, TargetZ;
+};
+FitResult FitView(const ViewState& v, const SurveyCylinder& c, const PictureGeometry& g);
+
+// Whether the view as it stands shows the whole cylinder within the scene
+// area, spanning at least a quarter of its width or height.
+bool ShowsWholeSurvey(const ViewState& v, const SurveyCylinder& c, const PictureGeometry& g);
+
+// The frame's scale factor, ZoomScale less its offset.
+long double FrameScale(const ViewState& v);
+
+}  // namespace mv

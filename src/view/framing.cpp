@@ -1,0 +1,50 @@
+#include "view/framing.h"
+
+namespace mv {
+
+namespace {
+
+bool SameAsLastFit(const AppState& s) {
+  const ViewState& v = s.view;
+  const LastFit& f = s.framing.last;
+  return v.Fitted && f.valid && v.ZoomScale.AsDouble() == f.zoom.AsDouble() &&
+         v.TargetY.AsDouble() == f.targetY.AsDouble() &&
+         v.TargetZ.AsDouble() == f.targetZ.AsDouble() &&
+         v.TiltAngle.AsDouble() == f.tilt.AsDouble() && v.EyeX == f.eyeX &&
+         v.CentreX.AsDouble() == f.centreX.AsDouble() &&
+         v.CentreY.AsDouble() == f.centreY.AsDouble();
+}
+
+}  // namespace
+
+void FitNow(AppState& s, const PictureGeometry& g) {
+  ViewState& v = s.view;
+  const FitResult r = FitView(v, CylinderOf(s.survey, v.CentreX, v.CentreY), g);
+  v.ZoomScale = r.ZoomScale;
+  v.TargetY = r.TargetY;
+  v.TargetZ = r.TargetZ;
+  v.Fitted = true;
+  s.framing.pending = FitRequest::None;
+  s.framing.last = {true,        v.ZoomScale, v.TargetY, v.TargetZ,
+                    v.TiltAngle, v.EyeX,      v.CentreX, v.CentreY};
+}
+
+bool ApplyPendingFit(AppState& s, const PictureGeometry& g) {
+  const FitRequest request = s.framing.pending;
+  if (request == FitRequest::None) return false;
+  if (g.width <= 0 || g.height <= g.toolbar) return false;  // not laid out yet
+  if (request == FitRequest::UnlessWhole &&
+      ShowsWholeSurvey(s.view, CylinderOf(s.survey, s.view.CentreX, s.view.CentreY), g)) {
+    s.framing.pending = FitRequest::None;
+    return true;
+  }
+  FitNow(s, g);
+  return true;
+}
+
+void RefitIfUntouched(AppState& s, const PictureGeometry& g) {
+  if (ApplyPendingFit(s, g)) return;
+  if (SameAsLastFit(s)) FitNow(s, g);
+}
+
+}  // namespace mv
