@@ -33,6 +33,7 @@
 #include "render/scene_cache.h"
 #include "shell/gl_view.h"
 #include "view/camera.h"
+#include "view/framing.h"
 #include "view/survey_loading.h"
 #include "view/view_state.h"
 
@@ -226,6 +227,37 @@ void BenchOne(int64_t legs, const Options& o) {
       static_cast<long long>(legs), buildMs, firstMs, allocsPerFrame, o.runs, o.frames);
   std::printf("frame legs=%lld frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
               static_cast<long long>(legs), frameMs, floorMs, frameMs / floorMs);
+  std::fflush(stdout);
+
+  // The same frame with the lines coloured by depth and the legend over it,
+  // against the same floor.
+  {
+    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
+    v.DepthColours = true;
+    TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
+    std::vector<double> coloured, plain;
+    for (int run = 0; run < o.runs; ++run) {
+      coloured.push_back(
+          TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
+      plain.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(v, m); }));
+    }
+    v.DepthColours = false;
+    std::printf("frame legs=%lld depth=1 frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
+                static_cast<long long>(legs), Median(coloured), Median(plain),
+                Median(coloured) / Median(plain));
+  }
+
+  // Fitting the view to the survey, stations read included.
+  {
+    std::vector<double> t;
+    for (int run = 0; run < o.runs; ++run) {
+      mv::AppState fitted = state;
+      const auto start = Clock::now();
+      mv::FitNow(fitted, {kWidth, kHeight, kWidth - 4, kHeight - 31, mv::kToolbarHeight, 1});
+      t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::printf("fit stations=%d fit_ms=%.1f\n", m.StationCount(), Median(t));
+  }
   std::fflush(stdout);
 
   // What each element adds: the frame with only that element on, less the

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "render/depth_colours.h"
 #include "render/entrances.h"
 #include "render/rotation_axis.h"
 #include "render/scene_cache.h"
@@ -24,7 +25,8 @@ void SetProjection(GlApi& gl, int w, int h) {
                  kFarPlane);
 }
 
-void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {
+void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
+               const PictureGeometry* picture) {
   gl.ClearColor(0, 0, 0, 1);
   gl.ClearColorAndDepth();
   gl.MatrixMode(MatrixKind::ModelView);
@@ -50,6 +52,17 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   if (v.ScaleVisible) DrawSimulationScale(gl, v, m);
   if (v.WindRoseVisible) DrawWindRose(gl, v, m);
   if (v.EntrancesVisible) DrawEntrances(gl, v, m);
+
+  if (picture && v.LinesVisible && v.DepthColours && cache.Depths().valid) {
+    const LegendPlace place = PlaceDepthLegend(*picture);
+    if (place.fits) {
+      const QImage& legend = cache.DepthLegend(picture->pixelRatio);
+      const double r = picture->pixelRatio;
+      gl.DrawOverlay(static_cast<int>(std::lround(place.x * r)),
+                     static_cast<int>(std::lround(place.y * r)),
+                     {legend.constBits(), legend.width(), legend.height()});
+    }
+  }
 }
 
 }  // namespace mv

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "render/gl_api.h"
+#include "view/camera.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -13,8 +14,10 @@ long double SpinAngle(const ViewState& v);
 
 // Clears, sets the model-view matrix from the view state and calls each
 // element drawer whose flag is set, in the fixed order. Making the context
-// current and presenting the frame are the caller's.
-void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache);
+// current and presenting the frame are the caller's. With `picture` the
+// frame also draws what lies flat over the scene: the depth legend.
+void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
+               const PictureGeometry* picture = nullptr);
 
 // Projection for a window of outer size w x h.
 void SetProjection(GlApi& gl, int w, int h);

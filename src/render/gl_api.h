@@ -18,6 +18,15 @@ struct LineStripBatch {
   int32_t strips = 0;
   int32_t vertices = 0;
   uint64_t version = 0;
+  // Null, or one value a vertex from 0 to 1: its place on the depth colour
+  // ramp, which then colours the lines instead of the current colour.
+  const float* shade = nullptr;
+};
+
+// Premultiplied RGBA pixels, rows from the bottom up.
+struct OverlayImage {
+  const uint8_t* rgba = nullptr;
+  int width = 0, height = 0;
 };
 
 // The drawers issue their calls through this interface. In the program it
@@ -49,6 +58,10 @@ class GlApi {
   // local origin, in the current colour; matrix and colour are left as found.
   virtual void SolidCone(double radius, double height) = 0;
   virtual void SolidSphere(double radius) = 0;
+  // An image over the finished picture, pixel for pixel, its lower left
+  // corner at window pixel (x, y); matrices, colour and depth test are left
+  // as found.
+  virtual void DrawOverlay(int x, int y, const OverlayImage& image) = 0;
 };
 
 }  // namespace mv

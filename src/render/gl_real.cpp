@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "render/depth_colours.h"
+
 namespace mv {
 
 void RealGl::ReleaseResources() {
@@ -17,6 +19,11 @@ void RealGl::ReleaseResources() {
   buffer_ = 0;
   if (segments_) glDeleteBuffers(1, &segments_);
   segments_ = 0;
+  if (shades_) glDeleteBuffers(1, &shades_);
+  shades_ = 0;
+  shadesVersion_ = 0;
+  if (ramp_) glDeleteTextures(1, &ramp_);
+  ramp_ = 0;
   segmentIndices_ = 0;
   bufferVersion_ = 0;
   ForgetSolids();
@@ -112,13 +119,63 @@ void RealGl::LineStrips(const LineStripBatch& b) {
   }
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, nullptr);
+  if (b.shade) {
+    // Each vertex's place on the ramp is a texture coordinate, so the colour
+    // runs through the ramp along a leg, not straight between its ends.
+    if (!shades_) glGenBuffers(1, &shades_);
+    glBindBuffer(GL_ARRAY_BUFFER, shades_);
+    if (shadesVersion_ != b.version) {
+      glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.vertices) * sizeof(float), b.shade,
+                   GL_STATIC_DRAW);
+      shadesVersion_ = b.version;
+    }
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(1, GL_FLOAT, 0, nullptr);
+    BindRamp();
+    glEnable(GL_TEXTURE_1D);
+  }
   if (segmentIndices_ > 0)
     glDrawElements(GL_LINES, segmentIndices_, GL_UNSIGNED_INT, nullptr);
   else
     glMultiDrawArrays(GL_LINE_STRIP, b.first, b.count, b.strips);
+  if (b.shade) {
+    glDisable(GL_TEXTURE_1D);
+    glBindTexture(GL_TEXTURE_1D, 0);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  }
   glDisableClientState(GL_VERTEX_ARRAY);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void RealGl::BindRamp() {
+  if (ramp_) {
+    glBindTexture(GL_TEXTURE_1D, ramp_);
+    return;
+  }
+  glGenTextures(1, &ramp_);
+  glBindTexture(GL_TEXTURE_1D, ramp_);
+  const auto table = DepthRampTable();
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, kDepthRampTexels, 0, GL_RGB, GL_UNSIGNED_BYTE,
+               table.data());
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+}
+
+void RealGl::DrawOverlay(int x, int y, const OverlayImage& image) {
+  if (!image.rgba || image.width <= 0 || image.height <= 0) return;
+  const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glWindowPos2i(x, y);
+  glDrawPixels(image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, image.rgba);
+  glDisable(GL_BLEND);
+  if (depth) glEnable(GL_DEPTH_TEST);
 }
 
 // Each strip as its separate segments, in the same order, for one draw of

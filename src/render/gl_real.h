@@ -42,6 +42,7 @@ class RealGl final : public GlApi {
   void LineStrips(const LineStripBatch& batch) override;
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
+  void DrawOverlay(int x, int y, const OverlayImage& image) override;
 
   // How finely GLU cuts the solids. They are flat silhouettes a few pixels
   // to a few dozen pixels across; finer cuts cost frame time and show nothing.
@@ -70,11 +71,16 @@ class RealGl final : public GlApi {
   // Fills the index buffer with the strips' segments as pairs of vertices.
   void UploadSegments(const LineStripBatch& b);
   void ForgetSolids();
+  // Binds the depth colour ramp, made on first use.
+  void BindRamp();
 
   GLUquadric* quadric_ = nullptr;
   unsigned buffer_ = 0;
   uint64_t bufferVersion_ = 0;
   unsigned segments_ = 0;
+  unsigned shades_ = 0;  // the batch's shades, uploaded for shadesVersion_
+  uint64_t shadesVersion_ = 0;
+  unsigned ramp_ = 0;       // the depth colour ramp, a 1D texture
   int segmentIndices_ = 0;  // 0: draw the strips as they are
   std::array<SolidList, kMaxSolidLists> solids_{};
   int solidCount_ = 0;

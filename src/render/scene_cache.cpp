@@ -1,6 +1,7 @@
 #include "render/scene_cache.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace mv {
@@ -16,11 +17,35 @@ void SceneCache::Clear() {
   valid_ = false;
 }
 
-const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centreX,
-                                              Real48 centreY) {
+const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centreX, Real48 centreY,
+                                              bool shaded) {
   const double cx = centreX.AsDouble(), cy = centreY.AsDouble();
-  if (valid_ && generation_ == m.generation && centreX_ == cx && centreY_ == cy) return batch_;
+  if (!(valid_ && generation_ == m.generation && centreX_ == cx && centreY_ == cy)) {
+    Build(m, cx, cy);
+    shaded_ = false;
+  }
+  if (shaded && !shaded_) {
+    // The shades depend only on the heights: made once, and the batch counts
+    // as new so the copy on the GPU follows.
+    shade_.resize(static_cast<size_t>(batch_.vertices));
+    for (size_t i = 0; i < shade_.size(); ++i) shade_[i] = DepthShade(depths_, xyz_[3 * i + 2]);
+    shaded_ = true;
+    batch_.version = NextVersion();
+  }
+  batch_.shade = shaded ? shade_.data() : nullptr;
+  return batch_;
+}
 
+const QImage& SceneCache::DepthLegend(double pixelRatio) {
+  if (legend_.isNull() || legendRatio_ != pixelRatio || legendVersion_ != generation_) {
+    legend_ = DepthLegendImage(depths_, pixelRatio);
+    legendRatio_ = pixelRatio;
+    legendVersion_ = generation_;
+  }
+  return legend_;
+}
+
+void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   // First pass: how many vertices each strip has, so the second can write
   // the coordinates straight into place. A negative shot count gives an
   // empty strip. Columns past 30 and station rows outside the survey are
@@ -45,8 +70,10 @@ const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centr
   }
 
   // Second pass: x and y less the axis position in double, then rounded to
-  // single precision; z as stored.
+  // single precision; z as stored. The heights the lines span come along.
   xyz_.resize(static_cast<size_t>(total) * 3);
+  depths_ = {};
+  double top = -INFINITY, bottom = INFINITY;
   float* out = xyz_.data();
   const double* xyz = m.stations.data();
   for (int32_t i = 0; i < rows; ++i) {
@@ -57,6 +84,8 @@ const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centr
       out[0] = static_cast<float>(p[0] - cx);
       out[1] = static_cast<float>(p[1] - cy);
       out[2] = static_cast<float>(p[2]);
+      top = std::max(top, p[2]);
+      bottom = std::min(bottom, p[2]);
       out += 3;
     }
   }
@@ -66,11 +95,11 @@ const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centr
   batch_.strips = rows;
   batch_.vertices = static_cast<int32_t>(total);
   batch_.version = NextVersion();
+  if (total > 0) depths_ = {top, bottom, true};
   generation_ = m.generation;
   centreX_ = cx;
   centreY_ = cy;
   valid_ = true;
-  return batch_;
 }
 
 }  // namespace mv

@@ -7,7 +7,7 @@ namespace mv {
 void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {
   SetColor(gl, v.LineColor);
   const OriginShift shift(gl, m.originZ);
-  gl.LineStrips(cache.SurveyLines(m, v.CentreX, v.CentreY));
+  gl.LineStrips(cache.SurveyLines(m, v.CentreX, v.CentreY, v.DepthColours));
 }
 
 }  // namespace mv

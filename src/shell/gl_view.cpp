@@ -89,7 +89,9 @@ void GlView::paintGL() {
   // that follows the outer size of the window.
   ApplyViewport();
   if (beforeFrame_) beforeFrame_();
-  DrawFrame(gl_, state_.view, state_.survey, cache_);
+  PictureGeometry picture{outer_.width(), outer_.height(), width(),
+                          height(),       kToolbarHeight,  devicePixelRatioF()};
+  DrawFrame(gl_, state_.view, state_.survey, cache_, &picture);
   ++frames_;
 }
 

@@ -52,6 +52,19 @@ const char* const kKeyHelpLines[] = {
     " - 'Ctrl'+'O' - Otworzenie danych jaskiniowych.",
     "",
     "",
+    // Keys and mouse added since, under a heading of their own.
+    "______________________________________________________________",
+    "                Klawisze dodane w nowszych wersjach:",
+    " - 'Ctrl'+'O' - Otwarcie pomiarów: plik .3d albo folder z plikami Dane.",
+    " - 'Ctrl'+'P' - Zapisanie obrazu do pliku PNG.",
+    " - 'F11' - Pełny ekran i powrót do okna.",
+    " - 'Home' - Dopasowanie widoku: cała jaskinia na środku ekranu.",
+    " - 'P' - Plan: widok z góry.",
+    " - 'L' - Przekrój: widok z boku.",
+    " - 'Ctrl'+'G' - Kolorowanie linii pomiarowych według głębokości.",
+    " - Mysz: lewy przycisk - obrót i pochylenie, prawy - przesunięcie,",
+    "   kółko - powiększenie i zmniejszenie.",
+    "",
 };
 
 }  // namespace

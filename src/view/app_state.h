@@ -23,9 +23,19 @@ struct LastFit {
   Real48 centreX, centreY;
 };
 
+// The survey's bounding cylinder about the axis, kept until the survey or
+// the axis changes: a million stations take a few milliseconds to measure.
+struct CylinderCache {
+  bool valid = false;
+  uint64_t generation = 0;
+  double centreX = 0, centreY = 0;
+  double radius = 0, bottom = 0, top = 0;
+};
+
 struct Framing {
   FitRequest pending = FitRequest::None;
   LastFit last;
+  CylinderCache cylinder;
 };
 
 struct AppState {

@@ -22,4 +22,16 @@ inline constexpr double kFarPlane = 100.0;
 inline constexpr float kPictureRaise = 11.0f;
 inline constexpr long double kZoomOffset = 0.018L;
 
+// Where the picture is: the viewport (and projection) has the main window's
+// outer size and its lower left corner at the picture's; the picture shows
+// the part `width` x `height` of it, and the toolbar strip covers the top
+// `toolbar` rows of the picture. All in logical pixels; `pixelRatio` device
+// pixels to one logical pixel.
+struct PictureGeometry {
+  int outerWidth = 0, outerHeight = 0;
+  int width = 0, height = 0;
+  int toolbar = 0;
+  double pixelRatio = 1;
+};
+
 }  // namespace mv

@@ -3,19 +3,10 @@
 #pragma once
 
 #include "data/survey_model.h"
+#include "view/camera.h"
 #include "view/view_state.h"
 
 namespace mv {
-
-// Where the picture is: the viewport (and projection) has the main window's
-// outer size and its lower left corner at the picture's; the picture shows
-// the part `width` x `height` of it, and the toolbar strip covers the top
-// `toolbar` rows of the picture. All in logical pixels.
-struct PictureGeometry {
-  int outerWidth = 0, outerHeight = 0;
-  int width = 0, height = 0;
-  int toolbar = 0;
-};
 
 // The upright cylinder about the rotation axis that holds every station, in
 // model coordinates (z less the origin's height).

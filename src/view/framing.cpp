@@ -15,11 +15,21 @@ bool SameAsLastFit(const AppState& s) {
          v.CentreY.AsDouble() == f.centreY.AsDouble();
 }
 
+SurveyCylinder Cylinder(AppState& s) {
+  CylinderCache& c = s.framing.cylinder;
+  const double cx = s.view.CentreX.AsDouble(), cy = s.view.CentreY.AsDouble();
+  if (!c.valid || c.generation != s.survey.generation || c.centreX != cx || c.centreY != cy) {
+    const SurveyCylinder measured = CylinderOf(s.survey, s.view.CentreX, s.view.CentreY);
+    c = {true, s.survey.generation, cx, cy, measured.radius, measured.bottom, measured.top};
+  }
+  return {c.radius, c.bottom, c.top};
+}
+
 }  // namespace
 
 void FitNow(AppState& s, const PictureGeometry& g) {
   ViewState& v = s.view;
-  const FitResult r = FitView(v, CylinderOf(s.survey, v.CentreX, v.CentreY), g);
+  const FitResult r = FitView(v, Cylinder(s), g);
   v.ZoomScale = r.ZoomScale;
   v.TargetY = r.TargetY;
   v.TargetZ = r.TargetZ;
@@ -33,8 +43,7 @@ bool ApplyPendingFit(AppState& s, const PictureGeometry& g) {
   const FitRequest request = s.framing.pending;
   if (request == FitRequest::None) return false;
   if (g.width <= 0 || g.height <= g.toolbar) return false;  // not laid out yet
-  if (request == FitRequest::UnlessWhole &&
-      ShowsWholeSurvey(s.view, CylinderOf(s.survey, s.view.CentreX, s.view.CentreY), g)) {
+  if (request == FitRequest::UnlessWhole && ShowsWholeSurvey(s.view, Cylinder(s), g)) {
     s.framing.pending = FitRequest::None;
     return true;
   }

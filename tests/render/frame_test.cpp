@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <functional>
 
 #include "gl_recorder.h"
+#include "render/depth_colours.h"
 #include "render/entrances.h"
 #include "render/rotation_axis.h"
 #include "render/scene_cache.h"
@@ -197,6 +199,52 @@ TEST(DrawFrame, EveryCombinationIsTheSingleDrawersInOrderOverTheSameCamera) {
       if (mask & (1 << i)) expected.insert(expected.end(), single[i].begin(), single[i].end());
     ExpectSequence(gl.Lines(), expected);
     EXPECT_LT(MatrixDistance(gl.ModelView(), bare.ModelView()), 1e-15L);
+  }
+}
+
+TEST(DrawFrame, DepthColoursShadeEveryVertexByItsHeightAndAddTheLegend) {
+  // The small scene runs from 250 m down to 206 m in steps of 4 m.
+  Scene s = SmallScene();
+  s.v.AxisMoveMode = false;
+  const PictureGeometry picture{780, 591, 776, 539, 33, 1};
+  GlRecorder plain;
+  DrawFrame(plain, s.v, s.m, s.cache, &picture);
+  s.v.DepthColours = true;
+  GlRecorder coloured;
+  DrawFrame(coloured, s.v, s.m, s.cache, &picture);
+
+  const std::vector<std::string> shades = coloured.LinesOf({"Shade"});
+  ASSERT_EQ(shades.size(), 13u);  // 8 + 5 vertices
+  const int rows[] = {0, 1, 2, 3, 4, 5, 6, 7, 7, 8, 9, 10, 11};
+  for (size_t i = 0; i < shades.size(); ++i)
+    EXPECT_EQ(shades[i], Call("Shade", {float(4.0 * rows[i] / 44)}));
+  // The same lines and camera; the legend comes last, at the right edge.
+  EXPECT_EQ(plain.LinesOf({"Vertex3f", "Translatef", "Rotatef"}),
+            coloured.LinesOf({"Vertex3f", "Translatef", "Rotatef"}));
+  const LegendPlace place = PlaceDepthLegend(picture);
+  EXPECT_EQ(coloured.Lines().back(),
+            Call("DrawOverlay", {float(place.x), float(place.y), kLegendWidth, kLegendHeight}));
+  EXPECT_TRUE(plain.LinesOf({"DrawOverlay"}).empty());
+  EXPECT_EQ(MetresText(1523.44), "1523,4 m");
+  EXPECT_EQ(MetresText(-0.01), "0,0 m");
+
+  // Without the picture's size, or with the lines hidden, no legend.
+  GlRecorder bare;
+  DrawFrame(bare, s.v, s.m, s.cache);
+  s.v.LinesVisible = false;
+  DrawFrame(bare, s.v, s.m, s.cache, &picture);
+  EXPECT_TRUE(bare.LinesOf({"DrawOverlay"}).empty());
+}
+
+TEST(DepthColour, RampRunsThroughFiveClearlyDifferentHues) {
+  // Red, yellow, green, cyan, blue from the top down: each hue at least 40
+  // degrees on from the one above.
+  int previous = -1000;
+  for (const double t : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+    const Rgb c = DepthColour(t);
+    const int hue = QColor(c.r, c.g, c.b).hsvHue();
+    EXPECT_GE(hue, previous + 40) << t;
+    previous = hue;
   }
 }
 

@@ -44,12 +44,13 @@ QImage OffscreenGl::Read() {
   return image.convertToFormat(QImage::Format_RGB32);
 }
 
-QImage OffscreenGl::Frame(const ViewState& v, const SurveyModel& m) {
+QImage OffscreenGl::Frame(const ViewState& v, const SurveyModel& m,
+                          const PictureGeometry* picture) {
   if (!error_.empty() || !context_.makeCurrent(&surface_)) return {};
   fbo_->bind();
   gl_.Viewport(0, 0, width_, height_);
   SetProjection(gl_, width_, height_);
-  DrawFrame(gl_, v, m, cache_);
+  DrawFrame(gl_, v, m, cache_, picture);
   return Read();
 }
 

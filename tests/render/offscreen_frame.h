@@ -34,7 +34,8 @@ class OffscreenGl {
 
   // One frame of the scene as the viewer draws it: viewport and perspective
   // projection for the framebuffer's size, then the frame.
-  QImage Frame(const ViewState& v, const SurveyModel& m);
+  // With `picture`, what lies flat over the scene too (the depth legend).
+  QImage Frame(const ViewState& v, const SurveyModel& m, const PictureGeometry* picture = nullptr);
 
   // Clears to black, leaves both matrices at the identity and runs `draw`
   // with the context current and the framebuffer bound.

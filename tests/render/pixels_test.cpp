@@ -14,6 +14,7 @@
 
 #include "data/loader.h"
 #include "offscreen_frame.h"
+#include "render/depth_colours.h"
 #include "view/survey_loading.h"
 
 namespace mv::test {
@@ -271,6 +272,53 @@ TEST_F(Pixels, ConeTipPointsAlongLocalZ) {
   EXPECT_GT(width(-0.4), 2 * width(0.2));
   EXPECT_GT(width(0.2), width(0.4));
   EXPECT_EQ(width(0.6), 0);
+}
+
+}  // namespace
+}  // namespace mv::test
+
+namespace mv::test {
+namespace {
+
+TEST_F(Pixels, DepthColoursRunFromRedAtTheTopToBlueAtTheBottomAndLeaveNoTrace) {
+  AppState s = HandMadeCave();
+  Show(s.view, 1);
+  s.view.TickCount = 0;
+  const QImage plain = gl_->Frame(s.view, s.survey);
+  s.view.DepthColours = true;
+  const PictureGeometry picture{kFrameWidth, kFrameHeight, kFrameWidth, kFrameHeight, 33, 1};
+  const QImage coloured = gl_->Frame(s.view, s.survey, &picture);
+
+  // The topmost and lowest lit pixels of the lines: red above, blue below.
+  QRgb top = 0, bottom = 0;
+  const LegendPlace legend = PlaceDepthLegend(picture);
+  for (int y = 0; y < coloured.height(); ++y)
+    for (int x = 0; x < legend.x; ++x) {
+      const QRgb p = coloured.pixel(x, y);
+      if ((p & 0xffffff) == 0) continue;
+      if (top == 0) top = p;
+      bottom = p;
+    }
+  EXPECT_GT(qRed(top), 200);
+  EXPECT_LT(qBlue(top), 60);
+  EXPECT_GT(qBlue(bottom), 200);
+  EXPECT_LT(qRed(bottom), 60);
+
+  // The legend lies at the right edge, in the middle of the picture under the
+  // toolbar (image rows run from the top).
+  const int legendTop = kFrameHeight - (legend.y + kLegendHeight);
+  int lit = 0;
+  for (int y = legendTop; y < legendTop + kLegendHeight; ++y)
+    for (int x = legend.x; x < legend.x + kLegendWidth; ++x)
+      if ((coloured.pixel(x, y) & 0xffffff) != 0) ++lit;
+  EXPECT_GT(lit, 16 * 100);  // the ramp alone is 16 pixels wide
+
+  // Colouring and legend leave nothing behind for the next frame.
+  s.view.DepthColours = false;
+  if (gl_->Frame(s.view, s.survey, &picture) != plain) {
+    ADD_FAILURE() << "the plain frame changed after a coloured one";
+    Keep(coloured, "depth");
+  }
 }
 
 }  // namespace

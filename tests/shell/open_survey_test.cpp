@@ -19,6 +19,7 @@
 #include "shell/main_window.h"
 #include "shown_window.h"
 #include "ui/key_actions.h"
+#include "view/fit.h"
 
 using mv::MainWindow;
 namespace fs = std::filesystem;
@@ -111,6 +112,7 @@ class OpenSurveyTest : public QObject {
   void ctrlPSavesThePictureAlone_data();
   void ctrlPSavesThePictureAlone();
   void f11TogglesFullScreen();
+  void fittedViewKeysAndDepthColours();
 };
 
 void OpenSurveyTest::commandLine_data() {
@@ -399,6 +401,54 @@ void OpenSurveyTest::f11TogglesFullScreen() {
   QVERIFY(w.windowState() & Qt::WindowFullScreen);
   QTest::keyClick(&w, Qt::Key_F11);
   QVERIFY(!(w.windowState() & Qt::WindowFullScreen));
+}
+
+void OpenSurveyTest::fittedViewKeysAndDepthColours() {
+  // A .3d survey opens fitted, before its first frame; the sample keeps its
+  // own view.
+  MainWindow sample(kSample, NoBox);
+  QVERIFY(Show(sample));
+  QTRY_VERIFY(sample.View()->FramesDrawn() > 0);
+  QVERIFY(!sample.State().view.Fitted);
+
+  MainWindow w(kZimna, NoBox);
+  QVERIFY(Show(w));
+  QTRY_VERIFY(w.View()->FramesDrawn() > 0);
+  const mv::ViewState fitted = w.State().view;
+  QVERIFY(fitted.Fitted);
+  const mv::ScreenBox area = mv::SceneArea(w.Geometry());
+  const mv::ScreenBox b =
+      mv::ProjectCylinder(fitted, mv::CylinderOf(w.State().survey, fitted.CentreX, fitted.CentreY),
+                          w.Geometry())
+          .box;
+  QVERIFY(b.left >= 0 && b.right <= area.right && b.bottom >= 0 && b.top <= area.top);
+  QVERIFY(b.Width() >= area.Width() / 2 || b.Height() >= area.Height() / 2);
+
+  // "+" scales the picture by a steady factor; Home fits again.
+  QTest::keyClick(&w, Qt::Key_Plus);
+  QTest::keyClick(&w, Qt::Key_8);
+  QCOMPARE(static_cast<double>((w.State().view.ZoomScale - 0.018L) / (fitted.ZoomScale - 0.018L)),
+           1.1);
+  QTest::keyClick(&w, Qt::Key_Home);
+  QCOMPARE(w.State().view.ZoomScale.AsDouble(), fitted.ZoomScale.AsDouble());
+  QCOMPARE(w.State().view.TargetZ.AsDouble(), fitted.TargetZ.AsDouble());
+
+  // P shows the plan, L the elevation; the zoom stays.
+  QTest::keyClick(&w, Qt::Key_P);
+  QCOMPARE(w.State().view.TiltAngle.AsDouble(), 90.0);
+  QTest::keyClick(&w, Qt::Key_L);
+  QCOMPARE(w.State().view.TiltAngle.AsDouble(), fitted.TiltAngle.AsDouble());
+  QCOMPARE(w.State().view.ZoomScale.AsDouble(), fitted.ZoomScale.AsDouble());
+
+  // Ctrl+G colours by depth and says what the next use will do.
+  QAction* depth = w.findChild<QAction*>("DepthColours");
+  QVERIFY(depth);
+  QCOMPARE(depth->text(), QString("Koloruj według głębokości"));
+  QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+  QVERIFY(w.State().view.DepthColours);
+  QCOMPARE(depth->text(), QString("Nie koloruj według głębokości"));
+  const qint64 frames = w.View()->FramesDrawn();
+  QTRY_VERIFY(w.View()->FramesDrawn() > frames);
 }
 
 QTEST_MAIN(OpenSurveyTest)

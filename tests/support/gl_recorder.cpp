@@ -180,7 +180,11 @@ void GlRecorder::LineStrips(const LineStripBatch& b) {
   for (int32_t i = 0; i < b.strips; ++i) {
     Begin(Prim::LineStrip);
     const float* v = b.xyz + 3 * static_cast<size_t>(b.first[i]);
-    for (int32_t k = 0; k < b.count[i]; ++k, v += 3) Vertex3f(v[0], v[1], v[2]);
+    const float* t = b.shade ? b.shade + b.first[i] : nullptr;
+    for (int32_t k = 0; k < b.count[i]; ++k, v += 3) {
+      if (t) Add("Shade", {*t++});
+      Vertex3f(v[0], v[1], v[2]);
+    }
     End();
   }
 }
@@ -190,6 +194,9 @@ void GlRecorder::SolidCone(double radius, double height) {
 }
 void GlRecorder::SolidSphere(double radius) {
   Add("SolidSphere", {radius});
+}
+void GlRecorder::DrawOverlay(int x, int y, const OverlayImage& image) {
+  Add("DrawOverlay", {double(x), double(y), double(image.width), double(image.height)});
 }
 
 }  // namespace mv::test

@@ -53,6 +53,7 @@ class GlRecorder final : public GlApi {
   void LineStrips(const LineStripBatch& batch) override;
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
+  void DrawOverlay(int x, int y, const OverlayImage& image) override;
 
  private:
   void Add(const char* op, std::initializer_list<double> args);

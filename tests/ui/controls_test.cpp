@@ -90,7 +90,7 @@ class ControlsTest : public QObject {
   void keysSteerTheModelOnlyFromTheWindow();
   void aWithThePositionPanelCancelsTheMode();
   void startParametersWithThePositionPanelOpen();
-  void keyHelpIsReadOnlyWith39Lines();
+  void keyHelpIsReadOnlyWithItsLinesAndTheNewKeys();
   void aboutBoxKeepsItsPage();
 
  private:
@@ -482,20 +482,23 @@ void ControlsTest::startParametersWithThePositionPanelOpen() {
   QCOMPARE(v.CentreY, mv::Real48(0.0L));
 }
 
-void ControlsTest::keyHelpIsReadOnlyWith39Lines() {
+void ControlsTest::keyHelpIsReadOnlyWithItsLinesAndTheNewKeys() {
   MainWindow w(empty_.path().toStdString(), NoBox);
   QVERIFY(Show(w));
   Find<QAction>(w, "Klawiszologiaprogram1")->trigger();
   QPlainTextEdit* memo = w.ControlsOf().KeyHelp().Memo1();
   QVERIFY(memo->isVisible());
   QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-  // Empty lines at both ends and every blank inside the lines are kept.
+  // Empty lines at both ends and every blank inside the lines are kept; the
+  // keys added since follow under their own heading.
   QTextDocument* doc = memo->document();
-  QCOMPARE(doc->blockCount(), 39);
+  QCOMPARE(doc->blockCount(), 51);
   QCOMPARE(doc->findBlockByNumber(2).text(),
            QString::fromUtf8("odpowiedniki w Menu -  dostępne  za  pomocą myszki.  Poniżej   "
                              "przedstawiam "));
   QCOMPARE(doc->findBlockByNumber(38).text(), QString());
+  QCOMPARE(doc->findBlockByNumber(40).text().trimmed(),
+           QString::fromUtf8("Klawisze dodane w nowszych wersjach:"));
 
   const QString text = memo->toPlainText();
   memo->setFocus();

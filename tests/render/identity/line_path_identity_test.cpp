@@ -113,6 +113,7 @@ class ImmediateSolids final : public GlApi {
   void End() override { in_.End(); }
   void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
   void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
+  void DrawOverlay(int x, int y, const OverlayImage& i) override { in_.DrawOverlay(x, y, i); }
   void SolidCone(double radius, double height) override {
     if (!(radius > 0) || !(height > 0)) return;
     GLUquadric* q = NewQuadric();
