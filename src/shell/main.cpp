@@ -11,10 +11,9 @@
 int main(int argc, char** argv) {
   QStringList rawArguments;
   for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
-  if (mv::AsksForHelp(rawArguments)) {
-    std::fputs(
-        mv::ParseCommandLine({rawArguments.first(), "--help"}).output.toLocal8Bit().constData(),
-        stdout);
+  if (const QString asked = mv::AsksForInformation(rawArguments); !asked.isEmpty()) {
+    std::fputs(mv::ParseCommandLine({rawArguments.first(), asked}).output.toLocal8Bit().constData(),
+               stdout);
     return 0;
   }
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
