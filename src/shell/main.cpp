@@ -7,6 +7,7 @@
 #include "shell/command_line.h"
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
+#include "shell/startup.h"
 
 int main(int argc, char** argv) {
   QStringList rawArguments;
@@ -18,7 +19,7 @@ int main(int argc, char** argv) {
   }
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Morvalka Vendra");
+  mv::PrepareApplication(app);
   // The window system's own options (-platform, -display, ...) are gone now.
   const mv::CommandLine commandLine = mv::ParseCommandLine(QCoreApplication::arguments());
   if (commandLine.exit) {
