@@ -27,6 +27,11 @@ int main(int argc, char** argv) {
                commandLine.exitCode == 0 ? stdout : stderr);
     return commandLine.exitCode;
   }
+  // Without OpenGL the window could not draw at all.
+  if (const QString problem = mv::OpenGlProblem(); !problem.isEmpty()) {
+    mv::ReportNoOpenGl(problem);
+    return mv::kNoOpenGlExit;
+  }
   // A source that cannot be read gets the failure box and the line on
   // standard error, as any failed load does.
   mv::MainWindow window(commandLine.source);
