@@ -17,6 +17,7 @@
 
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
+#include "shell/startup.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   }
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QApplication app(argc, argv);
+  mv::PrepareApplication(app);
   mv::MainWindow window(argv[1]);
   QObject::connect(
       window.View(), &QOpenGLWidget::frameSwapped, &window,

@@ -16,6 +16,7 @@
 #include "data/records.h"
 #include "data/survex3d.h"
 #include "data/survey_writer.h"
+#include "mv_version.h"
 #include "survey_text.h"
 
 namespace {
@@ -121,7 +122,8 @@ int Usage() {
     std::cerr << "  mvdata " << c.name << ' ' << c.arguments << "\n      " << c.purpose << '\n';
   std::cerr << "The text survey has one statement a line:\n"
                "  name TEXT | origin X Y Z | station NAME X Y Z | line NAME NAME ... |\n"
-               "  entrance NAME     ('#' starts a comment; stations relative to the origin)\n";
+               "  entrance NAME     ('#' starts a comment; stations relative to the origin)\n"
+               "mvdata --version prints the version.\n";
   return kUsage;
 }
 
@@ -137,6 +139,10 @@ int main(int argc, char** argv) {
     if (c.name != name) continue;
     if (static_cast<size_t>(argc - 2) != c.argumentCount) return Usage();
     return c.run(std::span<char* const>(argv + 2, argv + argc));
+  }
+  if (name == "--version") {
+    std::cout << "mvdata " << mv::kVersion << '\n';
+    return kOk;
   }
   if (name == "help" || name == "--help" || name == "-h") {
     Usage();

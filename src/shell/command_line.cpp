@@ -3,12 +3,22 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "mv_version.h"
+
 namespace mv {
 
 namespace {
 
 bool IsHelp(const QString& a) {
   return a == "--help" || a == "-h" || a == "-?";
+}
+
+QString Version() {
+  return QString(
+             "morvalka %1\n"
+             "License GPLv3+: GNU GPL version 3 or later.\n"
+             "This is free software: you are free to change and redistribute it.\n")
+      .arg(kVersion);
 }
 
 QString ProgramName(const QStringList& arguments) {
@@ -25,18 +35,20 @@ QString Usage(const QString& program) {
              "(or one of those files, which stands for its folder), or a Survex .3d file.\n"
              "Without SOURCE the survey is read from the working directory.\n"
              "\n"
-             "  -h, --help  show this text and end\n")
+             "  -h, --help  show this text and end\n"
+             "  --version   show the version and end\n")
       .arg(program);
 }
 
 }  // namespace
 
-bool AsksForHelp(const QStringList& arguments) {
+QString AsksForInformation(const QStringList& arguments) {
   for (qsizetype i = 1; i < arguments.size(); ++i) {
-    if (arguments[i] == "--") return false;
-    if (IsHelp(arguments[i])) return true;
+    if (arguments[i] == "--") break;
+    if (IsHelp(arguments[i])) return "--help";
+    if (arguments[i] == "--version") return "--version";
   }
-  return false;
+  return {};
 }
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -57,6 +69,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     } else if (!optionsEnded && IsHelp(a)) {
       c.exit = true;
       c.output = Usage(program);
+      return c;
+    } else if (!optionsEnded && a == "--version") {
+      c.exit = true;
+      c.output = Version();
       return c;
     } else if (!optionsEnded && a.size() > 1 && a.startsWith('-')) {
       return fail(QString("unknown option '%1'").arg(a));

@@ -21,8 +21,9 @@ struct CommandLine {
 // that QApplication takes out must be gone already.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
-// Whether the usage is asked for. This is looked at before there is a
-// display, so that "--help" works without one.
-bool AsksForHelp(const QStringList& arguments);
+// "--help" or "--version" when the usage or the version is asked for, else
+// empty. This is looked at before there is a display, so that both work
+// without one.
+QString AsksForInformation(const QStringList& arguments);
 
 }  // namespace mv

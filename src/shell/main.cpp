@@ -7,25 +7,30 @@
 #include "shell/command_line.h"
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
+#include "shell/startup.h"
 
 int main(int argc, char** argv) {
   QStringList rawArguments;
   for (int i = 0; i < argc; ++i) rawArguments << QString::fromLocal8Bit(argv[i]);
-  if (mv::AsksForHelp(rawArguments)) {
-    std::fputs(
-        mv::ParseCommandLine({rawArguments.first(), "--help"}).output.toLocal8Bit().constData(),
-        stdout);
+  if (const QString asked = mv::AsksForInformation(rawArguments); !asked.isEmpty()) {
+    std::fputs(mv::ParseCommandLine({rawArguments.first(), asked}).output.toLocal8Bit().constData(),
+               stdout);
     return 0;
   }
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Morvalka Vendra");
+  mv::PrepareApplication(app);
   // The window system's own options (-platform, -display, ...) are gone now.
   const mv::CommandLine commandLine = mv::ParseCommandLine(QCoreApplication::arguments());
   if (commandLine.exit) {
     std::fputs(commandLine.output.toLocal8Bit().constData(),
                commandLine.exitCode == 0 ? stdout : stderr);
     return commandLine.exitCode;
+  }
+  // Without OpenGL the window could not draw at all.
+  if (const QString problem = mv::OpenGlProblem(); !problem.isEmpty()) {
+    mv::ReportNoOpenGl(problem);
+    return mv::kNoOpenGlExit;
   }
   // A source that cannot be read gets the failure box and the line on
   // standard error, as any failed load does.

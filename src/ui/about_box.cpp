@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include "mv_version.h"
 #include "ui/panel_parts.h"
 
 namespace mv::ui {
@@ -79,7 +80,7 @@ AboutBox::AboutBox() : QDialog(nullptr) {
   TitleLabel(this, "Label5", "Morvalka", {88, 56, 259, 40}, 35);
   TitleLabel(this, "Label8", "Vendra", {88, 96, 89, 40}, 35);
   TitleLabel(this, "Label2", "- Symulacja 3D", {194, 104, 179, 31}, 27);
-  TitleLabel(this, "Label6", "Wersja 1.0", {88, 144, 72, 19}, 16);
+  TitleLabel(this, "Label6", QString("Wersja %1").arg(kVersion), {88, 144, 72, 19}, 16);
   TitleLabel(this, "Label7", "Opracowanie: zespół autorów", {88, 168, 212, 19}, 16);
   MakeSeparator(this, "Panel1", {8, 200, 393, 2});
   TitleLabel(this, "Label3", "", {24, 208, 363, 15}, 13);

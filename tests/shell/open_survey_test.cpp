@@ -15,6 +15,7 @@
 #include <string>
 
 #include "data/survey_source.h"
+#include "mv_version.h"
 #include "shell/command_line.h"
 #include "shell/main_window.h"
 #include "shown_window.h"
@@ -127,6 +128,8 @@ void OpenSurveyTest::commandLine_data() {
       << QStringList{"morvalka", "--", "-odd.3d"} << "-odd.3d" << -1 << "";
   QTest::newRow("help") << QStringList{"/usr/bin/morvalka", "--help"} << "." << 0
                         << "Usage: morvalka [SOURCE]";
+  QTest::newRow("version") << QStringList{"morvalka", "a", "--version"} << "." << 0
+                           << QString("morvalka %1\n").arg(mv::kVersion);
   QTest::newRow("two sources") << QStringList{"morvalka", "a", "b"} << "." << 2
                                << "morvalka: give at most one";
   QTest::newRow("unknown option") << QStringList{"morvalka", "--fast"} << "." << 2
@@ -140,7 +143,7 @@ void OpenSurveyTest::commandLine() {
   QFETCH(QString, output);
   const mv::CommandLine c = mv::ParseCommandLine(arguments);
   QCOMPARE(c.exit, exitCode >= 0);
-  QCOMPARE(mv::AsksForHelp(arguments), exitCode == 0);
+  QCOMPARE(mv::AsksForInformation(arguments).isEmpty(), exitCode != 0);
   if (exitCode >= 0) {
     QCOMPARE(c.exitCode, exitCode);
     QVERIFY2(c.output.contains(output), qPrintable(c.output));

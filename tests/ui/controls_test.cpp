@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QToolButton>
@@ -21,6 +22,7 @@
 #include "ui/about_box.h"
 #include "ui/axis_panels.h"
 #include "ui/key_help.h"
+#include "ui/panel_parts.h"
 
 using mv::MainWindow;
 
@@ -90,7 +92,7 @@ class ControlsTest : public QObject {
   void keysSteerTheModelOnlyFromTheWindow();
   void aWithThePositionPanelCancelsTheMode();
   void startParametersWithThePositionPanelOpen();
-  void keyHelpIsReadOnlyWithItsLinesAndTheNewKeys();
+  void keyHelpIsReadOnlyWithUnwrappedLinesAndTheNewKeys();
   void aboutBoxKeepsItsPage();
 
  private:
@@ -482,7 +484,28 @@ void ControlsTest::startParametersWithThePositionPanelOpen() {
   QCOMPARE(v.CentreY, mv::Real48(0.0L));
 }
 
-void ControlsTest::keyHelpIsReadOnlyWithItsLinesAndTheNewKeys() {
+namespace {
+
+QStringList Lines(const QTextDocument* doc) {
+  QStringList lines;
+  for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) lines << b.text();
+  return lines;
+}
+
+// Whether every line of the box is one visual line that fits its width.
+QString WrapFault(QPlainTextEdit* memo) {
+  const QTextDocument* doc = memo->document();
+  if (doc->lineCount() != doc->blockCount())
+    return QString("%1 visual lines for %2 lines").arg(doc->lineCount()).arg(doc->blockCount());
+  const qreal room = memo->viewport()->width() - 2 * doc->documentMargin();
+  const qreal widest = mv::ui::WidestLine(memo->font(), Lines(doc), memo);
+  if (widest > room) return QString("the widest line takes %1 px of %2").arg(widest).arg(room);
+  return {};
+}
+
+}  // namespace
+
+void ControlsTest::keyHelpIsReadOnlyWithUnwrappedLinesAndTheNewKeys() {
   MainWindow w(empty_.path().toStdString(), NoBox);
   QVERIFY(Show(w));
   Find<QAction>(w, "Klawiszologiaprogram1")->trigger();
@@ -500,7 +523,27 @@ void ControlsTest::keyHelpIsReadOnlyWithItsLinesAndTheNewKeys() {
   QCOMPARE(doc->findBlockByNumber(40).text().trimmed(),
            QString::fromUtf8("Klawisze dodane w nowszych wersjach:"));
 
+  // Each line is shown whole, in the panel's fixed size, set smaller where
+  // the desktop's font runs wide.
+  QCOMPARE(memo->geometry(), QRect(16, 40, 417, 361));
+  const QString fault = WrapFault(memo);
+  QVERIFY2(fault.isEmpty(), qPrintable(fault));
+  QVERIFY(!memo->horizontalScrollBar()->isVisible());
+  QVERIFY(QFontInfo(memo->font()).pixelSize() >= mv::ui::MinLinePixelSize(memo));
+  const QFont fitted = memo->font();
+  // Lines added later are fitted too; one too long for any readable size
+  // scrolls, and the size comes back when it is gone.
   const QString text = memo->toPlainText();
+  memo->appendPlainText(" - 'Ctrl'+'F8' - Nowy klawisz.");
+  QCOMPARE(WrapFault(memo), QString());
+  memo->appendPlainText(QString("x").repeated(400));
+  QCOMPARE(QFontInfo(memo->font()).pixelSize(), mv::ui::MinLinePixelSize(memo));
+  QTRY_VERIFY(memo->horizontalScrollBar()->isVisible());
+  QCOMPARE(doc->lineCount(), doc->blockCount());
+  memo->setPlainText(text);
+  QCOMPARE(memo->font(), fitted);
+  QTRY_VERIFY(!memo->horizontalScrollBar()->isVisible());
+
   memo->setFocus();
   QTRY_VERIFY(memo->hasFocus());
   QTest::keyClicks(memo, "xyz");
