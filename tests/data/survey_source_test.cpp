@@ -45,6 +45,7 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
   test::WriteFile(d / "LEG.3D", OneLeg3d());
   test::WriteFile(d / "junk.3d", Bytes{'h', 'e', 'l', 'l', 'o'});
   test::WriteFile(d / "leg.txt", OneLeg3d());
+  test::WriteFile(d / "notes.txt", Bytes{'h', 'i'});
 
   struct Row {
     std::filesystem::path path;
@@ -59,8 +60,9 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
       {d / "junk.3d", 0, "junk.3d: byte 0: not a Survex .3d file"},
       {d / "nowhere.3d", 0, "nowhere.3d: no such file or folder"},
       {d / "nowhere", 0, "nowhere: no such file or folder"},
-      {d / "leg.txt", 0, "leg.txt: neither a survey folder nor a .3d file"},
-      {"", 0, "no survey folder or .3d file was given"},
+      {d / "leg.txt", 2, ""},  // known by its content
+      {d / "notes.txt", 0, "notes.txt: not a survey this program reads"},
+      {"", 0, "no survey file or folder was given"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path.string());
@@ -75,6 +77,10 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
       EXPECT_NE(r.error.find(row.error), std::string::npos) << r.error;
     }
   }
+  // The object file's name is the survey folder's title; it names no station.
+  const LoadResult cave = LoadSurveySource(d / "cave");
+  EXPECT_EQ(cave.model.title, "Test");
+  EXPECT_TRUE(cave.model.stationNames.empty());
 }
 
 TEST(SurveySource, ASurveyFileStandsForItsFolder) {

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "data/loader.h"
-#include "data/survex3d.h"
+#include "data/survey_source.h"
 #include "data/survey_writer.h"
 #include "survey_bytes.h"
 
@@ -205,7 +205,7 @@ TEST(SurveyTextTest, ToolConvertsASurvexFileTheViewerThenLoads) {
   ASSERT_EQ(RunTool("from3d " + source.string() + " " + out.string(), dir.path() / "log"), 0);
   EXPECT_NE(ReadAll(dir.path() / "log").find(" stations, "), std::string::npos);
   const LoadResult converted = LoadSurveyFolder(out);
-  const LoadResult direct = LoadSurvex3d(source);
+  const LoadResult direct = LoadSurveySource(source);
   ASSERT_TRUE(converted.ok) << converted.error;
   ASSERT_TRUE(direct.ok) << direct.error;
   EXPECT_EQ(converted.model.stations, direct.model.stations);
