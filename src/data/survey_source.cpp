@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "data/compass_plot.h"
 #include "data/file_bytes.h"
 #include "data/records.h"
 #include "data/survex3d.h"
@@ -15,6 +16,7 @@ namespace {
 
 constexpr FormatReader kReaders[] = {
     {SourceFormat::kSurvex3d, {".3d", ""}, LooksLikeSurvex3d, ReadSurvex3d, nullptr},
+    {SourceFormat::kCompassPlot, {".plt", ".plf"}, LooksLikeCompassPlot, ReadCompassPlot, nullptr},
 };
 
 const FormatReader* ByExtension(const std::filesystem::path& path) {
@@ -72,7 +74,8 @@ ReadResult ReadSurveySource(const std::filesystem::path& path, const SourceOptio
     if (chosen == nullptr && r.looksLike != nullptr && r.looksLike(bytes)) chosen = &r;
   if (chosen == nullptr) chosen = named;
   if (chosen == nullptr)
-    return Failed(path.string(), "not a survey this program reads (a survey folder or a .3d file)");
+    return Failed(path.string(),
+                  "not a survey this program reads (a survey folder, or a .3d, .plt or .plf file)");
   return chosen->readBytes(bytes, path.string(), options.legs);
 }
 

@@ -20,6 +20,7 @@
 #include "data/loader.h"
 #include "data/survey_source.h"
 #include "data/survey_writer.h"
+#include "dump_listing.h"
 
 namespace mv {
 namespace {
@@ -33,125 +34,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 ReadResult ReadFile3d(const std::string& path, const LegOptions& options = {}) {
   return ReadSurvex3d(ReadBytes(path), path, options);
-}
-
-// A position in centimetres.
-using Cm = std::array<int64_t, 3>;
-
-Cm CmOf(const SurveyModel& m, int32_t row) {
-  return {std::llround(m.X(row) * 100), std::llround(m.Y(row) * 100), std::llround(m.Z(row) * 100)};
-}
-
-// What a dump3d listing says about the legs and entrances, and the survey
-// lines the model should hold for the given options.
-struct Expected {
-  std::vector<std::vector<Cm>> rows;  // station positions of each line row
-  std::set<Cm> stations;
-  std::vector<Cm> entrances;  // first ten distinct, in file order
-  std::vector<std::string> entranceNames;
-  std::map<Cm, std::string> names;  // the first label at each position
-  std::map<Cm, uint8_t> flags;      // entrance and fixed, at each position
-  int64_t legs = 0, splays = 0, surface = 0, duplicates = 0, leftOut = 0, entrancesFound = 0;
-  std::string coordinateSystem;
-  int version = 0;
-};
-
-Expected ParseDump(const std::string& path, const LegOptions& options) {
-  Expected e;
-  std::ifstream in(path);
-  std::string line;
-  Cm at{};
-  std::vector<Cm> chain;
-  auto close = [&] {
-    for (size_t i = 0; i + 1 < chain.size(); i += 29) {
-      const size_t end = std::min(chain.size(), i + 30);
-      e.rows.emplace_back(chain.begin() + i, chain.begin() + end);
-    }
-    chain.clear();
-  };
-  std::set<Cm> entranceSet;
-  while (std::getline(in, line)) {
-    std::istringstream ss(line);
-    std::string kind;
-    ss >> kind;
-    if (kind == "VERSION") ss >> e.version;
-    if (kind == "CS") ss >> e.coordinateSystem;
-    if (kind != "MOVE" && kind != "LINE" && kind != "NODE") continue;
-    double x, y, z;
-    ss >> x >> y >> z;
-    const Cm p{std::llround(x * 100), std::llround(y * 100), std::llround(z * 100)};
-    std::string name, flag;
-    std::set<std::string> flags;
-    if (kind != "MOVE") {
-      ss >> name;
-      name = name.substr(1, name.size() - 2);
-      while (ss >> flag) flags.insert(flag);
-    }
-    if (kind == "MOVE") {
-      close();
-      at = p;
-    } else if (kind == "LINE") {
-      ++e.legs;
-      const bool splay = flags.count("SPLAY"), surface = flags.count("SURFACE"),
-                 duplicate = flags.count("DUPLICATE");
-      e.splays += splay;
-      e.surface += surface;
-      e.duplicates += duplicate;
-      if ((splay && !options.splays) || (surface && !options.surface) ||
-          (duplicate && !options.duplicates)) {
-        ++e.leftOut;
-        close();
-      } else {
-        if (chain.empty()) chain.push_back(at);
-        chain.push_back(p);
-        e.stations.insert(at);
-        e.stations.insert(p);
-      }
-      at = p;
-    } else if (kind == "NODE") {
-      if (!name.empty()) e.names.emplace(p, name);
-      e.flags[p] |= (flags.count("ENTRANCE") ? kStationEntrance : 0) |
-                    (flags.count("FIXED") ? kStationFixed : 0);
-    }
-    if (kind == "NODE" && flags.count("ENTRANCE") && entranceSet.insert(p).second) {
-      ++e.entrancesFound;
-      if (e.entrances.size() < 10) {
-        e.stations.insert(p);
-        e.entrances.push_back(p);
-        e.entranceNames.push_back(name);
-      }
-    }
-  }
-  close();
-  return e;
-}
-
-std::vector<std::vector<Cm>> RowsOf(const SurveyModel& m) {
-  std::vector<std::vector<Cm>> rows;
-  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
-    const int32_t* l = m.Line(r);
-    std::vector<Cm> row;
-    for (int32_t i = 1; i <= l[0] + 1; ++i) row.push_back(CmOf(m, l[i]));
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-// Whatever the reader accepts must be safe to draw.
-void ExpectDrawable(const ReadResult& s) {
-  const SurveyModel& m = s.model;
-  ASSERT_EQ(m.stations.size() % 3, 0u);
-  ASSERT_EQ(m.lines.size() % kLineColumns, 0u);
-  ASSERT_GT(m.SurveyLineCount(), 0);
-  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
-    const int32_t* l = m.Line(r);
-    ASSERT_GE(l[0], 1);
-    ASSERT_LE(l[0], 29);
-    for (int32_t i = 1; i <= l[0] + 1; ++i) ASSERT_TRUE(m.ValidStation(l[i]));
-  }
-  ASSERT_GE(m.entranceCount, 0);
-  ASSERT_LE(m.entranceCount, kMaxEntrances);
-  for (int32_t i = 0; i < m.entranceCount; ++i) ASSERT_TRUE(m.ValidStation(m.entrances[i]));
 }
 
 struct DumpCase {

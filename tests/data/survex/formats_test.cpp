@@ -1,0 +1,187 @@
+// The other formats against Survex: the same surveys written by survexport
+// (.plt) and Therion (.lox) read as the .3d they came from and as dump3d
+// lists it; then hand-written files for the odd cases of each format.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "data/compass_plot.h"
+#include "data/survex3d.h"
+#include "dump_listing.h"
+
+namespace mv {
+namespace {
+
+const std::string kDir = MV_SURVEX_TEST_DIR;
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<uint8_t> Bytes(std::string_view text) {
+  return {text.begin(), text.end()};
+}
+
+std::set<Cm> EntrancesOf(const SurveyModel& m) {
+  std::set<Cm> e;
+  for (int32_t i = 0; i < m.entranceCount; ++i) e.insert(CmOf(m, m.entrances[i]));
+  return e;
+}
+
+// Every name a reader gives is one of the labels dump3d lists at that
+// position (a .lox adds its survey after an '@').
+void ExpectNamesFromDump(const SurveyModel& m, const Expected& e) {
+  int named = 0;
+  for (int32_t r = 0; r < m.StationCount(); ++r) {
+    std::string name(m.StationName(r));
+    if (name.empty()) continue;
+    ++named;
+    name = name.substr(0, name.find('@'));
+    const auto labels = e.labels.find(CmOf(m, r));
+    ASSERT_NE(labels, e.labels.end()) << name;
+    EXPECT_EQ(labels->second.count(name), 1u) << name;
+  }
+  EXPECT_GT(named, m.StationCount() / 2);
+}
+
+// survexport writes the underground legs (duplicates included) and no
+// flags, so each reader is asked for the same legs.
+TEST(Formats, ReadersAgreeWithOneAnotherAndWithDump3d) {
+  const LegOptions underground{.splays = false, .surface = false, .duplicates = true};
+  for (const auto& [name, source] : {std::pair{"small", "small_v8"},
+                                     {"jaskinie_zimna", "jaskinie_zimna"},
+                                     {"jaskinie_czarna", "jaskinie_czarna"},
+                                     {"jaskinie_all", "jaskinie_all"}}) {
+    SCOPED_TRACE(name);
+    const Expected e = ParseDump(kDir + "/" + source + ".dump.txt", underground);
+    const Legs legs = LegsOf(e.rows);
+    const std::set<Cm> entrances(e.entrances.begin(), e.entrances.end());
+
+    const ReadResult survex =
+        ReadSurvex3d(ReadBytes(kDir + "/" + source + ".3d"), "3d", underground);
+    ASSERT_TRUE(survex.ok()) << survex.ErrorMessage();
+    EXPECT_EQ(LegsOf(RowsOf(survex.model)), legs);
+    EXPECT_EQ(EntrancesOf(survex.model), entrances);
+
+    const ReadResult plot = ReadCompassPlot(ReadBytes(kDir + "/" + name + ".plt"), "plt");
+    ASSERT_TRUE(plot.ok()) << plot.ErrorMessage();
+    ExpectDrawable(plot);
+    EXPECT_EQ(LegsOf(RowsOf(plot.model)), legs);
+    EXPECT_EQ(plot.info.legs, static_cast<int64_t>(legs.size()));
+    EXPECT_EQ(plot.model.entranceCount, 0);  // the format marks none
+    ExpectNamesFromDump(plot.model, e);
+  }
+}
+
+// --- Compass plot files -------------------------------------------------------
+
+TEST(CompassPlot, RecordsFlagsAndUnits) {
+  struct Row {
+    std::string what, text;
+    std::vector<std::vector<int64_t>> rows;  // x (east) in cm along each line row
+    std::vector<std::string> names;          // by station row
+    int64_t legs, leftOut;
+  };
+  const Row rows[] = {
+      {"feet to metres, north before east",
+       "Z 0 0 0 0 0 0\r\nSCave\r\nNA D 1 1 2000 Cfirst\r\nM 0 0 0 SA1 P -9 -9 -9 -9\r\n"
+       "D 1000 10 -5 SA2 P 1 2 3 4 I 12.5\r\nX 0 0 0 0 0 0\r\n\x1a",
+       {{0, 305}},
+       {"A1", "A2"},
+       1,
+       0},
+      {"Ctrl-Z ends the data; LF and lone CR ends",
+       "M 0 0 0 Sa\rD 0 10 0 Sb\nD 0 20 0 Sc\x1a"
+       "D 0 30 0 Sd\n",
+       {{0, 305, 610}},
+       {"a", "b", "c"},
+       2,
+       0},
+      {"flags: splay and not plotted left out, duplicate kept, d not plotted",
+       "M 0 0 0 Sa\nD 0 10 0 Sb FS\nD 0 20 0 Sc FP\nd 0 30 0 Sd\nD 0 40 0 Se FX\n"
+       "D 0 50 0 Sf FLC\n",
+       {{1219, 1524}},
+       {"e", "f"},
+       5,
+       4},
+      {"a draw before any move starts the traverse",
+       "D 0 0 0 Sa\nD 0 10 0 Sb\n",
+       {{0, 305}},
+       {"a", "b"},
+       1,
+       0},
+      {"Windows-1252 names become UTF-8",
+       "M 0 0 0 S\xa3\x9c\nD 0 10 0 S\x80\n",
+       {{0, 305}},
+       {"\xc2\xa3\xc5\x93", "\xe2\x82\xac"},
+       1,
+       0},
+      {"UTF-8 names stay", "M 0 0 0 S\xc5\x81\nD 0 10 0 Sb\n", {{0, 305}}, {"\xc5\x81", "b"}, 1, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const ReadResult s = ReadCompassPlot(Bytes(r.text), "t.plt");
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+    std::vector<std::vector<int64_t>> xs;
+    for (const auto& row : RowsOf(s.model)) {
+      xs.emplace_back();
+      for (const Cm& p : row) xs.back().push_back(p[0]);
+    }
+    EXPECT_EQ(xs, r.rows);
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < s.model.StationCount(); ++i) names.emplace_back(s.model.StationName(i));
+    EXPECT_EQ(names, r.names);
+    EXPECT_EQ(s.info.legs, r.legs);
+    EXPECT_EQ(s.info.legsLeftOut, r.leftOut);
+  }
+  // North is y: 1000 feet north is 304.8 m.
+  const ReadResult s = ReadCompassPlot(Bytes(rows[0].text), "t.plt");
+  EXPECT_DOUBLE_EQ(s.model.Y(1) - s.model.Y(0), 304.8);
+  EXPECT_DOUBLE_EQ(s.model.Z(1) - s.model.Z(0), -5 * 0.3048);
+  EXPECT_EQ(s.model.title, "Cave");
+}
+
+TEST(CompassPlot, FaultsNameTheirLine) {
+  const std::string megaLine = "M 0 0 0 Sa\n" + std::string(3 << 20, '7') + "\n";
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "t.plt: the file holds no survey legs to show (0 left out by their flags)"},
+      {"Z 0 0 0 0 0 0\nM 0 0 0 Sa\n\x1a", "t.plt: the file holds no survey legs"},
+      {"M 0 0 0 Sa\nD 0 1 Sb\n", "t.plt: line 2: the elevation \"Sb\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 x 0 Sb\n", "t.plt: line 2: the easting \"x\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 1e999 0 Sb\n", "t.plt: line 2: the easting \"1e999\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 nan 0 Sb\n", "t.plt: line 2: the easting \"nan\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 1 0\n", "t.plt: line 2: the record has no station name"},
+      {"M 0 0 0 Sa\nD 0 1 0 Sb P 1 2\n", "t.plt: line 2: the record ends before its down"},
+      {"M 0 0 0 Sa\n\x01\x02\x03\n", "t.plt: line 2: not a plot file record: \"\\x01\\x02\\x03\""},
+      {megaLine, "t.plt: line 2: not a plot file record: \"777777777777777777777777...\""},
+      {std::string("\x89PNG\r\n\x1a\n", 8), "t.plt: line 1: not a plot file record"},
+  };
+  for (const auto& [text, error] : rows) {
+    const ReadResult s = ReadCompassPlot(Bytes(text), "t.plt");
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.ErrorMessage().substr(0, error.size()), error) << s.ErrorMessage();
+  }
+}
+
+TEST(CompassPlot, TruncatedFileFailsCleanlyOrReadsItsHead) {
+  const std::vector<uint8_t> whole = ReadBytes(kDir + "/jaskinie_czarna.plt");
+  ASSERT_FALSE(whole.empty());
+  for (size_t n = 0; n < whole.size(); ++n) {
+    // A copy of exactly n bytes, so that the address sanitizer catches any
+    // read beyond it.
+    const std::vector<uint8_t> cut(whole.begin(), whole.begin() + n);
+    const ReadResult s = ReadCompassPlot(cut, "cut.plt");
+    if (s.ok()) {
+      ExpectDrawable(s);
+    } else {
+      ASSERT_EQ(s.ErrorMessage().rfind("cut.plt: ", 0), 0u) << s.ErrorMessage();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mv
