@@ -9,6 +9,7 @@
 #include "data/file_bytes.h"
 #include "data/records.h"
 #include "data/survex3d.h"
+#include "data/therion_lox.h"
 
 namespace mv {
 
@@ -16,6 +17,7 @@ namespace {
 
 constexpr FormatReader kReaders[] = {
     {SourceFormat::kSurvex3d, {".3d", ""}, LooksLikeSurvex3d, ReadSurvex3d, nullptr},
+    {SourceFormat::kTherionLox, {".lox", ""}, LooksLikeTherionLox, ReadTherionLox, nullptr},
     {SourceFormat::kCompassPlot, {".plt", ".plf"}, LooksLikeCompassPlot, ReadCompassPlot, nullptr},
 };
 
@@ -75,7 +77,8 @@ ReadResult ReadSurveySource(const std::filesystem::path& path, const SourceOptio
   if (chosen == nullptr) chosen = named;
   if (chosen == nullptr)
     return Failed(path.string(),
-                  "not a survey this program reads (a survey folder, or a .3d, .plt or .plf file)");
+                  "not a survey this program reads (a survey folder, or a .3d, .lox, .plt or .plf "
+                  "file)");
   return chosen->readBytes(bytes, path.string(), options.legs);
 }
 

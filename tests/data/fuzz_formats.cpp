@@ -10,6 +10,7 @@
 
 #include "data/compass_plot.h"
 #include "data/source_reader.h"
+#include "data/therion_lox.h"
 
 namespace mv {
 namespace {
@@ -22,6 +23,7 @@ struct Format {
 
 const Format kFormats[] = {
     {"fuzz.plt", ReadCompassPlot, {"small.plt", "jaskinie_czarna.plt"}},
+    {"fuzz.lox", ReadTherionLox, {"small.lox", "jaskinie_czarna.lox"}},
 };
 
 // Reads `bytes` as `f` and returns what is wrong with the result, or an

@@ -3,13 +3,17 @@
 // lists it; then hand-written files for the odd cases of each format.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "data/compass_plot.h"
 #include "data/survex3d.h"
+#include "data/therion_lox.h"
 #include "dump_listing.h"
 
 namespace mv {
@@ -74,6 +78,15 @@ TEST(Formats, ReadersAgreeWithOneAnotherAndWithDump3d) {
     EXPECT_EQ(plot.info.legs, static_cast<int64_t>(legs.size()));
     EXPECT_EQ(plot.model.entranceCount, 0);  // the format marks none
     ExpectNamesFromDump(plot.model, e);
+
+    const ReadResult lox =
+        ReadTherionLox(ReadBytes(kDir + "/" + name + ".lox"), "lox", underground);
+    ASSERT_TRUE(lox.ok()) << lox.ErrorMessage();
+    ExpectDrawable(lox);
+    EXPECT_EQ(LegsOf(RowsOf(lox.model)), legs);
+    EXPECT_EQ(EntrancesOf(lox.model), entrances);
+    ExpectNamesFromDump(lox.model, e);
+    EXPECT_EQ(lox.model.title, name);
   }
 }
 
@@ -179,6 +192,136 @@ TEST(CompassPlot, TruncatedFileFailsCleanlyOrReadsItsHead) {
       ExpectDrawable(s);
     } else {
       ASSERT_EQ(s.ErrorMessage().rfind("cut.plt: ", 0), 0u) << s.ErrorMessage();
+    }
+  }
+}
+
+// --- Therion .lox files -------------------------------------------------------
+
+std::string U32(uint32_t v) {
+  std::string b(4, '\0');
+  for (int k = 0; k < 4; ++k) b[k] = static_cast<char>(v >> (8 * k));
+  return b;
+}
+
+std::string F64(double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return U32(static_cast<uint32_t>(bits)) + U32(static_cast<uint32_t>(bits >> 32));
+}
+
+// Records as Therion writes them; a name is (position, size with its zero).
+std::string Survey(uint32_t id, uint32_t parent, uint32_t namePos, uint32_t nameSize) {
+  return U32(id) + U32(namePos) + U32(nameSize) + U32(parent) + U32(0) + U32(0);
+}
+std::string Station(uint32_t id, uint32_t namePos, uint32_t nameSize, uint32_t flags, double x,
+                    double y = 0) {
+  return U32(id) + U32(1) + U32(namePos) + U32(nameSize) + U32(0) + U32(0) + U32(flags) + F64(x) +
+         F64(y) + F64(0);
+}
+std::string Shot(uint32_t from, uint32_t to, uint32_t flags = 0) {
+  return U32(from) + U32(to) + std::string(64, '\0') + U32(flags) + U32(0) + U32(1) + F64(60);
+}
+std::string Chunk(uint32_t type, uint32_t count, const std::string& records,
+                  const std::string& data = "") {
+  return U32(type) + U32(static_cast<uint32_t>(records.size())) + U32(count) +
+         U32(static_cast<uint32_t>(data.size())) + records + data;
+}
+
+// Two surveys, three stations (the first an entrance and fixed), a leg, a
+// splay, and chunks of walls and of an unknown type to skip.
+std::string SmallLox() {
+  return Chunk(1, 2, Survey(0, 0, 0, 0) + Survey(1, 0, 0, 5), std::string("cave\0", 5)) +
+         Chunk(99, 7, "xxxx", "yyyy") +
+         Chunk(2, 3, Station(0, 0, 2, 6, 0) + Station(1, 2, 2, 0, 1) + Station(2, 4, 2, 0, 2),
+               std::string("1\0"
+                           "2\0"
+                           "3\0",
+                           6)) +
+         Chunk(3, 2, Shot(0, 1) + Shot(1, 2, 16)) + Chunk(4, 1, std::string(32, '\0'), "zz");
+}
+
+TEST(TherionLox, ChunksNamesAndFlags) {
+  const std::vector<uint8_t> b = Bytes(SmallLox());
+  ReadResult s = ReadTherionLox(b, "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  const SurveyModel& m = s.model;
+  ASSERT_EQ(m.StationCount(), 2);  // the splay's end is no station
+  EXPECT_EQ(m.StationName(0), "1@cave");
+  EXPECT_EQ(m.StationName(1), "2@cave");
+  EXPECT_EQ(m.StationFlags(0), kStationEntrance | kStationFixed);
+  EXPECT_EQ(m.entranceNames, std::vector<std::string>{"1@cave"});
+  EXPECT_EQ(m.title, "cave");
+  EXPECT_EQ(s.info.legs, 2);
+  EXPECT_EQ(s.info.splayLegs, 1);
+  s = ReadTherionLox(b, "t.lox", LegOptions{.splays = true});
+  EXPECT_EQ(s.model.StationCount(), 3);
+
+  // Ids out of order, and a shot Therion draws no line for.
+  const std::string shuffled =
+      Chunk(2, 3, Station(10, 0, 0, 0, 0) + Station(5, 0, 0, 0, 1) + Station(7, 0, 0, 0, 2)) +
+      Chunk(3, 2, Shot(10, 7) + Shot(7, 5, 4));
+  s = ReadTherionLox(Bytes(shuffled), "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  ASSERT_EQ(s.model.StationCount(), 2);
+  EXPECT_EQ(s.model.X(1) - s.model.X(0), 2.0);
+  EXPECT_EQ(s.info.legsLeftOut, 1);
+  EXPECT_TRUE(s.model.stationNames.empty());
+}
+
+TEST(TherionLox, FaultsNameTheirOffset) {
+  const std::string stations =
+      Chunk(2, 2, Station(0, 0, 2, 0, 0) + Station(1, 0, 0, 0, 1), std::string("a\0", 2));
+  const std::string at = "t.lox: byte " + std::to_string(stations.size()) + ": ";
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "t.lox: the file holds no survey legs to show (0 left out by their flags)"},
+      {Chunk(7, 0, "", "data"), "t.lox: the file holds no survey legs"},
+      {std::string(10, '\0'), "t.lox: byte 0: a chunk header needs 16 bytes, but only 10 are left"},
+      {stations + U32(3) + U32(92) + U32(1) + U32(0),
+       at + "the shot chunk (type 3) claims 92 bytes of records and 0 bytes of names, "
+            "but only 0 bytes follow"},
+      // Sizes that wrap around 32 bits.
+      {U32(2) + U32(0xfffffff0u) + U32(1) + U32(0x20) + std::string(16, '\0'),
+       "t.lox: byte 0: the station chunk (type 2) claims 4294967280 bytes of records"},
+      {U32(2) + U32(52) + U32(0xffffffffu) + U32(0) + std::string(52, '\0'),
+       "t.lox: byte 0: the station chunk holds 52 bytes of records, which is not 4294967295 "
+       "records of 52 bytes"},
+      {stations + Chunk(3, 1, Shot(0, 7)),
+       "t.lox: byte " + std::to_string(stations.size() + 16) +
+           ": the shot's to station id 7 is not the id of any station"},
+      {Chunk(2, 1, Station(0, 0, 0, 0, nan)),
+       "t.lox: byte 16: station id 0 has a coordinate that is not a finite number"},
+      {Chunk(2, 1, Station(0, 0, 0, 0, 0, -inf)), "t.lox: byte 16: station id 0 has a coordinate"},
+      {Chunk(2, 1, Station(0, 1, 3, 0, 0), "ab"),
+       "t.lox: byte 16: the name of this record lies outside its chunk's 2 bytes of names"},
+      {Chunk(2, 2, Station(4, 0, 0, 0, 0) + Station(4, 0, 0, 0, 1)),
+       "t.lox: byte 68: two stations have the same id"},
+  };
+  for (const auto& [bytes, error] : rows) {
+    const ReadResult s = ReadTherionLox(Bytes(bytes), "t.lox");
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.ErrorMessage().substr(0, error.size()), error) << s.ErrorMessage();
+  }
+}
+
+TEST(TherionLox, TruncatedFileFailsWithoutReadingPastEnd) {
+  for (const std::vector<uint8_t>& whole : {Bytes(SmallLox()), ReadBytes(kDir + "/small.lox")}) {
+    ASSERT_FALSE(whole.empty());
+    for (size_t n = 0; n < whole.size(); ++n) {
+      const std::vector<uint8_t> cut(whole.begin(), whole.begin() + n);
+      const ReadResult s = ReadTherionLox(cut, "cut.lox");
+      if (s.ok()) {
+        ExpectDrawable(s);  // cut after the shots, in the chunks that follow
+        continue;
+      }
+      unsigned long at = 0;
+      if (std::sscanf(s.ErrorMessage().c_str(), "cut.lox: byte %lu: ", &at) == 1) {
+        ASSERT_LE(at, n) << s.ErrorMessage();
+      } else {
+        ASSERT_EQ(s.ErrorMessage().rfind("cut.lox: ", 0), 0u) << s.ErrorMessage();
+      }
     }
   }
 }
