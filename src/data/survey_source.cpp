@@ -9,16 +9,24 @@
 #include "data/file_bytes.h"
 #include "data/records.h"
 #include "data/survex3d.h"
+#include "data/survex_source.h"
 #include "data/therion_lox.h"
 
 namespace mv {
 
 namespace {
 
+ReadResult RunCavern(const std::filesystem::path& path, const SourceOptions& options) {
+  CavernOptions cavern;
+  cavern.cancelled = options.cancelled;
+  return ReadSurvexSource(path, options.legs, cavern);
+}
+
 constexpr FormatReader kReaders[] = {
     {SourceFormat::kSurvex3d, {".3d", ""}, LooksLikeSurvex3d, ReadSurvex3d, nullptr},
     {SourceFormat::kTherionLox, {".lox", ""}, LooksLikeTherionLox, ReadTherionLox, nullptr},
     {SourceFormat::kCompassPlot, {".plt", ".plf"}, LooksLikeCompassPlot, ReadCompassPlot, nullptr},
+    {SourceFormat::kSurvexSource, {".svx", ""}, nullptr, nullptr, RunCavern},
 };
 
 const FormatReader* ByExtension(const std::filesystem::path& path) {
@@ -77,8 +85,8 @@ ReadResult ReadSurveySource(const std::filesystem::path& path, const SourceOptio
   if (chosen == nullptr) chosen = named;
   if (chosen == nullptr)
     return Failed(path.string(),
-                  "not a survey this program reads (a survey folder, or a .3d, .lox, .plt or .plf "
-                  "file)");
+                  "not a survey this program reads (a survey folder, or a .3d, .lox, .plt, .plf "
+                  "or .svx file)");
   return chosen->readBytes(bytes, path.string(), options.legs);
 }
 
