@@ -143,8 +143,8 @@ constexpr Command kCommands[] = {
      "write Dane.bin, Dane1.bin and Dane2.bin into <outdir> from a text survey", 2, Build},
     {"dump", "<dir>", "print the survey files of <dir> as a text survey", 1, Dump},
     {"convert", "<survey> <outdir>",
-     "write the survey files into <outdir> from any survey the viewer opens (.3d or a survey "
-     "folder; splays left out)",
+     "write the survey files into <outdir> from any survey the viewer opens (.3d, .svx, .plt, "
+     ".plf, .lox or a survey folder; splays left out)",
      2, Convert},
     {"from3d", "<survey> <outdir>", "another name for convert", 2, Convert},
     {"info", "<survey>",
