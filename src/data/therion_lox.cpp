@@ -208,7 +208,7 @@ class Reader {
     if (!surveyIds_.Build(surveys_.size(), [&](size_t i) { return surveys_[i].id; }))
       Fail(at_, "two surveys have the same id");
     paths_.resize(surveys_.size());
-    pathDone_.assign(surveys_.size(), false);
+    pathState_.assign(surveys_.size(), 0);
   }
 
   void ReadStations() {
@@ -266,27 +266,35 @@ class Reader {
     }
   }
 
-  // The survey's dotted path up to the unnamed root: "entrance.cave".
+  // The survey's dotted path up to the unnamed root: "entrance.cave". Each
+  // path is its survey's name before its parent's path, so every survey is
+  // walked once however deep the tree; a cycle of parents ends where it
+  // meets itself.
   const std::string& Path(size_t survey) {
-    if (pathDone_[survey]) return paths_[survey];
-    std::string path;
-    size_t s = survey;
-    // Each step goes one survey up; a cycle of parents ends after as many
-    // steps as there are surveys.
-    for (size_t steps = 0; steps < surveys_.size(); ++steps) {
-      const Survey& v = surveys_[s];
-      if (!v.name.empty()) {
-        if (!path.empty()) path += '.';
-        path += v.name;
-      }
-      const int64_t parent = surveyIds_.Find(v.parent);
-      if (parent < 0 || static_cast<size_t>(parent) == s) break;
+    enum : uint8_t { kNotYet, kWalking, kDone };
+    std::vector<size_t> chain;
+    for (size_t s = survey; pathState_[s] == kNotYet;) {
+      pathState_[s] = kWalking;
+      chain.push_back(s);
+      const int64_t parent = surveyIds_.Find(surveys_[s].parent);
+      if (parent < 0) break;
       s = static_cast<size_t>(parent);
     }
-    pathBytes_ += path.size();
-    if (pathBytes_ > budget_) throw ModelLimit{"the survey names take far more room than the file"};
-    pathDone_[survey] = true;
-    paths_[survey] = std::move(path);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      const Survey& v = surveys_[*it];
+      const int64_t parent = surveyIds_.Find(v.parent);
+      const bool above = parent >= 0 && pathState_[static_cast<size_t>(parent)] == kDone;
+      static const std::string kRoot;
+      const std::string& up = above ? paths_[static_cast<size_t>(parent)] : kRoot;
+      std::string path(v.name);
+      if (!path.empty() && !up.empty()) path += '.';
+      path += up;
+      pathBytes_ += path.size();
+      if (pathBytes_ > budget_)
+        throw ModelLimit{"the survey names take far more room than the file itself"};
+      paths_[*it] = std::move(path);
+      pathState_[*it] = kDone;
+    }
     return paths_[survey];
   }
 
@@ -322,7 +330,7 @@ class Reader {
   std::vector<Survey> surveys_;
   IdIndex surveyIds_;
   std::vector<std::string> paths_;
-  std::vector<bool> pathDone_;
+  std::vector<uint8_t> pathState_;
   size_t pathBytes_ = 0;
   std::vector<Station> stations_;
   std::vector<uint32_t> ids_;

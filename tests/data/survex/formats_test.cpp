@@ -3,6 +3,7 @@
 // lists it; then hand-written files for the odd cases of each format.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -267,6 +268,37 @@ TEST(TherionLox, ChunksNamesAndFlags) {
   EXPECT_EQ(s.model.X(1) - s.model.X(0), 2.0);
   EXPECT_EQ(s.info.legsLeftOut, 1);
   EXPECT_TRUE(s.model.stationNames.empty());
+}
+
+// Survey paths: a chain of parents is walked once for all its stations, and
+// a cycle of parents ends where it meets itself.
+TEST(TherionLox, SurveyTreesDeepOrCircular) {
+  const std::string cycle =
+      Chunk(1, 2, Survey(1, 2, 0, 2) + Survey(2, 1, 2, 2), std::string("a\0b\0", 4)) +
+      Chunk(2, 2, Station(0, 0, 2, 0, 0) + Station(1, 0, 2, 0, 1), std::string("s\0", 2)) +
+      Chunk(3, 1, Shot(0, 1));
+  ReadResult s = ReadTherionLox(Bytes(cycle), "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_EQ(s.model.StationName(0), "s@a.b");
+
+  // 60,000 nested unnamed surveys, a station in each.
+  constexpr uint32_t kDepth = 60000;
+  std::string surveys, stations, shots;
+  for (uint32_t i = 0; i < kDepth; ++i) {
+    surveys += Survey(i, i == 0 ? 0 : i - 1, 0, 0);
+    stations +=
+        U32(i) + U32(i) + U32(0) + U32(2) + std::string(12, '\0') + F64(i) + F64(0) + F64(0);
+    if (i > 0) shots += Shot(i - 1, i);
+  }
+  const std::string deep = Chunk(1, kDepth, surveys) +
+                           Chunk(2, kDepth, stations, std::string("s\0", 2)) +
+                           Chunk(3, kDepth - 1, shots);
+  const auto start = std::chrono::steady_clock::now();
+  s = ReadTherionLox(Bytes(deep), "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(s.model.StationCount(), static_cast<int32_t>(kDepth));
+  EXPECT_EQ(s.model.StationName(kDepth - 1), "s");
 }
 
 TEST(TherionLox, FaultsNameTheirOffset) {
