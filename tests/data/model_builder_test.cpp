@@ -49,16 +49,6 @@ TEST(ModelBuilder, ChainsNamesFlagsAndEntrances) {
   EXPECT_EQ(static_cast<long double>(m.originZ), 5);
 }
 
-TEST(ModelBuilder, NoNamesMeansAnEmptyTable) {
-  ModelBuilder b(ModelBuilder::Units{0.3048, 1});
-  b.MoveTo({0, 0, 0});
-  b.LineTo({10, 0, 0});
-  const SurveyModel m = b.Finish("");
-  EXPECT_TRUE(m.stationNames.empty());
-  EXPECT_TRUE(m.stationFlags.empty());
-  EXPECT_DOUBLE_EQ(m.X(1), 3.048);
-}
-
 TEST(ModelBuilder, NamesPastTheBudgetStopTheRead) {
   ModelBuilder b;
   b.SetNameBudget(10);

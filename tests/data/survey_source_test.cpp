@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,31 +32,6 @@ Bytes OneLeg3d() {
   return b;
 }
 
-// A .lox file of two stations 1 m apart and one shot between them.
-Bytes LoxOfOneLeg() {
-  Bytes b;
-  auto u32 = [&](uint32_t v) { Put32(b, static_cast<int32_t>(v)); };
-  u32(2);  // stations: two records of 52 bytes, no names
-  u32(104);
-  u32(2);
-  u32(0);
-  for (uint32_t id : {0u, 1u}) {
-    for (uint32_t v : {id, 0u, 0u, 0u, 0u, 0u, 0u}) u32(v);
-    const double x = id;
-    uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    for (int i = 0; i < 24; ++i) b.push_back(i < 8 ? static_cast<uint8_t>(bits >> (8 * i)) : 0);
-  }
-  u32(3);  // shots: one record of 92 bytes
-  u32(92);
-  u32(1);
-  u32(0);
-  u32(0);
-  u32(1);
-  b.insert(b.end(), 84, 0);
-  return b;
-}
-
 TEST(SurveySource, EachKindGoesToItsLoader) {
   test::TempDir dir;
   const auto& d = dir.path();
@@ -75,8 +49,9 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
   const std::string plot = "M 0 0 0 Sa\r\nD 10 0 0 Sb\r\n";
   test::WriteFile(d / "leg.plt", Bytes(plot.begin(), plot.end()));
   test::WriteFile(d / "plot.3d", Bytes(plot.begin(), plot.end()));  // the wrong extension
-  test::WriteFile(d / "leg.lox", LoxOfOneLeg());
-  test::WriteFile(d / "lox.plt", LoxOfOneLeg());
+  const std::filesystem::path lox = std::filesystem::path(MV_TEST_DATA_DIR) / "survex/small.lox";
+  std::filesystem::copy_file(lox, d / "cave.lox");
+  std::filesystem::copy_file(lox, d / "lox.plt");
   test::WriteFile(d / "junk.PLF", Bytes{0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a});
 
   struct Row {
@@ -95,8 +70,8 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
       {d / "leg.txt", 2, ""},  // known by its content
       {d / "leg.plt", 2, ""},
       {d / "plot.3d", 2, ""},
-      {d / "leg.lox", 2, ""},
-      {d / "lox.plt", 2, ""},
+      {d / "cave.lox", 78, ""},
+      {d / "lox.plt", 78, ""},
       {d / "junk.PLF", 0, "junk.PLF: line 1: not a plot file record"},
       {d / "notes.txt", 0, "notes.txt: not a survey this program reads"},
       {"", 0, "no survey file or folder was given"},

@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "data/loader.h"
-#include "data/survey_source.h"
 #include "data/survey_writer.h"
 #include "dump_listing.h"
 
@@ -685,17 +684,6 @@ TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
     }
   }
   EXPECT_GT(accepted, 0);  // some damage leaves a readable file, and it is drawable
-}
-
-TEST(Survex3d, LoadFinishesTheModel) {
-  const LoadResult r = LoadSurveySource(kDir + "/jaskinie_czarna.3d");
-  ASSERT_TRUE(r.ok) << r.error;
-  EXPECT_TRUE(r.linesShown);
-  EXPECT_GT(static_cast<long double>(r.zoom), 0);
-  // The origin is the box's corner.
-  EXPECT_EQ(r.box.minX.AsDouble(), r.model.originX.AsDouble());
-  EXPECT_EQ(r.box.minY.AsDouble(), r.model.originY.AsDouble());
-  EXPECT_EQ(r.box.maxZ.AsDouble(), r.model.originZ.AsDouble());
 }
 
 }  // namespace
