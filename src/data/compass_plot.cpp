@@ -195,6 +195,7 @@ class Reader {
     } else {
       builder_.LeaveOut(p);
     }
+    // Names in UTF-8 or plain ASCII go to the builder without a copy.
     if (!station.empty()) {
       if (utf8_ || std::all_of(station.begin(), station.end(),
                                [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {

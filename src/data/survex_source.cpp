@@ -155,25 +155,31 @@ ReadResult ReadSurvexSource(const std::filesystem::path& svx, const LegOptions& 
               {options.program, "-q", "-s", "--output=" + out.string(), "--", svx.string()}, log);
     if (pid < 0) return Failed(svx, "cannot run " + program.string() + ": " + std::strerror(errno));
 
+    // However this ends (a cancel callback may even throw), cavern is not
+    // left running in a folder about to be removed.
+    struct Child {
+      pid_t pid;
+      bool reaped = false;
+      ~Child() {
+        if (reaped) return;
+        ::kill(pid, SIGKILL);
+        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+      }
+    } child{pid};
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
-    std::string stopped;
     for (;;) {
       const pid_t done = ::waitpid(pid, &status, WNOHANG);
       if (done == pid || (done < 0 && errno != EINTR)) break;
-      if (options.cancelled && options.cancelled()) {
-        stopped = "cancelled while cavern was processing the survey";
-      } else if (std::chrono::steady_clock::now() - start > options.timeLimit) {
-        stopped = "cavern took longer than " + Duration(options.timeLimit) + " and was stopped";
-      }
-      if (!stopped.empty()) {
-        ::kill(pid, SIGKILL);
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        return Failed(svx, stopped);
-      }
+      if (options.cancelled && options.cancelled())
+        return Failed(svx, "cancelled while cavern was processing the survey");
+      if (std::chrono::steady_clock::now() - start > options.timeLimit)
+        return Failed(
+            svx, "cavern took longer than " + Duration(options.timeLimit) + " and was stopped");
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    child.reaped = true;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
       std::string what = "cavern could not process the survey";
       if (WIFSIGNALED(status))
