@@ -1,8 +1,10 @@
-// mvdata: writes the viewer's survey files from a text description and shows
-// them back as text.
+// mvdata: writes the viewer's survey files from a text description or from
+// a survey in another format, shows them back as text, and describes a
+// survey.
 //
 // Exit codes: 0 done; 1 the input is bad, or a file could not be read or
 // written; 2 the command line is wrong.
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
@@ -14,7 +16,7 @@
 
 #include "data/loader.h"
 #include "data/records.h"
-#include "data/survex3d.h"
+#include "data/survey_source.h"
 #include "data/survey_writer.h"
 #include "mv_version.h"
 #include "survey_text.h"
@@ -53,19 +55,11 @@ int Dump(std::span<char* const> args) {
   // Read with the user's decimal separator, as the viewer does.
   options.decimalPoint = mv::LocaleDecimalPoint();
   options.addOrigin = false;
+  mv::ReadResult read = mv::ReadSurveyFolder(dir, options);
+  if (!read.ok()) return Fail(read.ErrorMessage());
   mv::SurveyText survey;
-  std::string error;
-  if (!mv::ReadSurveyFolder(dir, options, survey.model, error)) return Fail(error);
-  // The name is not part of the model; take it straight from the object file.
-  const std::filesystem::path object = mv::FindSurveyFile(dir, mv::kObjectFileName);
-  if (!object.empty()) {
-    std::ifstream in(object, std::ios::binary);
-    std::vector<char> bytes(2 * mv::kObjectRecordSize);
-    if (in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-      survey.name = mv::DecodeObjectRecord(reinterpret_cast<const uint8_t*>(bytes.data()) +
-                                           mv::kObjectRecordSize)
-                        .name.text;
-  }
+  survey.name = read.model.title;
+  survey.model = std::move(read.model);
   std::cout << "# " << dir.string() << "\n";
   mv::PrintSurveyText(std::cout, survey);
   std::cout.flush();
@@ -73,8 +67,7 @@ int Dump(std::span<char* const> args) {
   return kOk;
 }
 
-// The title of a .3d file cut to the object name's 75 bytes, never inside a
-// UTF-8 sequence.
+// A title cut to the object name's 75 bytes, never inside a UTF-8 sequence.
 std::string ObjectName(const std::string& title) {
   if (title.size() <= static_cast<size_t>(mv::kNameCapacity)) return title;
   size_t n = static_cast<size_t>(mv::kNameCapacity);
@@ -82,21 +75,59 @@ std::string ObjectName(const std::string& title) {
   return title.substr(0, n);
 }
 
-int From3d(std::span<char* const> args) {
+int Convert(std::span<char* const> args) {
   const std::filesystem::path source = args[0], outDir = args[1];
-  const mv::Survex3dSurvey s = mv::ReadSurvex3dFile(source);
-  if (!s.ok) return Fail(s.error);
+  const mv::ReadResult s = mv::ReadSurveySource(source);
+  if (!s.ok()) return Fail(s.ErrorMessage());
   std::error_code ec;
   std::filesystem::create_directories(outDir, ec);
   if (ec) return Fail(outDir.string() + ": " + ec.message());
   mv::WriteOptions options;
-  options.name = ObjectName(s.title);
+  options.name = ObjectName(s.model.title);
   std::string error;
   if (!mv::WriteSurveyFolder(outDir, s.model, options, error)) return Fail(error);
   std::cout << source.string() << ": " << s.model.StationCount() << " stations, "
             << s.model.SurveyLineCount() << " line records, " << s.model.entranceCount
-            << " entrances (" << s.entrancesFound << " flagged); " << s.legs << " legs, "
-            << s.legsLeftOut << " left out (splays)\n";
+            << " entrances (" << s.info.entrancesFound << " flagged); " << s.info.legs << " legs, "
+            << s.info.legsLeftOut << " left out\n";
+  return kOk;
+}
+
+int Info(std::span<char* const> args) {
+  const std::filesystem::path source = args[0];
+  const mv::ReadResult s = mv::ReadSurveySource(source);
+  if (!s.ok()) return Fail(s.ErrorMessage());
+  const mv::SurveyModel& m = s.model;
+  const mv::SourceInfo& i = s.info;
+  std::cout << "file: " << source.string() << "\n"
+            << "format: " << mv::FormatName(i.format);
+  if (i.format == mv::SourceFormat::kSurvex3d || i.format == mv::SourceFormat::kSurvexSource)
+    std::cout << " (version "
+              << (i.version <= 1 ? (i.version == 0 ? "0.01" : "B0.01") : std::to_string(i.version))
+              << ")";
+  std::cout << "\n";
+  if (!m.title.empty()) std::cout << "title: " << m.title << "\n";
+  if (!i.coordinateSystem.empty()) std::cout << "coordinate system: " << i.coordinateSystem << "\n";
+  std::cout << "stations: " << m.StationCount() << "\n"
+            << "legs: " << i.legs << " (" << i.legs - i.legsLeftOut << " shown)\n"
+            << "splays: " << i.splayLegs << "\n"
+            << "surface legs: " << i.surfaceLegs << "\n"
+            << "duplicate legs: " << i.duplicateLegs << "\n"
+            << "entrances: " << i.entrancesFound << "\n";
+  if (m.StationCount() > 0) {
+    double lo[3], hi[3];
+    for (int a = 0; a < 3; ++a) lo[a] = hi[a] = m.stations[a];
+    for (size_t k = 0; k < m.stations.size(); ++k) {
+      lo[k % 3] = std::min(lo[k % 3], m.stations[k]);
+      hi[k % 3] = std::max(hi[k % 3], m.stations[k]);
+    }
+    char box[200];
+    std::snprintf(box, sizeof box, "box (m): x %.2f to %.2f, y %.2f to %.2f, z %.2f to %.2f\n",
+                  lo[0], hi[0], lo[1], hi[1], lo[2], hi[2]);
+    std::cout << box;
+  }
+  std::cout.flush();
+  if (!std::cout) return Fail("cannot write the output");
   return kOk;
 }
 
@@ -112,8 +143,15 @@ constexpr Command kCommands[] = {
     {"build", "<survey.txt> <outdir>",
      "write Dane.bin, Dane1.bin and Dane2.bin into <outdir> from a text survey", 2, Build},
     {"dump", "<dir>", "print the survey files of <dir> as a text survey", 1, Dump},
-    {"from3d", "<survey.3d> <outdir>",
-     "write the survey files into <outdir> from a Survex .3d file (splays left out)", 2, From3d},
+    {"convert", "<survey> <outdir>",
+     "write the survey files into <outdir> from any survey the viewer opens (.3d, .svx, .plt, "
+     ".plf, .lox or a survey folder; splays left out)",
+     2, Convert},
+    {"from3d", "<survey> <outdir>", "another name for convert", 2, Convert},
+    {"info", "<survey>",
+     "print the format, the counts of stations, legs, splays, surface legs and entrances, and "
+     "the bounding box in metres",
+     1, Info},
 };
 
 int Usage() {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "data/records.h"
+#include "data/source_reader.h"
 
 namespace mv {
 
@@ -100,8 +101,12 @@ struct Opened {
 enum class FileKind { kObject, kStations, kLines };
 using Opener = std::function<Opened(FileKind)>;
 
-std::string Prefix(const std::string& name, uint64_t record) {
-  return name + ": record " + std::to_string(record) + ": ";
+// The fault that stops a load: in a file as a whole, or in one record.
+SourceError InFile(const std::string& name, std::string what) {
+  return {name, SourceError::Place::kFile, 0, std::move(what)};
+}
+SourceError AtRecord(const std::string& name, uint64_t record, std::string what) {
+  return {name, SourceError::Place::kRecord, record, std::move(what)};
 }
 
 // How many data rows a file of `size` bytes yields, checked as the viewer
@@ -110,45 +115,46 @@ std::string Prefix(const std::string& name, uint64_t record) {
 // record after the whole ones fails once the rows before it were read
 // (see FailOnPartialTail), so a bad record earlier in the file is reported
 // first.
-bool CountRows(const Opened& f, size_t recordSize, uint64_t& rows, std::string& error) {
+bool CountRows(const Opened& f, size_t recordSize, uint64_t& rows, SourceError& error) {
   const uint64_t size = f.source->Size();
   const uint64_t whole = size / recordSize;
   if (size == 0) {
-    error = f.name + ": the file is empty";
+    error = InFile(f.name, "the file is empty");
     return false;
   }
   if (whole < 2) {
-    error = size == recordSize ? f.name + ": the file holds only its leading record"
-                               : f.name + ": record 1 is cut short (the file is " +
-                                     std::to_string(size) + " bytes)";
+    error = InFile(f.name, size == recordSize ? "the file holds only its leading record"
+                                              : "record 1 is cut short (the file is " +
+                                                    std::to_string(size) + " bytes)");
     return false;
   }
   rows = whole - 1;
   // Row numbers are 32-bit everywhere in the model.
   if (rows > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
-    error = f.name + ": too many records (" + std::to_string(rows) + ")";
+    error = InFile(f.name, "too many records (" + std::to_string(rows) + ")");
     return false;
   }
   return true;
 }
 
-bool FailOnPartialTail(const Opened& f, size_t recordSize, std::string& error) {
+bool FailOnPartialTail(const Opened& f, size_t recordSize, SourceError& error) {
   const uint64_t size = f.source->Size();
   if (size % recordSize == 0) return true;
-  error = f.name + ": record " + std::to_string(size / recordSize) + " is cut short (the file is " +
-          std::to_string(size) + " bytes, not a whole number of " + std::to_string(recordSize) +
-          "-byte records)";
+  error =
+      InFile(f.name, "record " + std::to_string(size / recordSize) + " is cut short (the file is " +
+                         std::to_string(size) + " bytes, not a whole number of " +
+                         std::to_string(recordSize) + "-byte records)");
   return false;
 }
 
 // Calls visit(bytes, record number) for each whole data record, reading the
 // file in chunks. Stops at the first visit that returns false.
 template <class Visit>
-bool ForEachRecord(const Opened& f, size_t recordSize, uint64_t rows, std::string& error,
+bool ForEachRecord(const Opened& f, size_t recordSize, uint64_t rows, SourceError& error,
                    Visit&& visit) {
   Source& s = *f.source;
   if (s.Next(recordSize) == nullptr) {
-    error = f.name + ": cannot be read";
+    error = InFile(f.name, "cannot be read");
     return false;
   }
   const uint64_t perChunk = std::max<uint64_t>(1, kChunkBytes / recordSize);
@@ -157,7 +163,7 @@ bool ForEachRecord(const Opened& f, size_t recordSize, uint64_t rows, std::strin
     const uint64_t k = std::min(left, perChunk);
     const uint8_t* p = s.Next(static_cast<size_t>(k * recordSize));
     if (p == nullptr) {
-      error = f.name + ": cannot be read past record " + std::to_string(record - 1);
+      error = InFile(f.name, "cannot be read past record " + std::to_string(record - 1));
       return false;
     }
     for (uint64_t i = 0; i < k; ++i, ++record, p += recordSize)
@@ -167,7 +173,7 @@ bool ForEachRecord(const Opened& f, size_t recordSize, uint64_t rows, std::strin
   return true;
 }
 
-bool ReadObject(const Opened& f, SurveyModel& m, std::string& error) {
+bool ReadObject(const Opened& f, SurveyModel& m, SourceError& error) {
   if (f.source == nullptr) {
     // No object file: the origin is 0 and the first station is the only
     // entrance.
@@ -179,24 +185,27 @@ bool ReadObject(const Opened& f, SurveyModel& m, std::string& error) {
   // Only record 1 is read; whatever follows it does not matter.
   const uint64_t size = f.source->Size();
   if (size < 2 * kObjectRecordSize) {
-    error = f.name + ": record 1 is missing or cut short (the file is " + std::to_string(size) +
-            " bytes)";
+    error = InFile(f.name, "record 1 is missing or cut short (the file is " + std::to_string(size) +
+                               " bytes)");
     return false;
   }
   const uint8_t* p = nullptr;
   if (f.source->Next(kObjectRecordSize) != nullptr) p = f.source->Next(kObjectRecordSize);
   if (p == nullptr) {
-    error = f.name + ": cannot be read";
+    error = InFile(f.name, "cannot be read");
     return false;
   }
   const ObjectRecord r = DecodeObjectRecord(p);
-  // The name is not used, but a length byte beyond its field means the file
-  // is not what it claims to be: refuse it rather than guess.
+  // A length byte beyond the name's field means the file is not what it
+  // claims to be: refuse it rather than guess.
   if (r.name.overlong) {
-    error = Prefix(f.name, 1) + "name length " + std::to_string(r.name.length) +
-            " is above its capacity " + std::to_string(kNameCapacity);
+    error = AtRecord(f.name, 1,
+                     "name length " + std::to_string(r.name.length) + " is above its capacity " +
+                         std::to_string(kNameCapacity));
     return false;
   }
+  // The object's name is the survey's title, its bytes as stored.
+  m.title = r.name.text;
   m.originX = r.originX;
   m.originY = r.originY;
   m.originZ = r.originZ;
@@ -208,7 +217,7 @@ bool ReadObject(const Opened& f, SurveyModel& m, std::string& error) {
   return true;
 }
 
-bool ReadStations(const Opened& f, const ReadOptions& options, SurveyModel& m, std::string& error) {
+bool ReadStations(const Opened& f, const ReadOptions& options, SurveyModel& m, SourceError& error) {
   uint64_t rows = 0;
   if (!CountRows(f, kStationRecordSize, rows, error)) return false;
   // Reserved, not filled: a huge file of garbage fails at its first bad
@@ -229,15 +238,16 @@ bool ReadStations(const Opened& f, const ReadOptions& options, SurveyModel& m, s
           // Taking the text cut to its field would read a different number
           // than the one the writer meant; refuse the file instead.
           if (t.overlong) {
-            error = Prefix(f.name, record) + kAxis[i] + " text length " + std::to_string(t.length) +
-                    " is above its capacity " + std::to_string(kCoordinateCapacity);
+            error = AtRecord(f.name, record,
+                             std::string(kAxis[i]) + " text length " + std::to_string(t.length) +
+                                 " is above its capacity " + std::to_string(kCoordinateCapacity));
             return false;
           }
           double v = 0;
           const NumberError e = ParseNumber(t.text, options.decimalPoint, v);
           if (e != NumberError::kNone) {
-            error =
-                Prefix(f.name, record) + kAxis[i] + " text " + Quoted(t.text) + " " + Describe(e);
+            error = AtRecord(f.name, record,
+                             std::string(kAxis[i]) + " text " + Quoted(t.text) + " " + Describe(e));
             return false;
           }
           m.stations.push_back(v + origin[i]);
@@ -247,7 +257,7 @@ bool ReadStations(const Opened& f, const ReadOptions& options, SurveyModel& m, s
   return ok && FailOnPartialTail(f, kStationRecordSize, error);
 }
 
-bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
+bool ReadLines(const Opened& f, SurveyModel& m, SourceError& error) {
   uint64_t rows = 0;
   if (!CountRows(f, kSurveyLineRecordSize, rows, error)) return false;
   m.lines.clear();
@@ -261,9 +271,10 @@ bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
         // harmless: the line passes through no station and draws nothing.
         const int64_t n = out[0];
         if (n + 1 > kLineColumns - 1) {
-          error = Prefix(f.name, record) + "a line of " + std::to_string(n) + " shots needs " +
-                  std::to_string(n + 1) + " stations; a record holds at most " +
-                  std::to_string(kLineColumns - 1);
+          error =
+              AtRecord(f.name, record,
+                       "a line of " + std::to_string(n) + " shots needs " + std::to_string(n + 1) +
+                           " stations; a record holds at most " + std::to_string(kLineColumns - 1));
           return false;
         }
         // A station row outside the station file would put the line at a
@@ -271,9 +282,10 @@ bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
         for (int64_t c = 1; c <= n + 1; ++c) {
           const int32_t row = out[c];
           if (row < 0 || row >= stationCount) {
-            error = Prefix(f.name, record) + "column " + std::to_string(c) + " names station row " +
-                    std::to_string(row) + ", but the rows are 0 to " +
-                    std::to_string(stationCount - 1);
+            error = AtRecord(f.name, record,
+                             "column " + std::to_string(c) + " names station row " +
+                                 std::to_string(row) + ", but the rows are 0 to " +
+                                 std::to_string(stationCount - 1));
             return false;
           }
         }
@@ -286,11 +298,11 @@ bool ReadLines(const Opened& f, SurveyModel& m, std::string& error) {
 // Reads the three files in the viewer's order: the object file (optional),
 // then the stations, then the survey lines; each file is opened only when
 // the load reaches it.
-bool ReadWith(const Opener& open, const ReadOptions& options, SurveyModel& m, std::string& error) {
+bool ReadWith(const Opener& open, const ReadOptions& options, SurveyModel& m, SourceError& error) {
   try {
     Opened object = open(FileKind::kObject);
     if (!object.error.empty()) {
-      error = object.name + ": " + object.error;
+      error = InFile(object.name, object.error);
       return false;
     }
     if (!ReadObject(object, m, error)) return false;
@@ -298,7 +310,7 @@ bool ReadWith(const Opener& open, const ReadOptions& options, SurveyModel& m, st
 
     Opened stations = open(FileKind::kStations);
     if (stations.source == nullptr) {
-      error = stations.name + ": " + stations.error;
+      error = InFile(stations.name, stations.error);
       return false;
     }
     if (!ReadStations(stations, options, m, error)) return false;
@@ -306,16 +318,38 @@ bool ReadWith(const Opener& open, const ReadOptions& options, SurveyModel& m, st
 
     Opened lines = open(FileKind::kLines);
     if (lines.source == nullptr) {
-      error = lines.name + ": " + lines.error;
+      error = InFile(lines.name, lines.error);
       return false;
     }
     return ReadLines(lines, m, error);
   } catch (const std::bad_alloc&) {
-    error = "not enough memory for the survey";
+    error = InFile("", "not enough memory for the survey");
   } catch (const std::exception& e) {
-    error = e.what();
+    error = InFile("", e.what());
   }
   return false;
+}
+
+// The legs of the line rows and the entrances among the ten slots that name
+// a station, for the counts a reader reports.
+SourceInfo FolderInfo(const SurveyModel& m) {
+  SourceInfo info;
+  info.format = SourceFormat::kSurveyFolder;
+  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) info.legs += std::max(0, m.Line(r)[0]);
+  const int32_t slots = std::clamp(m.entranceCount, 0, kMaxEntrances);
+  for (int32_t i = 0; i < slots; ++i) info.entrancesFound += m.ValidStation(m.entrances[i]);
+  return info;
+}
+
+ReadResult Finished(bool ok, SourceError&& error, SurveyModel&& model) {
+  ReadResult r;
+  if (!ok) {
+    r.error = std::move(error);
+    return r;
+  }
+  r.info = FolderInfo(model);
+  r.model = std::move(model);
+  return r;
 }
 
 char Lower(char c) {
@@ -348,8 +382,7 @@ std::filesystem::path FindSurveyFile(const std::filesystem::path& dir, std::stri
   return dir / *std::min_element(found.begin(), found.end());
 }
 
-bool ReadSurveyBytes(const SurveyBytes& files, const ReadOptions& options, SurveyModel& model,
-                     std::string& error) {
+ReadResult ReadSurveyBytes(const SurveyBytes& files, const ReadOptions& options) {
   const Opener open = [&](FileKind kind) {
     Opened o;
     switch (kind) {
@@ -368,11 +401,13 @@ bool ReadSurveyBytes(const SurveyBytes& files, const ReadOptions& options, Surve
     }
     return o;
   };
-  return ReadWith(open, options, model, error);
+  SurveyModel model;
+  SourceError error;
+  const bool ok = ReadWith(open, options, model, error);
+  return Finished(ok, std::move(error), std::move(model));
 }
 
-bool ReadSurveyFolder(const std::filesystem::path& dir, const ReadOptions& options,
-                      SurveyModel& model, std::string& error) {
+ReadResult ReadSurveyFolder(const std::filesystem::path& dir, const ReadOptions& options) {
   const Opener open = [&](FileKind kind) {
     const std::string_view name = kind == FileKind::kObject     ? kObjectFileName
                                   : kind == FileKind::kStations ? kStationFileName
@@ -394,43 +429,22 @@ bool ReadSurveyFolder(const std::filesystem::path& dir, const ReadOptions& optio
     if (o.error.empty()) o.source = std::move(source);
     return o;
   };
-  return ReadWith(open, options, model, error);
+  SurveyModel model;
+  SourceError error;
+  const bool ok = ReadWith(open, options, model, error);
+  return Finished(ok, std::move(error), std::move(model));
 }
 
 LoadResult LoadSurveyBytes(const SurveyBytes& files, std::string_view decimalPoint) {
   ReadOptions options;
   options.decimalPoint = decimalPoint;
-  SurveyModel model;
-  LoadResult r;
-  if (!ReadSurveyBytes(files, options, model, r.error)) return r;
-  return FinishLoad(std::move(model));
-}
-
-LoadResult FinishLoad(SurveyModel&& model) {
-  LoadResult r;
-  r.linesShown = true;
-  r.box = ComputeExtents(model);
-  r.centreX = CentreOf(r.box.minX, r.box.maxX);
-  r.centreY = CentreOf(r.box.minY, r.box.maxY);
-  const long double size = ModelSize(r.box);
-  if (!(size > 0)) {
-    r.error = "the survey has no extent (every station lies at the origin)";
-    return r;
-  }
-  r.zoom = FittedZoom(size);
-  r.model = std::move(model);
-  r.model.generation = NextModelGeneration();
-  r.ok = true;
-  return r;
+  return FinishLoad(ReadSurveyBytes(files, options), "");
 }
 
 LoadResult LoadSurveyFolder(const std::filesystem::path& dir) {
   ReadOptions options;
   options.decimalPoint = LocaleDecimalPoint();
-  SurveyModel model;
-  LoadResult r;
-  if (!ReadSurveyFolder(dir, options, model, r.error)) return r;
-  return FinishLoad(std::move(model));
+  return FinishLoad(ReadSurveyFolder(dir, options), "");
 }
 
 }  // namespace mv

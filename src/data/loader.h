@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/model_builder.h"
+#include "data/source_reader.h"
 #include "data/survey_model.h"
 
 namespace mv {
@@ -17,27 +19,10 @@ inline constexpr std::string_view kStationFileName = "Dane.bin";
 inline constexpr std::string_view kSurveyLineFileName = "Dane1.bin";
 inline constexpr std::string_view kObjectFileName = "Dane2.bin";
 
-struct LoadResult {
-  bool ok = false;
-  SurveyModel model;  // the loaded survey when ok
-  Extents box;
-  Real48 centreX, centreY;
-  Real48 zoom;
-  // The files were read and the lines switched on before the load failed
-  // (a survey with no extent): the failure keeps the lines visible.
-  bool linesShown = false;
-  // When not ok: one line saying what failed, naming the file and record.
-  std::string error;
-};
-
 // Loads the survey folder `dir`, converting coordinates with the decimal
 // separator of the current C locale (a dot and a comma are taken as well).
 // Never throws; every failure comes back as !ok with `error` set.
 LoadResult LoadSurveyFolder(const std::filesystem::path& dir);
-
-// The common end of every load: bounding box, centre, size and zoom of an
-// already filled model. Fails only when the model has no extent.
-LoadResult FinishLoad(SurveyModel&& model);
 
 // The contents of the three files; `object` is empty when there is no object
 // file.
@@ -56,14 +41,12 @@ struct ReadOptions {
   bool addOrigin = true;
 };
 
-// Reads the files into `model` (stations, lines, origin, entrances; no box),
-// checking them in the order the viewer reads them: object file, stations,
-// survey lines. On failure returns false with `error` set; `model` is then
-// partly filled and must not be used.
-bool ReadSurveyBytes(const SurveyBytes& files, const ReadOptions& options, SurveyModel& model,
-                     std::string& error);
-bool ReadSurveyFolder(const std::filesystem::path& dir, const ReadOptions& options,
-                      SurveyModel& model, std::string& error);
+// Reads the files into a model (stations, lines, origin, entrances and the
+// object's name as the title; no box), checking them in the order the viewer
+// reads them: object file, stations, survey lines. The files have no station
+// names. A fault names the file and, within it, the record.
+ReadResult ReadSurveyBytes(const SurveyBytes& files, const ReadOptions& options);
+ReadResult ReadSurveyFolder(const std::filesystem::path& dir, const ReadOptions& options);
 
 // ReadSurveyBytes, then FinishLoad: the whole load, from memory.
 LoadResult LoadSurveyBytes(const SurveyBytes& files, std::string_view decimalPoint);

@@ -190,23 +190,4 @@ std::string FormatCoordinate(double v) {
   return {};
 }
 
-std::string Quoted(std::string_view text) {
-  std::string q = "\"";
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      q += '\\';
-      q += c;
-    } else if (u >= 0x20 && u < 0x7f) {
-      q += c;
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", u);
-      q += buf;
-    }
-  }
-  q += '"';
-  return q;
-}
-
 }  // namespace mv

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "data/real48.h"
+#include "data/source_reader.h"
 #include "data/survey_model.h"
 
 namespace mv {
@@ -96,8 +97,5 @@ std::string LocaleDecimalPoint();
 // The text a coordinate is written with: a dot decimal with as many decimals
 // as fit in 8 characters. Empty when not even the integer part fits.
 std::string FormatCoordinate(double v);
-
-// Quotes a text for a message, spelling out bytes that are not printable.
-std::string Quoted(std::string_view text);
 
 }  // namespace mv

@@ -1,121 +1,58 @@
 #include "data/survex3d.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
-#include <fstream>
-#include <limits>
-#include <new>
-#include <unordered_set>
-#include <utility>
+#include <string>
+
+#include "data/model_builder.h"
 
 namespace mv {
 
 namespace {
 
-constexpr std::string_view kFileId = "Survex 3D Image File\n";
-constexpr int kOldestVersion = 3;
+constexpr std::string_view kFileId = "Survex 3D Image File";
 constexpr int kNewestVersion = 8;
 
-// Flags of a leg (low bits of a LINE item's code) and of a station (LABEL).
-constexpr unsigned kLegSurface = 0x01;
-constexpr unsigned kLegDuplicate = 0x02;
-constexpr unsigned kLegSplay = 0x04;
-constexpr unsigned kStationEntrance = 0x04;
+// Flags of a station (LABEL items) in every version.
+constexpr unsigned kLabelEntrance = 0x04;
+constexpr unsigned kLabelFixed = 0x10;
 // Version 8: a LINE item with this flag reuses the label buffer unchanged.
 constexpr unsigned kLegNoLabel = 0x20;
-
-constexpr int kMaxShotsPerRow = kLineColumns - 2;
-
-// Unwinds the reader to ReadSurvex3d, which turns it into the error line.
-struct FormatError {
-  size_t offset;
-  std::string what;
-};
-
-// A position in centimetres, as the file holds it.
-struct Point {
-  int32_t x, y, z;
-  bool operator==(const Point&) const = default;
-};
-
-struct PointHash {
-  size_t operator()(const Point& p) const noexcept {
-    uint64_t h = static_cast<uint32_t>(p.x);
-    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(p.y);
-    h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(p.z);
-    h ^= h >> 29;
-    h *= 0xBF58476D1CE4E5B9ull;
-    return static_cast<size_t>(h ^ (h >> 32));
-  }
-};
-
-// The row of each distinct position: open addressing over a power-of-two
-// table of rows, kept at most half full. Much faster than a node-based map
-// for the tens of thousands of stations of a large survey.
-class PointRows {
- public:
-  int32_t FindOrAdd(Point p, std::vector<Point>& points) {
-    if (2 * (points.size() + 1) > slots_.size()) Grow(points);
-    const size_t mask = slots_.size() - 1;
-    const size_t start = PointHash()(p) & mask;
-    for (size_t i = start;; i = (i + 1) & mask) {
-      const int32_t row = slots_[i];
-      if (row < 0) {
-        slots_[i] = static_cast<int32_t>(points.size());
-        points.push_back(p);
-        return slots_[i];
-      }
-      if (points[row] == p) return row;
-    }
-  }
-
- private:
-  void Grow(const std::vector<Point>& points) {
-    slots_.assign(std::max<size_t>(64, 2 * slots_.size()), -1);
-    const size_t mask = slots_.size() - 1;
-    for (size_t r = 0; r < points.size(); ++r) {
-      size_t i = PointHash()(points[r]) & mask;
-      while (slots_[i] >= 0) i = (i + 1) & mask;
-      slots_[i] = static_cast<int32_t>(r);
-    }
-  }
-
-  std::vector<int32_t> slots_;
-};
-
-int64_t FloorDiv(int64_t a, int64_t b) {
-  int64_t q = a / b;
-  if (a % b != 0 && (a < 0) != (b < 0)) --q;
-  return q;
-}
 
 std::string Hex(unsigned v) {
   static const char digits[] = "0123456789abcdef";
   return std::string("0x") + digits[(v >> 4) & 15] + digits[v & 15];
 }
 
-// A piece of the file fit to quote in a message: short, printable ASCII.
-std::string Quote(std::string_view s) {
-  std::string q = "'";
-  for (size_t i = 0; i < s.size() && i < 24; ++i) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    q += (c >= 0x20 && c < 0x7f) ? static_cast<char>(c) : '?';
-  }
-  if (s.size() > 24) q += "...";
-  return q + "'";
+uint8_t ModelFlags(unsigned labelFlags) {
+  uint8_t flags = 0;
+  if (labelFlags & kLabelEntrance) flags |= kStationEntrance;
+  if (labelFlags & kLabelFixed) flags |= kStationFixed;
+  return flags;
 }
 
 class Reader {
  public:
-  Reader(std::span<const uint8_t> bytes, const Survex3dOptions& options, Survex3dSurvey& out)
-      : b_(bytes), options_(options), out_(out) {}
+  Reader(std::span<const uint8_t> bytes, const LegOptions& options, ReadResult& out,
+         uint64_t& itemStart)
+      : b_(bytes), options_(options), out_(out), info_(out.info), itemStart_(itemStart) {}
 
   void Run() {
+    info_.format = SourceFormat::kSurvex3d;
     ReadHeader();
-    if (out_.version >= 8) {
+    // Version 0.01 gives metres as text; every later one centimetres.
+    builder_ = ModelBuilder(version_ == 0 ? ModelBuilder::Units{} : ModelBuilder::Units{1, 100});
+    builder_.SetNameBudget((size_t{64} << 20) + 32 * b_.size());
+    if (version_ >= 8) {
       ReadItems8();
+    } else if (version_ >= 3) {
+      ReadItems3To7();
+    } else if (version_ >= 1) {
+      ReadItemsBinary01();
     } else {
-      ReadItemsOld();
+      ReadItemsText();
     }
     Finish();
   }
@@ -123,17 +60,20 @@ class Reader {
  private:
   // --- bytes -------------------------------------------------------------
 
+  [[noreturn]] void Fail(uint64_t at, std::string what) {
+    throw ReadFault{SourceError::Place::kByte, at, std::move(what)};
+  }
+  [[noreturn]] void FailItem(std::string what) { Fail(itemStart_, std::move(what)); }
+
   void Begin(const char* item) {
     itemStart_ = pos_;
     item_ = item;
   }
 
   void Need(size_t n) {
-    if (b_.size() - pos_ < n) {
-      throw FormatError{itemStart_, std::string(item_) +
-                                        " cut short by the end of the file at byte " +
-                                        std::to_string(b_.size())};
-    }
+    if (b_.size() - pos_ < n)
+      FailItem(std::string(item_) + " cut short by the end of the file at byte " +
+               std::to_string(b_.size()));
   }
 
   uint8_t U8() {
@@ -156,69 +96,123 @@ class Reader {
     pos_ += n;
   }
 
-  Point ReadPoint() {
-    Point p;
+  RawPoint ReadPoint() {
+    RawPoint p;
     p.x = static_cast<int32_t>(U32());
     p.y = static_cast<int32_t>(U32());
     p.z = static_cast<int32_t>(U32());
+    last_ = p;
     return p;
   }
 
-  // One header line without its linefeed.
-  std::string_view HeaderLine(const char* what) {
-    Begin(what);
+  // The rest of a line up to its linefeed (not included), which is skipped.
+  std::string_view LineText(const char* what) {
     const uint8_t* start = b_.data() + pos_;
     const void* nl = std::memchr(start, '\n', b_.size() - pos_);
-    if (nl == nullptr) {
-      throw FormatError{itemStart_,
-                        std::string(what) + " has no end of line before the end of the file"};
-    }
+    if (nl == nullptr)
+      FailItem(std::string(what) + " has no end of line before the end of the file");
     const size_t len = static_cast<const uint8_t*>(nl) - start;
     pos_ += len + 1;
     return {reinterpret_cast<const char*>(start), len};
+  }
+
+  // One header line; version 0.01 files may end theirs with CR LF.
+  std::string_view HeaderLine(const char* what) {
+    Begin(what);
+    std::string_view line = LineText(what);
+    if (version_ <= 0 && !line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
   }
 
   // --- header ------------------------------------------------------------
 
   void ReadHeader() {
     const size_t have = std::min(b_.size(), kFileId.size());
-    if (have == 0 || std::memcmp(b_.data(), kFileId.data(), have) != 0) {
-      throw FormatError{0,
-                        "not a Survex .3d file (it does not begin with \"Survex 3D Image File\")"};
-    }
-    if (have < kFileId.size()) {
-      throw FormatError{0, "the file ends at byte " + std::to_string(b_.size()) +
-                               ", inside the file identification"};
-    }
+    if (have == 0 || std::memcmp(b_.data(), kFileId.data(), have) != 0)
+      Fail(0, "not a Survex .3d file (it does not begin with \"Survex 3D Image File\")");
+    if (b_.size() < kFileId.size() + 1)
+      Fail(0, "the file ends at byte " + std::to_string(b_.size()) +
+                  ", inside the file identification");
     pos_ = kFileId.size();
+    // Only version 0.01 files may have a carriage return in their header.
+    const std::string_view rest(reinterpret_cast<const char*>(b_.data() + pos_), b_.size() - pos_);
+    if (rest.starts_with("\r\nv0.01\r\n")) {
+      pos_ += 2;
+    } else if (rest[0] == '\n') {
+      pos_ += 1;
+    } else {
+      Fail(0, "not a Survex .3d file (it does not begin with \"Survex 3D Image File\")");
+    }
 
     const size_t versionAt = pos_;
-    const std::string_view v = HeaderLine("the format version line");
-    int version = 0;
-    if (v.size() == 2 && v[0] == 'v' && v[1] >= '0' && v[1] <= '9') version = v[1] - '0';
-    if (version < kOldestVersion || version > kNewestVersion) {
-      throw FormatError{versionAt, "format version " + Quote(v) +
-                                       " is not supported (this reader takes v3 to v8)"};
+    version_ = -1;  // a CR before the linefeed is taken off only once v0.01 is known
+    Begin("the format version line");
+    std::string_view v = LineText("the format version line");
+    if (!v.empty() && v.back() == '\r') v.remove_suffix(1);
+    if (v == "v0.01") {
+      version_ = 0;
+    } else if (v == "Bv0.01" || v == "bv0.01") {
+      version_ = 1;
+    } else if (v.size() == 2 && v[0] == 'v' && v[1] >= '2' && v[1] <= '0' + kNewestVersion) {
+      version_ = v[1] - '0';
+    } else {
+      Fail(versionAt, "format version " + Quoted(v, 24) +
+                          " is not supported (this reader takes v0.01, Bv0.01 and v2 to v8)");
     }
-    out_.version = version;
+    info_.version = version_;
 
-    if (version >= 8) {
+    std::string title;
+    if (version_ >= 8) {
       // Title and coordinate system, separated by zero bytes; later items are
       // for newer writers and are ignored.
       std::string_view meta = HeaderLine("the title line");
       const size_t z = meta.find('\0');
-      out_.title = meta.substr(0, z);
+      title = meta.substr(0, z);
       if (z != std::string_view::npos) {
         meta.remove_prefix(z + 1);
-        out_.coordinateSystem = meta.substr(0, meta.find('\0'));
+        info_.coordinateSystem = meta.substr(0, meta.find('\0'));
       }
       HeaderLine("the timestamp line");
       Begin("the file-wide flags");
-      out_.extendedElevation = (U8() & 0x80) != 0;
+      info_.extendedElevation = (U8() & 0x80) != 0;
     } else {
-      out_.title = HeaderLine("the title line");
+      title = HeaderLine("the title line");
       HeaderLine("the timestamp line");
+      // Before version 8 an extended elevation said so in its title.
+      constexpr std::string_view kExtended = " (extended)";
+      if (title.size() > kExtended.size() && title.ends_with(kExtended)) {
+        title.resize(title.size() - kExtended.size());
+        info_.extendedElevation = true;
+      }
     }
+    title_ = std::move(title);
+  }
+
+  // --- the model ---------------------------------------------------------
+
+  void Move(RawPoint p) { builder_.MoveTo(p); }
+
+  void Leg(RawPoint to, unsigned flags) {
+    if (!builder_.HasCurrentPoint()) FailItem("LINE item with no MOVE before it");
+    if (info_.CountLeg(flags, options_)) {
+      builder_.LineTo(to);
+    } else {
+      builder_.LeaveOut(to);
+    }
+  }
+
+  void Station(RawPoint p, unsigned flags, std::string_view label) {
+    builder_.Name(p, label);
+    builder_.Flag(p, ModelFlags(flags));
+    if (flags & kLabelEntrance) builder_.Entrance(p, label);
+  }
+
+  void Finish() {
+    if (!builder_.HasLegs())
+      FailItem("the file holds no survey legs to show (" + std::to_string(info_.legsLeftOut) +
+               " left out by their flags)");
+    info_.entrancesFound = builder_.EntrancesFound();
+    out_.model = builder_.Finish(std::move(title_));
   }
 
   // --- items, version 8 --------------------------------------------------
@@ -236,10 +230,9 @@ class Reader {
       const uint8_t a = U8();
       add = a != 255 ? a : U32();
     }
-    if (drop > label_.size()) {
-      throw FormatError{itemStart_, std::string(item_) + " removes " + std::to_string(drop) +
-                                        " bytes from a label of " + std::to_string(label_.size())};
-    }
+    if (drop > label_.size())
+      FailItem(std::string(item_) + " removes " + std::to_string(drop) + " bytes from a label of " +
+               std::to_string(label_.size()));
     label_.resize(label_.size() - drop);
     AppendLabel(add);
   }
@@ -255,9 +248,7 @@ class Reader {
     // the normal style instead of ending the data.
     int style = -1;
     for (;;) {
-      if (pos_ == b_.size()) {
-        throw FormatError{pos_, "the file ends before the end-of-data item"};
-      }
+      if (pos_ == b_.size()) Fail(pos_, "the file ends before the end-of-data item");
       Begin("item");
       const unsigned code = U8();
       if (code == 0x00) {
@@ -286,16 +277,16 @@ class Reader {
       } else if (code >= 0x80) {
         item_ = "LABEL item";
         Label8();
-        Station(ReadPoint(), code & 0x7f);
+        Station(ReadPoint(), code & 0x7f, label_);
       } else {
-        throw FormatError{itemStart_, "unknown item code " + Hex(code)};
+        FailItem("unknown item code " + Hex(code));
       }
     }
   }
 
   // --- items, versions 3 to 7 --------------------------------------------
 
-  void LabelOld() {
+  void Label3To7() {
     const uint8_t first = U8();
     size_t n = first;
     if (first == 0xfe) {
@@ -307,19 +298,16 @@ class Reader {
   }
 
   void Trim(size_t n) {
-    if (n > label_.size()) {
-      throw FormatError{itemStart_, "TRIM item removes " + std::to_string(n) +
-                                        " bytes from a label of " + std::to_string(label_.size())};
-    }
+    if (n > label_.size())
+      FailItem("TRIM item removes " + std::to_string(n) + " bytes from a label of " +
+               std::to_string(label_.size()));
     label_.erase(label_.end() - static_cast<std::ptrdiff_t>(n), label_.end());
   }
 
-  void ReadItemsOld() {
-    const int v = out_.version;
+  void ReadItems3To7() {
+    const int v = version_;
     for (;;) {
-      if (pos_ == b_.size()) {
-        throw FormatError{pos_, "the file ends before the end-of-data item"};
-      }
+      if (pos_ == b_.size()) Fail(pos_, "the file ends before the end-of-data item");
       Begin("item");
       const unsigned code = U8();
       bool known = true;
@@ -333,10 +321,8 @@ class Reader {
         size_t cut = label_.size();
         for (unsigned i = 0; i < code; ++i) {
           const size_t dot = cut == 0 ? std::string::npos : label_.rfind('.', cut - 1);
-          if (dot == std::string::npos) {
-            throw FormatError{itemStart_, "TRIM item cuts back " + std::to_string(code) +
-                                              " dots in a label with fewer"};
-          }
+          if (dot == std::string::npos)
+            FailItem("TRIM item cuts back " + std::to_string(code) + " dots in a label with fewer");
           cut = dot;
         }
         label_.resize(cut + 1);
@@ -362,187 +348,206 @@ class Reader {
         // no date
       } else if (code >= 0x30 && code <= 0x33 && v >= 5) {
         item_ = "XSECT item";
-        LabelOld();
+        Label3To7();
         Skip(code <= 0x31 ? 8 : 16);
       } else if (code >= 0x40 && code <= 0x7f) {
         item_ = "LABEL item";
-        LabelOld();
-        Station(ReadPoint(), code & 0x3f);
+        Label3To7();
+        Station(ReadPoint(), code & 0x3f, label_);
       } else if (code >= 0x80 && code <= 0xbf) {
         item_ = "LINE item";
-        LabelOld();
+        Label3To7();
         Leg(ReadPoint(), code & 0x3f);
       } else {
         known = false;
       }
-      if (!known) {
-        throw FormatError{itemStart_, "unknown item code " + Hex(code) + " for format version " +
-                                          std::to_string(v)};
+      if (!known)
+        FailItem("unknown item code " + Hex(code) + " for format version " + std::to_string(v));
+    }
+  }
+
+  // --- items, versions Bv0.01 and 2 ----------------------------------------
+
+  // A label ending at a linefeed; an empty one is skipped with no
+  // coordinates after it (old writers made such labels by mistake).
+  std::string_view TextLabel(bool backslash) {
+    std::string_view label = LineText(item_);
+    if (backslash && !label.empty() && label[0] == '\\') label.remove_prefix(1);
+    return label;
+  }
+
+  void ReadItemsBinary01() {
+    // Bv0.01 codes are 32-bit; version 2 codes one byte. Bv0.01 writes a
+    // MOVE before every label of code 2, and that MOVE only places the label.
+    const bool wide = version_ == 1;
+    for (;;) {
+      if (pos_ == b_.size()) Fail(pos_, "the file ends before the end-of-data item");
+      Begin("item");
+      int64_t code = wide ? static_cast<int32_t>(U32()) : U8();
+      if (code == 4 && wide) {
+        item_ = "MOVE item";
+        const RawPoint p = ReadPoint();
+        const size_t next = pos_;
+        if (b_.size() - pos_ >= 4 && LittleEndian(4) == 2) {
+          itemStart_ = next;
+          item_ = "LABEL item";
+          const std::string_view label = TextLabel(true);
+          if (!label.empty()) Station(p, 0, label);
+          continue;
+        }
+        pos_ = next;
+        Move(p);
+        continue;
+      }
+      switch (code) {
+        case -1:
+        case 0:
+          return;
+        case 1:
+          item_ = "CROSS item";
+          Skip(12);
+          break;
+        case 2:
+        case 3: {
+          item_ = "LABEL item";
+          const std::string label(TextLabel(true));
+          if (label.empty()) break;
+          const RawPoint p = code == 3 ? ReadPoint() : last_;
+          Station(p, 0, label);
+          break;
+        }
+        case 6:
+        case 7: {
+          item_ = "LABEL item";
+          const unsigned flags = code == 7 ? U8() : 0;
+          const size_t n = U32();
+          if (n == 0) break;
+          Need(n);
+          const std::string label(reinterpret_cast<const char*>(b_.data() + pos_), n);
+          pos_ += n;
+          Station(ReadPoint(), flags, label);
+          break;
+        }
+        case 4:
+          item_ = "MOVE item";
+          Move(ReadPoint());
+          break;
+        case 5:
+          item_ = "LINE item";
+          Leg(ReadPoint(), 0);
+          break;
+        default:
+          if (code >= 0x80 && code <= 0xbf) {
+            item_ = "LINE item";
+            Leg(ReadPoint(), code & 0x3f);
+          } else if (code >= 0x40 && code <= 0x7f) {
+            item_ = "LABEL item";
+            const std::string label(TextLabel(false));
+            if (!label.empty()) Station(ReadPoint(), code & 0x3f, label);
+          } else {
+            FailItem("unknown item code " + std::to_string(code) + " for format version " +
+                     (wide ? std::string("Bv0.01") : std::to_string(version_)));
+          }
       }
     }
   }
 
-  // --- the model ---------------------------------------------------------
+  // --- items, version 0.01 (text) --------------------------------------------
 
-  int32_t RowOf(Point p) {
-    if (points_.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
-      throw FormatError{itemStart_, "too many stations"};
-    }
-    return rows_.FindOrAdd(p, points_);
+  void SkipBlanks() {
+    while (pos_ < b_.size() && (b_[pos_] == ' ' || (b_[pos_] >= '\t' && b_[pos_] <= '\r'))) ++pos_;
   }
 
-  void Move(Point p) {
-    at_ = p;
-    haveAt_ = true;
-    chainOpen_ = false;
+  std::string_view Word() {
+    SkipBlanks();
+    const size_t start = pos_;
+    while (pos_ < b_.size() && !(b_[pos_] == ' ' || (b_[pos_] >= '\t' && b_[pos_] <= '\r'))) ++pos_;
+    return {reinterpret_cast<const char*>(b_.data() + start), pos_ - start};
   }
 
-  void StartRow(int32_t first) {
-    rowBase_ = out_.model.lines.size();
-    out_.model.lines.resize(rowBase_ + kLineColumns, 0);
-    out_.model.lines[rowBase_ + 1] = first;
+  double Number() {
+    const std::string_view w = Word();
+    std::string_view digits = w;
+    if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    if (w.empty()) FailItem(std::string(item_) + " cut short by the end of the file");
+    if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(v))
+      FailItem(std::string(item_) + " has " + Quoted(w, 24) + " where a coordinate belongs");
+    return v;
   }
 
-  void Leg(Point to, unsigned flags) {
-    if (!haveAt_) throw FormatError{itemStart_, "LINE item with no MOVE before it"};
-    ++out_.legs;
-    if (flags & kLegSplay) ++out_.splayLegs;
-    if (flags & kLegSurface) ++out_.surfaceLegs;
-    if (flags & kLegDuplicate) ++out_.duplicateLegs;
-    const bool keep = ((flags & kLegSplay) == 0 || options_.splays) &&
-                      ((flags & kLegSurface) == 0 || options_.surface) &&
-                      ((flags & kLegDuplicate) == 0 || options_.duplicates);
-    if (!keep) {
-      ++out_.legsLeftOut;
-      chainOpen_ = false;
-      at_ = to;
-      return;
-    }
-    std::vector<int32_t>& lines = out_.model.lines;
-    if (!chainOpen_) {
-      StartRow(RowOf(at_));
-      chainOpen_ = true;
-    } else if (lines[rowBase_] == kMaxShotsPerRow) {
-      StartRow(lines[rowBase_ + 1 + kMaxShotsPerRow]);
-    }
-    const int32_t end = RowOf(to);
-    const int32_t n = ++lines[rowBase_];
-    lines[rowBase_ + 1 + n] = end;
-    at_ = to;
+  RawPoint TextPoint() {
+    RawPoint p;
+    p.x = Number();
+    p.y = Number();
+    p.z = Number();
+    return p;
   }
 
-  void Station(Point p, unsigned flags) {
-    if ((flags & kStationEntrance) == 0) return;
-    if (!entrancePoints_.insert(p).second) return;
-    ++out_.entrancesFound;
-    SurveyModel& m = out_.model;
-    if (m.entranceCount < kMaxEntrances) {
-      m.entrances[m.entranceCount++] = RowOf(p);
-      out_.entranceNames.push_back(label_);
-    }
-  }
-
-  void Finish() {
-    SurveyModel& m = out_.model;
-    if (m.lines.empty()) {
-      throw FormatError{itemStart_, "the file holds no survey legs to show (" +
-                                        std::to_string(out_.legsLeftOut) +
-                                        " left out by their flags)"};
-    }
-    Point lo = points_[0], hi = points_[0];
-    for (const Point& p : points_) {
-      lo.x = std::min(lo.x, p.x);
-      lo.y = std::min(lo.y, p.y);
-      hi.z = std::max(hi.z, p.z);
-    }
-    const int64_t ox = FloorDiv(lo.x, 100), oy = FloorDiv(lo.y, 100),
-                  oz = -FloorDiv(-int64_t{hi.z}, 100);
-    m.originX = static_cast<long double>(ox);
-    m.originY = static_cast<long double>(oy);
-    m.originZ = static_cast<long double>(oz);
-    // Origin plus the offset from it: the same double the folder loader gets
-    // when it adds the origin to the offset written out as text.
-    m.stations.resize(3 * points_.size());
-    double* s = m.stations.data();
-    for (const Point& p : points_) {
-      *s++ = static_cast<double>(ox) + static_cast<double>(p.x - ox * 100) / 100.0;
-      *s++ = static_cast<double>(oy) + static_cast<double>(p.y - oy * 100) / 100.0;
-      *s++ = static_cast<double>(oz) + static_cast<double>(p.z - oz * 100) / 100.0;
+  void ReadItemsText() {
+    for (;;) {
+      SkipBlanks();
+      if (pos_ == b_.size()) return;
+      Begin("item");
+      const std::string_view word = Word();
+      if (word == "move") {
+        item_ = "move item";
+        Move(TextPoint());
+      } else if (word == "draw") {
+        item_ = "draw item";
+        Leg(TextPoint(), 0);
+      } else if (word == "line") {
+        item_ = "line item";
+        Move(TextPoint());
+        Leg(TextPoint(), 0);
+      } else if (word == "cross") {
+        item_ = "cross item";
+        TextPoint();
+      } else if (word == "name") {
+        // One blank, then the label up to the next blank.
+        item_ = "name item";
+        if (pos_ < b_.size() && b_[pos_] == ' ') ++pos_;
+        const size_t start = pos_;
+        while (pos_ < b_.size() && b_[pos_] != ' ') {
+          if (b_[pos_] == '\n') FailItem("name item has a line end inside its label");
+          ++pos_;
+        }
+        std::string label(reinterpret_cast<const char*>(b_.data() + start), pos_ - start);
+        if (!label.empty() && label[0] == '\\') label.erase(0, 1);
+        Station(TextPoint(), 0, label);
+      } else {
+        FailItem("unknown item " + Quoted(word, 24) + " for format version 0.01");
+      }
     }
   }
 
   std::span<const uint8_t> b_;
-  const Survex3dOptions& options_;
-  Survex3dSurvey& out_;
+  const LegOptions& options_;
+  ReadResult& out_;
+  SourceInfo& info_;
+  uint64_t& itemStart_;
   size_t pos_ = 0;
-  size_t itemStart_ = 0;
   const char* item_ = "item";
+  int version_ = 0;
+  std::string title_;
   std::string label_;
-
-  Point at_{};
-  bool haveAt_ = false;
-  bool chainOpen_ = false;
-  size_t rowBase_ = 0;
-  std::vector<Point> points_;
-  PointRows rows_;
-  std::unordered_set<Point, PointHash> entrancePoints_;
+  RawPoint last_{};  // the last coordinates read, where a Bv0.01 label may stand
+  ModelBuilder builder_;
 };
 
 }  // namespace
 
-Survex3dSurvey ReadSurvex3d(std::span<const uint8_t> bytes, std::string_view name,
-                            const Survex3dOptions& options) {
-  Survex3dSurvey out;
-  try {
-    Reader(bytes, options, out).Run();
-    out.ok = true;
-  } catch (const FormatError& e) {
-    const std::string where = std::string(name) + ": byte " + std::to_string(e.offset) + ": ";
-    out = Survex3dSurvey{};
-    out.error = where + e.what;
-  } catch (const std::bad_alloc&) {
-    out = Survex3dSurvey{};
-    out.error = std::string(name) + ": not enough memory to read the survey";
-  }
-  return out;
+bool LooksLikeSurvex3d(std::span<const uint8_t> head) {
+  return head.size() >= kFileId.size() &&
+         std::memcmp(head.data(), kFileId.data(), kFileId.size()) == 0;
 }
 
-Survex3dSurvey ReadSurvex3dFile(const std::filesystem::path& path, const Survex3dOptions& options) {
-  const std::string name = path.string();
-  std::ifstream in(path, std::ios::binary);
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  if (!in || ec) {
-    Survex3dSurvey out;
-    out.error = name + ": cannot open the file";
-    return out;
-  }
-  std::vector<uint8_t> bytes;
-  try {
-    bytes.resize(static_cast<size_t>(size));
-  } catch (const std::exception&) {  // bad_alloc, or length_error past max_size
-    Survex3dSurvey out;
-    out.error = name + ": not enough memory to read the file";
-    return out;
-  }
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) {
-    Survex3dSurvey out;
-    out.error = name + ": cannot read the file";
-    return out;
-  }
-  return ReadSurvex3d(bytes, name, options);
-}
-
-LoadResult LoadSurvex3d(const std::filesystem::path& path, const Survex3dOptions& options) {
-  Survex3dSurvey s = ReadSurvex3dFile(path, options);
-  if (!s.ok) {
-    LoadResult r;
-    r.error = std::move(s.error);
-    return r;
-  }
-  LoadResult r = FinishLoad(std::move(s.model));
-  if (!r.ok) r.error = path.string() + ": " + r.error;
-  return r;
+ReadResult ReadSurvex3d(std::span<const uint8_t> bytes, std::string_view name,
+                        const LegOptions& options) {
+  uint64_t at = 0;
+  return GuardedRead(name, SourceError::Place::kByte, at,
+                     [&](ReadResult& r) { Reader(bytes, options, r, at).Run(); });
 }
 
 }  // namespace mv

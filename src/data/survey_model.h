@@ -1,9 +1,12 @@
-// The in-memory survey: stations, survey lines, origin and entrances.
+// The in-memory survey: stations, survey lines, origin and entrances, with
+// the names and flags of the stations kept apart from their positions.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/real48.h"
@@ -13,6 +16,38 @@ namespace mv {
 // Columns of one survey-line row: the shot count n, then up to 30 station rows.
 inline constexpr int kLineColumns = 31;
 inline constexpr int kMaxEntrances = 10;
+
+// What a survey says about a station, where its format says it.
+enum StationFlag : uint8_t {
+  kStationEntrance = 1,
+  kStationFixed = 2,
+};
+
+// Names by row, in one block of characters: walking the names never touches
+// the positions the drawers walk, and a name costs its bytes and one offset.
+class NameTable {
+ public:
+  void Append(std::string_view name) {
+    chars_.append(name);
+    ends_.push_back(chars_.size());
+  }
+  std::string_view operator[](size_t row) const {
+    const size_t begin = row == 0 ? 0 : ends_[row - 1];
+    return std::string_view(chars_).substr(begin, ends_[row] - begin);
+  }
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  size_t Bytes() const { return chars_.size(); }
+  void Reserve(size_t rows, size_t bytes) {
+    ends_.reserve(rows);
+    chars_.reserve(bytes);
+  }
+  bool operator==(const NameTable&) const = default;
+
+ private:
+  std::string chars_;
+  std::vector<size_t> ends_;
+};
 
 struct SurveyModel {
   // Row r holds X, Y, Z of station r at [3r], [3r + 1], [3r + 2]; the origin
@@ -26,6 +61,18 @@ struct SurveyModel {
   // Changes whenever the model is replaced, so cached geometry can tell.
   uint64_t generation = 0;
 
+  // The survey's own title as its file gives it (the object name of the
+  // survey folder); may be empty.
+  std::string title;
+  // Station names by row: empty when the source names no station (the
+  // survey folder's files), else one per row (empty for an unnamed one).
+  NameTable stationNames;
+  // StationFlag bits by row: empty, or one per row.
+  std::vector<uint8_t> stationFlags;
+  // The names of entrances[0 .. entranceCount - 1] when the source names
+  // them, else empty.
+  std::vector<std::string> entranceNames;
+
   int32_t StationCount() const { return static_cast<int32_t>(stations.size() / 3); }
   int32_t SurveyLineCount() const { return static_cast<int32_t>(lines.size() / kLineColumns); }
   double X(int32_t row) const { return stations[3 * static_cast<size_t>(row)]; }
@@ -33,6 +80,12 @@ struct SurveyModel {
   double Z(int32_t row) const { return stations[3 * static_cast<size_t>(row) + 2]; }
   const int32_t* Line(int32_t row) const { return &lines[kLineColumns * static_cast<size_t>(row)]; }
   bool ValidStation(int64_t row) const { return row >= 0 && row < StationCount(); }
+  std::string_view StationName(int32_t row) const {
+    return static_cast<size_t>(row) < stationNames.size() ? stationNames[row] : std::string_view();
+  }
+  uint8_t StationFlags(int32_t row) const {
+    return static_cast<size_t>(row) < stationFlags.size() ? stationFlags[row] : 0;
+  }
 };
 
 // A new value for SurveyModel::generation, different from every earlier one.

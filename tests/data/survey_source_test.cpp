@@ -45,6 +45,14 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
   test::WriteFile(d / "LEG.3D", OneLeg3d());
   test::WriteFile(d / "junk.3d", Bytes{'h', 'e', 'l', 'l', 'o'});
   test::WriteFile(d / "leg.txt", OneLeg3d());
+  test::WriteFile(d / "notes.txt", Bytes{'h', 'i'});
+  const std::string plot = "M 0 0 0 Sa\r\nD 10 0 0 Sb\r\n";
+  test::WriteFile(d / "leg.plt", Bytes(plot.begin(), plot.end()));
+  test::WriteFile(d / "plot.3d", Bytes(plot.begin(), plot.end()));  // the wrong extension
+  const std::filesystem::path lox = std::filesystem::path(MV_TEST_DATA_DIR) / "survex/small.lox";
+  std::filesystem::copy_file(lox, d / "cave.lox");
+  std::filesystem::copy_file(lox, d / "lox.plt");
+  test::WriteFile(d / "junk.PLF", Bytes{0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a});
 
   struct Row {
     std::filesystem::path path;
@@ -59,8 +67,14 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
       {d / "junk.3d", 0, "junk.3d: byte 0: not a Survex .3d file"},
       {d / "nowhere.3d", 0, "nowhere.3d: no such file or folder"},
       {d / "nowhere", 0, "nowhere: no such file or folder"},
-      {d / "leg.txt", 0, "leg.txt: neither a survey folder nor a .3d file"},
-      {"", 0, "no survey folder or .3d file was given"},
+      {d / "leg.txt", 2, ""},  // known by its content
+      {d / "leg.plt", 2, ""},
+      {d / "plot.3d", 2, ""},
+      {d / "cave.lox", 78, ""},
+      {d / "lox.plt", 78, ""},
+      {d / "junk.PLF", 0, "junk.PLF: line 1: not a plot file record"},
+      {d / "notes.txt", 0, "notes.txt: not a survey this program reads"},
+      {"", 0, "no survey file or folder was given"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.path.string());
@@ -75,6 +89,10 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
       EXPECT_NE(r.error.find(row.error), std::string::npos) << r.error;
     }
   }
+  // The object file's name is the survey folder's title; it names no station.
+  const LoadResult cave = LoadSurveySource(d / "cave");
+  EXPECT_EQ(cave.model.title, "Test");
+  EXPECT_TRUE(cave.model.stationNames.empty());
 }
 
 TEST(SurveySource, ASurveyFileStandsForItsFolder) {
@@ -93,6 +111,9 @@ TEST(SurveySource, ASurveyFileStandsForItsFolder) {
       {"/caves/czarna.3d", "/caves/czarna.3d", true},
       {"/caves/CZARNA.3D", "/caves/CZARNA.3D", true},
       {"/caves/czarna.3dm", "/caves/czarna.3dm", false},
+      {"/caves/czarna.Plt", "/caves/czarna.Plt", true},
+      {"/caves/czarna.plf", "/caves/czarna.plf", true},
+      {"/caves/czarna.LOX", "/caves/czarna.LOX", true},
       {"/caves/notes.txt", "/caves/notes.txt", false},
       {dir.path(), dir.path(), true},
       {dir.path() / "missing-folder", dir.path() / "missing-folder", false},

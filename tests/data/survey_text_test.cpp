@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "data/loader.h"
-#include "data/survex3d.h"
+#include "data/survey_source.h"
 #include "data/survey_writer.h"
 #include "survey_bytes.h"
 
@@ -205,13 +205,30 @@ TEST(SurveyTextTest, ToolConvertsASurvexFileTheViewerThenLoads) {
   ASSERT_EQ(RunTool("from3d " + source.string() + " " + out.string(), dir.path() / "log"), 0);
   EXPECT_NE(ReadAll(dir.path() / "log").find(" stations, "), std::string::npos);
   const LoadResult converted = LoadSurveyFolder(out);
-  const LoadResult direct = LoadSurvex3d(source);
+  const LoadResult direct = LoadSurveySource(source);
   ASSERT_TRUE(converted.ok) << converted.error;
   ASSERT_TRUE(direct.ok) << direct.error;
   EXPECT_EQ(converted.model.stations, direct.model.stations);
   EXPECT_EQ(converted.model.lines, direct.model.lines);
   EXPECT_EQ(converted.model.entranceCount, direct.model.entranceCount);
   EXPECT_EQ(converted.zoom.AsDouble(), direct.zoom.AsDouble());
+
+  // Other formats convert to the same survey, to the millimetre the
+  // station file's texts keep; info describes them.
+  for (const char* name : {"jaskinie_czarna.plt", "jaskinie_czarna.lox"}) {
+    SCOPED_TRACE(name);
+    const fs::path other = fs::path(MV_TEST_DATA_DIR) / "survex" / name;
+    ASSERT_EQ(RunTool("convert " + other.string() + " " + out.string(), dir.path() / "log"), 0);
+    const LoadResult folder = LoadSurveyFolder(out), file = LoadSurveySource(other);
+    ASSERT_TRUE(folder.ok && file.ok) << folder.error << file.error;
+    ASSERT_EQ(folder.model.stations.size(), file.model.stations.size());
+    for (size_t i = 0; i < file.model.stations.size(); ++i)
+      ASSERT_NEAR(folder.model.stations[i], file.model.stations[i], 0.0005);
+    EXPECT_EQ(folder.model.lines, file.model.lines);
+    ASSERT_EQ(RunTool("info " + other.string(), dir.path() / "log"), 0);
+    EXPECT_NE(ReadAll(dir.path() / "log").find("\nlegs: 133 (133 shown)\n"), std::string::npos)
+        << ReadAll(dir.path() / "log");
+  }
 
   const fs::path broken = dir.path() / "broken.3d";
   std::ofstream(broken) << "Survex 3D Image File\nv8\n";

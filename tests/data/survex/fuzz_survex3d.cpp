@@ -8,10 +8,10 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (bool splays : {false, true}) {
-    mv::Survex3dOptions options;
+    mv::LegOptions options;
     options.splays = splays;
-    const mv::Survex3dSurvey s = mv::ReadSurvex3d({data, size}, "fuzz.3d", options);
-    if (!s.ok) continue;
+    const mv::ReadResult s = mv::ReadSurvex3d({data, size}, "fuzz.3d", options);
+    if (!s.ok()) continue;
     // Whatever is accepted must be drawable.
     const mv::SurveyModel& m = s.model;
     for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -18,6 +19,7 @@
 
 #include "data/loader.h"
 #include "data/survey_writer.h"
+#include "dump_listing.h"
 
 namespace mv {
 namespace {
@@ -29,121 +31,13 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A position in centimetres.
-using Cm = std::array<int64_t, 3>;
-
-Cm CmOf(const SurveyModel& m, int32_t row) {
-  return {std::llround(m.X(row) * 100), std::llround(m.Y(row) * 100), std::llround(m.Z(row) * 100)};
-}
-
-// What a dump3d listing says about the legs and entrances, and the survey
-// lines the model should hold for the given options.
-struct Expected {
-  std::vector<std::vector<Cm>> rows;  // station positions of each line row
-  std::set<Cm> stations;
-  std::vector<Cm> entrances;  // first ten distinct, in file order
-  std::vector<std::string> entranceNames;
-  int64_t legs = 0, splays = 0, surface = 0, duplicates = 0, leftOut = 0, entrancesFound = 0;
-  std::string coordinateSystem;
-  int version = 0;
-};
-
-Expected ParseDump(const std::string& path, const Survex3dOptions& options) {
-  Expected e;
-  std::ifstream in(path);
-  std::string line;
-  Cm at{};
-  std::vector<Cm> chain;
-  auto close = [&] {
-    for (size_t i = 0; i + 1 < chain.size(); i += 29) {
-      const size_t end = std::min(chain.size(), i + 30);
-      e.rows.emplace_back(chain.begin() + i, chain.begin() + end);
-    }
-    chain.clear();
-  };
-  std::set<Cm> entranceSet;
-  while (std::getline(in, line)) {
-    std::istringstream ss(line);
-    std::string kind;
-    ss >> kind;
-    if (kind == "VERSION") ss >> e.version;
-    if (kind == "CS") ss >> e.coordinateSystem;
-    if (kind != "MOVE" && kind != "LINE" && kind != "NODE") continue;
-    double x, y, z;
-    ss >> x >> y >> z;
-    const Cm p{std::llround(x * 100), std::llround(y * 100), std::llround(z * 100)};
-    std::string name, flag;
-    std::set<std::string> flags;
-    if (kind != "MOVE") {
-      ss >> name;
-      name = name.substr(1, name.size() - 2);
-      while (ss >> flag) flags.insert(flag);
-    }
-    if (kind == "MOVE") {
-      close();
-      at = p;
-    } else if (kind == "LINE") {
-      ++e.legs;
-      const bool splay = flags.count("SPLAY"), surface = flags.count("SURFACE"),
-                 duplicate = flags.count("DUPLICATE");
-      e.splays += splay;
-      e.surface += surface;
-      e.duplicates += duplicate;
-      if ((splay && !options.splays) || (surface && !options.surface) ||
-          (duplicate && !options.duplicates)) {
-        ++e.leftOut;
-        close();
-      } else {
-        if (chain.empty()) chain.push_back(at);
-        chain.push_back(p);
-        e.stations.insert(at);
-        e.stations.insert(p);
-      }
-      at = p;
-    } else if (flags.count("ENTRANCE") && entranceSet.insert(p).second) {
-      ++e.entrancesFound;
-      if (e.entrances.size() < 10) {
-        e.stations.insert(p);
-        e.entrances.push_back(p);
-        e.entranceNames.push_back(name);
-      }
-    }
-  }
-  close();
-  return e;
-}
-
-std::vector<std::vector<Cm>> RowsOf(const SurveyModel& m) {
-  std::vector<std::vector<Cm>> rows;
-  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
-    const int32_t* l = m.Line(r);
-    std::vector<Cm> row;
-    for (int32_t i = 1; i <= l[0] + 1; ++i) row.push_back(CmOf(m, l[i]));
-    rows.push_back(row);
-  }
-  return rows;
-}
-
-// Whatever the reader accepts must be safe to draw.
-void ExpectDrawable(const Survex3dSurvey& s) {
-  const SurveyModel& m = s.model;
-  ASSERT_EQ(m.stations.size() % 3, 0u);
-  ASSERT_EQ(m.lines.size() % kLineColumns, 0u);
-  ASSERT_GT(m.SurveyLineCount(), 0);
-  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
-    const int32_t* l = m.Line(r);
-    ASSERT_GE(l[0], 1);
-    ASSERT_LE(l[0], 29);
-    for (int32_t i = 1; i <= l[0] + 1; ++i) ASSERT_TRUE(m.ValidStation(l[i]));
-  }
-  ASSERT_GE(m.entranceCount, 0);
-  ASSERT_LE(m.entranceCount, kMaxEntrances);
-  for (int32_t i = 0; i < m.entranceCount; ++i) ASSERT_TRUE(m.ValidStation(m.entrances[i]));
+ReadResult ReadFile3d(const std::string& path, const LegOptions& options = {}) {
+  return ReadSurvex3d(ReadBytes(path), path, options);
 }
 
 struct DumpCase {
   std::string file;
-  Survex3dOptions options;
+  LegOptions options;
 };
 
 std::string CaseName(const DumpCase& c) {
@@ -155,39 +49,52 @@ void PrintTo(const DumpCase& c, std::ostream* os) {
   *os << CaseName(c);
 }
 
-class AgreesWithDump : public testing::TestWithParam<DumpCase> {};
-
-TEST_P(AgreesWithDump, SameLegsEntrancesAndOrigin) {
-  const DumpCase& c = GetParam();
-  const Survex3dOptions& options = c.options;
-  const Expected e = ParseDump(kDir + "/" + c.file + ".dump.txt", options);
-  const Survex3dSurvey s = ReadSurvex3dFile(kDir + "/" + c.file + ".3d", options);
-  ASSERT_TRUE(s.ok) << s.error;
+// The model's legs, stations, names, flags and entrances are what the
+// dump lists.
+void ExpectAgrees(const ReadResult& s, const Expected& e) {
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
   ExpectDrawable(s);
   const SurveyModel& m = s.model;
-
-  EXPECT_EQ(s.version, e.version);
-  EXPECT_EQ(s.coordinateSystem, e.coordinateSystem);
-  EXPECT_EQ(s.legs, e.legs);
-  EXPECT_EQ(s.splayLegs, e.splays);
-  EXPECT_EQ(s.surfaceLegs, e.surface);
-  EXPECT_EQ(s.duplicateLegs, e.duplicates);
-  EXPECT_EQ(s.legsLeftOut, e.leftOut);
+  EXPECT_EQ(s.info.version, e.version);
+  EXPECT_EQ(s.info.coordinateSystem, e.coordinateSystem);
+  EXPECT_EQ(s.info.legs, e.legs);
+  EXPECT_EQ(s.info.splayLegs, e.splays);
+  EXPECT_EQ(s.info.surfaceLegs, e.surface);
+  EXPECT_EQ(s.info.duplicateLegs, e.duplicates);
+  EXPECT_EQ(s.info.legsLeftOut, e.leftOut);
 
   // Legs in file order, chained and split into rows as the dump implies.
   EXPECT_EQ(RowsOf(m), e.rows);
 
-  // One row per distinct position, none left unused.
+  // One row per distinct position, none left unused, each with the first
+  // name given there.
   std::set<Cm> stations;
-  for (int32_t r = 0; r < m.StationCount(); ++r) stations.insert(CmOf(m, r));
+  for (int32_t r = 0; r < m.StationCount(); ++r) {
+    const Cm p = CmOf(m, r);
+    stations.insert(p);
+    const auto name = e.names.find(p);
+    EXPECT_EQ(m.StationName(r), name == e.names.end() ? "" : name->second);
+    const auto flags = e.flags.find(p);
+    EXPECT_EQ(m.StationFlags(r), flags == e.flags.end() ? 0 : flags->second);
+  }
   EXPECT_EQ(stations.size(), static_cast<size_t>(m.StationCount()));
   EXPECT_EQ(stations, e.stations);
 
   std::vector<Cm> entrances;
   for (int32_t i = 0; i < m.entranceCount; ++i) entrances.push_back(CmOf(m, m.entrances[i]));
   EXPECT_EQ(entrances, e.entrances);
-  EXPECT_EQ(s.entranceNames, e.entranceNames);
-  EXPECT_EQ(s.entrancesFound, e.entrancesFound);
+  EXPECT_EQ(m.entranceNames, e.entranceNames);
+  EXPECT_EQ(s.info.entrancesFound, e.entrancesFound);
+}
+
+class AgreesWithDump : public testing::TestWithParam<DumpCase> {};
+
+TEST_P(AgreesWithDump, SameLegsEntrancesAndOrigin) {
+  const DumpCase& c = GetParam();
+  const Expected e = ParseDump(kDir + "/" + c.file + ".dump.txt", c.options);
+  const ReadResult s = ReadFile3d(kDir + "/" + c.file + ".3d", c.options);
+  ExpectAgrees(s, e);
+  const SurveyModel& m = s.model;
 
   // Origin: lower corner in x and y, top in z, on whole metres, within a
   // metre of the stations' box.
@@ -206,9 +113,9 @@ TEST_P(AgreesWithDump, SameLegsEntrancesAndOrigin) {
   EXPECT_TRUE(oz * 100 - 100 < maxZ && maxZ <= oz * 100) << oz << " " << maxZ;
 }
 
-constexpr Survex3dOptions kDefault;
-constexpr Survex3dOptions kSplays{.splays = true};
-constexpr Survex3dOptions kUnderground{.splays = false, .surface = false, .duplicates = false};
+constexpr LegOptions kDefault;
+constexpr LegOptions kSplays{.splays = true};
+constexpr LegOptions kUnderground{.splays = false, .surface = false, .duplicates = false};
 
 INSTANTIATE_TEST_SUITE_P(
     Surveys, AgreesWithDump,
@@ -221,19 +128,46 @@ INSTANTIATE_TEST_SUITE_P(
                     DumpCase{"small_v8", kUnderground}, DumpCase{"small_v3", kSplays}),
     [](const testing::TestParamInfo<DumpCase>& i) { return CaseName(i.param); });
 
+// Survex's own test surveys, every format version among them: each file
+// reads as its dump lists it, or is refused because it has no legs to show.
+TEST(Survex3d, SurvexCorpusAgreesWithDump3d) {
+  int agreed = 0, refused = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(MV_SURVEX_CORPUS_DIR)) {
+    const std::filesystem::path file = entry.path();
+    if (file.extension() != ".3d") continue;
+    SCOPED_TRACE(file.filename().string());
+    std::filesystem::path dump = file;
+    const Expected e = ParseDump(dump.replace_extension(".dump.txt"), LegOptions{});
+    const ReadResult s = ReadFile3d(file);
+    if (e.rows.empty()) {
+      EXPECT_NE(s.ErrorMessage().find("holds no survey legs to show"), std::string::npos)
+          << s.ErrorMessage();
+      ++refused;
+      continue;
+    }
+    const testing::TestResult& result =
+        *testing::UnitTest::GetInstance()->current_test_info()->result();
+    const int faultsBefore = result.total_part_count();
+    ExpectAgrees(s, e);
+    agreed += result.total_part_count() == faultsBefore;
+  }
+  EXPECT_EQ(agreed, 121);
+  EXPECT_EQ(refused, 23);
+}
+
 TEST(Survex3d, WrittenOutAndReadBackTheModelIsUnchanged) {
   // The origin keeps every offset within the station file's 8-character
   // fields, and the stations are the origin plus the offset the file holds.
   for (const char* name : {"jaskinie_all.3d", "jaskinie_zimna.3d", "small_v3.3d"}) {
-    const Survex3dSurvey s = ReadSurvex3dFile(kDir + "/" + name);
-    ASSERT_TRUE(s.ok) << s.error;
+    const ReadResult s = ReadFile3d(kDir + "/" + name);
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
     SurveyFiles files;
     std::string error;
     ASSERT_TRUE(EncodeSurvey(s.model, WriteOptions{}, files, error)) << name << ": " << error;
-    SurveyModel back;
-    ASSERT_TRUE(
-        ReadSurveyBytes({files.stations, files.lines, files.object}, ReadOptions{}, back, error))
-        << name << ": " << error;
+    const ReadResult read =
+        ReadSurveyBytes({files.stations, files.lines, files.object}, ReadOptions{});
+    ASSERT_TRUE(read.ok()) << name << ": " << read.ErrorMessage();
+    const SurveyModel& back = read.model;
     EXPECT_EQ(back.stations, s.model.stations) << name;
     EXPECT_EQ(back.lines, s.model.lines) << name;
     EXPECT_EQ(back.entranceCount, s.model.entranceCount) << name;
@@ -304,7 +238,7 @@ class Bytes3d {
   std::vector<uint8_t> b_;
 };
 
-Survex3dSurvey Read(const Bytes3d& b, const Survex3dOptions& options = {}) {
+ReadResult Read(const Bytes3d& b, const LegOptions& options = {}) {
   return ReadSurvex3d(b.bytes(), "t.3d", options);
 }
 
@@ -320,9 +254,9 @@ TEST(Survex3d, HeaderFaultsNameTheirOffset) {
        "t.3d: byte 0: the file ends at byte 19, inside the file identification"},
       {"Survex 3D Image File\r\nv8\n", "t.3d: byte 0: not a Survex .3d file"},
       {"PK\x03\x04 something else entirely", "t.3d: byte 0: not a Survex .3d file"},
-      {id + "v2\ntitle\n", "t.3d: byte 21: format version 'v2' is not supported"},
-      {id + "v9\ntitle\n", "t.3d: byte 21: format version 'v9' is not supported"},
-      {id + "Bv0.01\n", "t.3d: byte 21: format version 'Bv0.01' is not supported"},
+      {id + "v1\ntitle\n", "t.3d: byte 21: format version \"v1\" is not supported"},
+      {id + "v9\ntitle\n", "t.3d: byte 21: format version \"v9\" is not supported"},
+      {id + "Bv0.02\n", "t.3d: byte 21: format version \"Bv0.02\" is not supported"},
       {id + "v8", "t.3d: byte 21: the format version line has no end of line"},
       {id + "v8\ntitle", "t.3d: byte 24: the title line has no end of line"},
       {id + "v8\ntitle\n@1", "t.3d: byte 30: the timestamp line has no end of line"},
@@ -333,9 +267,9 @@ TEST(Survex3d, HeaderFaultsNameTheirOffset) {
   };
   for (const Row& r : rows) {
     const std::vector<uint8_t> b(r.bytes.begin(), r.bytes.end());
-    const Survex3dSurvey s = ReadSurvex3d(b, "t.3d");
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error.substr(0, r.error.size()), r.error) << s.error;
+    const ReadResult s = ReadSurvex3d(b, "t.3d");
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.ErrorMessage().substr(0, r.error.size()), r.error) << s.ErrorMessage();
   }
 }
 
@@ -343,17 +277,17 @@ TEST(Survex3d, HeaderFieldsAreKept) {
   std::string meta("Title\0EPSG:32634\0future item", 28);
   Bytes3d b(8, meta);
   b.Move(0, 0, 0).Line(100, 0, 0).End();
-  Survex3dSurvey s = Read(b);
-  ASSERT_TRUE(s.ok) << s.error;
-  EXPECT_EQ(s.title, "Title");
-  EXPECT_EQ(s.coordinateSystem, "EPSG:32634");
-  EXPECT_FALSE(s.extendedElevation);
+  ReadResult s = Read(b);
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_EQ(s.model.title, "Title");
+  EXPECT_EQ(s.info.coordinateSystem, "EPSG:32634");
+  EXPECT_FALSE(s.info.extendedElevation);
 
   std::vector<uint8_t> bytes = b.bytes();
   bytes[21 + 3 + meta.size() + 1 + 12] = 0x80;  // the file-wide flags
   s = ReadSurvex3d(bytes, "t.3d");
-  ASSERT_TRUE(s.ok) << s.error;
-  EXPECT_TRUE(s.extendedElevation);
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_TRUE(s.info.extendedElevation);
 }
 
 TEST(Survex3d, ItemsThatCarryNoGeometryAreSkipped) {
@@ -375,8 +309,8 @@ TEST(Survex3d, ItemsThatCarryNoGeometryAreSkipped) {
     b.Move(0, 0, 0).Line(100, 0, 0);
     for (uint8_t c : item) b.Byte(c);
     b.Line(200, 0, 0).End();
-    const Survex3dSurvey s = Read(b);
-    ASSERT_TRUE(s.ok) << s.error;
+    const ReadResult s = Read(b);
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
     EXPECT_EQ(s.model.SurveyLineCount(), 1);
     EXPECT_EQ(s.model.Line(0)[0], 2);
   }
@@ -387,15 +321,15 @@ TEST(Survex3d, StyleItemsAndTheEndOfData) {
   // anything after it is not read.
   Bytes3d b;
   b.Byte(0x00).Move(0, 0, 0).Line(100, 0, 0).Byte(0x00).Byte(0xff).Byte(0xff);
-  Survex3dSurvey s = Read(b);
-  ASSERT_TRUE(s.ok) << s.error;
+  ReadResult s = Read(b);
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
 
   Bytes3d c;
   c.Byte(0x00).Move(0, 0, 0).Line(100, 0, 0).Byte(0x02).Byte(0x00).Line(200, 0, 0);
   s = Read(c);
-  EXPECT_FALSE(s.ok);
-  EXPECT_NE(s.error.find("the file ends before the end-of-data item"), std::string::npos)
-      << s.error;
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.ErrorMessage().find("the file ends before the end-of-data item"), std::string::npos)
+      << s.ErrorMessage();
 }
 
 TEST(Survex3d, ReservedItemCodesFailAtTheirOffset) {
@@ -404,11 +338,11 @@ TEST(Survex3d, ReservedItemCodesFailAtTheirOffset) {
     b.Move(0, 0, 0).Line(100, 0, 0);
     const size_t at = b.size();
     b.Byte(code).End();
-    const Survex3dSurvey s = Read(b);
-    EXPECT_FALSE(s.ok);
+    const ReadResult s = Read(b);
+    EXPECT_FALSE(s.ok());
     char expected[64];
     std::snprintf(expected, sizeof expected, "t.3d: byte %zu: unknown item code 0x%02x", at, code);
-    EXPECT_EQ(s.error, expected);
+    EXPECT_EQ(s.ErrorMessage(), expected);
   }
 }
 
@@ -428,10 +362,10 @@ TEST(Survex3d, LabelsInShortAndLongForm) {
       .Point(300, 0, 0)
       .Line(200, 0, 0)
       .End();
-  const Survex3dSurvey s = Read(b);
-  ASSERT_TRUE(s.ok) << s.error;
-  EXPECT_EQ(s.entranceNames, (std::vector<std::string>{"cave.a.1", "cave.a.2", "cave.b.1",
-                                                       "cave.b.1" + std::string(300, 'x')}));
+  const ReadResult s = Read(b);
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_EQ(s.model.entranceNames, (std::vector<std::string>{"cave.a.1", "cave.a.2", "cave.b.1",
+                                                             "cave.b.1" + std::string(300, 'x')}));
 }
 
 TEST(Survex3d, BadLabelsFail) {
@@ -439,9 +373,9 @@ TEST(Survex3d, BadLabelsFail) {
   tooMuchDropped.Move(0, 0, 0).Station(0, 0, 0, 0, 0, "ab");
   const size_t dropAt = tooMuchDropped.size();
   tooMuchDropped.Station(0, 0, 0, 0, 3, "c").End();
-  Survex3dSurvey s = Read(tooMuchDropped);
-  EXPECT_EQ(s.error, "t.3d: byte " + std::to_string(dropAt) +
-                         ": LABEL item removes 3 bytes from a label of 2");
+  ReadResult s = Read(tooMuchDropped);
+  EXPECT_EQ(s.ErrorMessage(), "t.3d: byte " + std::to_string(dropAt) +
+                                  ": LABEL item removes 3 bytes from a label of 2");
 
   // A length near 4 GiB must fail on the file's end, not try to allocate.
   Bytes3d hugeLabel;
@@ -449,9 +383,9 @@ TEST(Survex3d, BadLabelsFail) {
   const size_t hugeAt = hugeLabel.size();
   hugeLabel.Byte(0x80).Byte(0).Byte(0).Byte(255).U32(0xfffffff0u).Text("abc");
   s = Read(hugeLabel);
-  EXPECT_EQ(s.error, "t.3d: byte " + std::to_string(hugeAt) +
-                         ": LABEL item cut short by the end of the file at byte " +
-                         std::to_string(hugeLabel.size()));
+  EXPECT_EQ(s.ErrorMessage(), "t.3d: byte " + std::to_string(hugeAt) +
+                                  ": LABEL item cut short by the end of the file at byte " +
+                                  std::to_string(hugeLabel.size()));
 }
 
 TEST(Survex3d, TraversesSplitIntoRowsOfAtMost29Shots) {
@@ -461,8 +395,8 @@ TEST(Survex3d, TraversesSplitIntoRowsOfAtMost29Shots) {
     Bytes3d b;
     b.Move(0, 0, 0);
     for (int i = 1; i <= legs; ++i) b.Line(100 * i, 0, 0);
-    const Survex3dSurvey s = Read(b.End());
-    ASSERT_TRUE(s.ok) << s.error;
+    const ReadResult s = Read(b.End());
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
     const SurveyModel& m = s.model;
     ASSERT_EQ(m.SurveyLineCount(), static_cast<int32_t>(shots.size())) << legs;
     EXPECT_EQ(m.StationCount(), legs + 1);
@@ -486,10 +420,10 @@ TEST(Survex3d, ChainsBreakAtMovesAndLeftOutLegs) {
   };
   const Row rows[] = {{false, {{0, 1}, {9, 2}, {1, 3}}}, {true, {{0, 1, 9, 2}, {1, 3}}}};
   for (const Row& r : rows) {
-    Survex3dOptions options;
+    LegOptions options;
     options.splays = r.splays;
-    const Survex3dSurvey s = Read(b, options);
-    ASSERT_TRUE(s.ok) << s.error;
+    const ReadResult s = Read(b, options);
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
     std::vector<std::vector<int>> lines;
     for (const auto& row : RowsOf(s.model)) {
       lines.emplace_back();
@@ -497,8 +431,8 @@ TEST(Survex3d, ChainsBreakAtMovesAndLeftOutLegs) {
     }
     EXPECT_EQ(lines, r.lines);
     EXPECT_EQ(s.model.StationCount(), 5);  // the shared station 1 once
-    EXPECT_EQ(s.splayLegs, 1);
-    EXPECT_EQ(s.legsLeftOut, r.splays ? 0 : 1);
+    EXPECT_EQ(s.info.splayLegs, 1);
+    EXPECT_EQ(s.info.legsLeftOut, r.splays ? 0 : 1);
   }
 }
 
@@ -519,9 +453,9 @@ TEST(Survex3d, GeometryFaults) {
                    ": the file holds no survey legs to show (0 left out by their flags)"},
   };
   for (const auto& [bytes, error] : rows) {
-    const Survex3dSurvey s = Read(bytes);
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error, "t.3d: " + error);
+    const ReadResult s = Read(bytes);
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.ErrorMessage(), "t.3d: " + error);
   }
 }
 
@@ -532,10 +466,10 @@ TEST(Survex3d, FirstTenDistinctEntrancesInFileOrder) {
   b.Station(100, 0, 0, 0x04, 0, "");                                    // the same station again
   b.Station(0, 0, 0, 0x02, 0, "");                                      // underground, no entrance
   for (int i = 1; i <= 11; ++i) b.Station(0, 100 * i, 0, 0x04, 0, "");  // off the legs
-  const Survex3dSurvey s = Read(b.End());
-  ASSERT_TRUE(s.ok) << s.error;
+  const ReadResult s = Read(b.End());
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
   const SurveyModel& m = s.model;
-  EXPECT_EQ(s.entrancesFound, 12);
+  EXPECT_EQ(s.info.entrancesFound, 12);
   ASSERT_EQ(m.entranceCount, 10);
   EXPECT_EQ(CmOf(m, m.entrances[0]), (Cm{100, 0, 0}));
   for (int i = 1; i < 10; ++i) EXPECT_EQ(CmOf(m, m.entrances[i]), (Cm{0, 100 * i, 0}));
@@ -556,8 +490,8 @@ TEST(Survex3d, OriginRoundsOutwardToWholeMetres) {
   for (const Row& r : rows) {
     Bytes3d b;
     b.Move(r.legEnds[0], r.legEnds[1], r.legEnds[2]).Line(r.legEnds[3], r.legEnds[4], r.legEnds[5]);
-    const Survex3dSurvey s = Read(b.End());
-    ASSERT_TRUE(s.ok) << s.error;
+    const ReadResult s = Read(b.End());
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
     EXPECT_EQ(static_cast<long double>(s.model.originX), r.x);
     EXPECT_EQ(static_cast<long double>(s.model.originY), r.y);
     EXPECT_EQ(static_cast<long double>(s.model.originZ), r.z);
@@ -583,10 +517,10 @@ TEST(Survex3d, OldVersionItems) {
   b.Byte(0x02);  // drop 16, then back to just after the second-last dot
   b.Byte(0x44).Byte(1).Text("q").Point(200, 0, 0);
   b.Byte(0x00).Byte(0x00);
-  const Survex3dSurvey s = Read(b);
-  ASSERT_TRUE(s.ok) << s.error;
-  EXPECT_EQ(s.version, 3);
-  EXPECT_EQ(s.entranceNames,
+  const ReadResult s = Read(b);
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_EQ(s.info.version, 3);
+  EXPECT_EQ(s.model.entranceNames,
             (std::vector<std::string>{"cave.a.1", "cave.a.2", std::string(255, 'x') + ".q"}));
 
   // A cross-section's label extends the label buffer like a station's.
@@ -595,9 +529,9 @@ TEST(Survex3d, OldVersionItems) {
   x.Byte(0x30).Byte(2).Text(".1").U32(0).U32(0);               // c.1, four dimensions
   x.Byte(0x10).Byte(0x44).Byte(1).Text("2").Point(100, 0, 0);  // c.2
   x.Byte(0x00).Byte(0x00);
-  const Survex3dSurvey xs = Read(x);
-  ASSERT_TRUE(xs.ok) << xs.error;
-  EXPECT_EQ(xs.entranceNames, std::vector<std::string>{"c.2"});
+  const ReadResult xs = Read(x);
+  ASSERT_TRUE(xs.ok()) << xs.ErrorMessage();
+  EXPECT_EQ(xs.model.entranceNames, std::vector<std::string>{"c.2"});
 
   struct Row {
     int version;
@@ -623,11 +557,65 @@ TEST(Survex3d, OldVersionItems) {
     const size_t at = o.size();
     for (uint8_t c : r.item) o.Byte(c);
     o.Byte(0x00).Byte(0x00);  // the first empties a label that the item set
-    const Survex3dSurvey os = Read(o);
+    const ReadResult os = Read(o);
     if (r.error.empty()) {
-      EXPECT_TRUE(os.ok) << r.version << ": " << os.error;
+      EXPECT_TRUE(os.ok()) << r.version << ": " << os.ErrorMessage();
     } else {
-      EXPECT_EQ(os.error, "t.3d: byte " + std::to_string(at) + ": " + r.error);
+      EXPECT_EQ(os.ErrorMessage(), "t.3d: byte " + std::to_string(at) + ": " + r.error);
+    }
+  }
+}
+
+TEST(Survex3d, OldestVersions) {
+  // Each row: a whole file, then the legs it holds (positions in cm) and
+  // the names of its stations at 0 0 0 and 100 0 0.
+  const std::string id = "Survex 3D Image File";
+  auto i32 = [](int32_t v) {
+    std::string b(4, '\0');
+    for (int k = 0; k < 4; ++k) b[k] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * k));
+    return b;
+  };
+  auto point = [&](int32_t x) { return i32(x) + i32(0) + i32(0); };
+  struct Row {
+    std::string what, bytes;
+    std::vector<std::vector<int>> legs;  // x / 100 along each line row
+    std::string name0, name1;
+  };
+  const Row rows[] = {
+      {"text, CR LF header",
+       id + "\r\nv0.01\r\ntitle\r\ndate\r\nline 0 0 0 1 0 0\r\ndraw 2 0 0\r\n"
+            "cross 5 5 5\nmove 1 0 0\ndraw 1.00 +1 0\nname \\a.b 0 0 0\nname c 1.0 0 0\n",
+       {{0, 1, 2}, {1, 1}},
+       "a.b",
+       "c"},
+      {"Bv0.01: a MOVE before label code 2 only places the label",
+       id + "\nBv0.01\nt\nd\n" + i32(4) + point(0) + i32(5) + point(100) + i32(4) + point(0) +
+           i32(2) + "s.0\n" + i32(5) + point(200) + i32(3) + "s.1\n" + point(100) + i32(-1),
+       {{0, 1, 2}},
+       "s.0",
+       "s.1"},
+      {"v2: labels with flags, by length, and at the last point",
+       id + "\nv2\nt\nd\n" + "\x04" + point(0) + "\x06" + i32(3) + "x.1" + point(0) + "\x80" +
+           point(100) + "\x02" + "x.2\n" + "\x44" + "\n" + std::string(1, '\0'),
+       {{0, 1}},
+       "x.1",
+       "x.2"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const std::vector<uint8_t> b(r.bytes.begin(), r.bytes.end());
+    const ReadResult s = ReadSurvex3d(b, "old.3d");
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+    std::vector<std::vector<int>> legs;
+    for (const auto& row : RowsOf(s.model)) {
+      legs.emplace_back();
+      for (const Cm& p : row) legs.back().push_back(static_cast<int>(p[0] / 100));
+    }
+    EXPECT_EQ(legs, r.legs);
+    for (int32_t row = 0; row < s.model.StationCount(); ++row) {
+      const Cm p = CmOf(s.model, row);
+      const std::string name = p == Cm{0, 0, 0} ? r.name0 : p == Cm{100, 0, 0} ? r.name1 : "";
+      EXPECT_EQ(s.model.StationName(row), name);
     }
   }
 }
@@ -642,11 +630,12 @@ TEST(Survex3d, TruncatedFileFailsWithoutReadingPastEnd) {
       // A copy of exactly n bytes, so that the address sanitizer catches any
       // read beyond it.
       const std::vector<uint8_t> cut(whole.begin(), whole.begin() + n);
-      const Survex3dSurvey s = ReadSurvex3d(cut, "cut.3d");
-      ASSERT_FALSE(s.ok) << name << " cut at " << n;
+      const ReadResult s = ReadSurvex3d(cut, "cut.3d");
+      ASSERT_FALSE(s.ok()) << name << " cut at " << n;
       unsigned long at = 0;
-      ASSERT_EQ(std::sscanf(s.error.c_str(), "cut.3d: byte %lu: ", &at), 1) << s.error;
-      ASSERT_LE(at, n) << s.error;
+      ASSERT_EQ(std::sscanf(s.ErrorMessage().c_str(), "cut.3d: byte %lu: ", &at), 1)
+          << s.ErrorMessage();
+      ASSERT_LE(at, n) << s.ErrorMessage();
     }
   }
 }
@@ -684,32 +673,17 @@ TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
         }
         if (b.size() <= 21) break;
       }
-      const Survex3dSurvey s = ReadSurvex3d(b, "damaged.3d");
-      if (s.ok) {
+      const ReadResult s = ReadSurvex3d(b, "damaged.3d");
+      if (s.ok()) {
         ++accepted;
         ExpectDrawable(s);
       } else {
-        ASSERT_EQ(s.error.rfind("damaged.3d: byte ", 0), 0u)
-            << name << " case " << i << ": " << s.error;
+        ASSERT_EQ(s.ErrorMessage().rfind("damaged.3d: byte ", 0), 0u)
+            << name << " case " << i << ": " << s.ErrorMessage();
       }
     }
   }
   EXPECT_GT(accepted, 0);  // some damage leaves a readable file, and it is drawable
-}
-
-TEST(Survex3d, LoadFinishesTheModel) {
-  const LoadResult r = LoadSurvex3d(kDir + "/jaskinie_czarna.3d");
-  ASSERT_TRUE(r.ok) << r.error;
-  EXPECT_TRUE(r.linesShown);
-  EXPECT_GT(static_cast<long double>(r.zoom), 0);
-  // The origin is the box's corner.
-  EXPECT_EQ(r.box.minX.AsDouble(), r.model.originX.AsDouble());
-  EXPECT_EQ(r.box.minY.AsDouble(), r.model.originY.AsDouble());
-  EXPECT_EQ(r.box.maxZ.AsDouble(), r.model.originZ.AsDouble());
-
-  const LoadResult missing = LoadSurvex3d(kDir + "/no_such_file.3d");
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.error, kDir + "/no_such_file.3d: cannot open the file");
 }
 
 }  // namespace

@@ -1,0 +1,297 @@
+#include "data/compass_plot.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "data/model_builder.h"
+
+namespace mv {
+
+namespace {
+
+// Feet to metres, exactly.
+constexpr double kMetresPerFoot = 0.3048;
+// Control-Z ends the data, as it ended text files under DOS.
+constexpr uint8_t kEndOfFile = 0x1a;
+
+bool Blank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A record starts with its letter, then a blank or the end of the line.
+bool RecordLetter(std::string_view line) {
+  const char c = line.empty() ? 0 : line[0];
+  const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  return letter && (line.size() == 1 || Blank(line[1]) || line[0] == 'N' || line[0] == 'S');
+}
+
+class Reader {
+ public:
+  Reader(std::span<const uint8_t> bytes, const LegOptions& options, ReadResult& out,
+         uint64_t& lineNo)
+      : text_(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        options_(options),
+        out_(out),
+        info_(out.info),
+        lineNo_(lineNo),
+        builder_(ModelBuilder::Units{kMetresPerFoot, 1.0}) {}
+
+  void Run() {
+    info_.format = SourceFormat::kCompassPlot;
+    const size_t end = text_.find(static_cast<char>(kEndOfFile));
+    if (end != std::string_view::npos) text_ = text_.substr(0, end);
+    utf8_ = IsUtf8(text_);
+    builder_.SetNameBudget((size_t{64} << 20) + 32 * text_.size());
+    lineNo_ = 0;
+    for (size_t pos = 0; pos < text_.size();) {
+      // Lines end in CR LF, LF or a lone CR.
+      size_t eol = text_.find_first_of("\r\n", pos);
+      if (eol == std::string_view::npos) eol = text_.size();
+      ++lineNo_;
+      Record(TrimBlanks(text_.substr(pos, eol - pos)));
+      pos = eol;
+      if (pos < text_.size() && text_[pos] == '\r') ++pos;
+      if (pos < text_.size() && text_[pos] == '\n') ++pos;
+    }
+    if (!builder_.HasLegs())
+      throw ReadFault{SourceError::Place::kFile, 0,
+                      "the file holds no survey legs to show (" +
+                          std::to_string(info_.legsLeftOut) + " left out by their flags)"};
+    out_.model = builder_.Finish(std::move(title_));
+  }
+
+ private:
+  [[noreturn]] void Fail(std::string what) {
+    throw ReadFault{SourceError::Place::kLine, lineNo_, std::move(what)};
+  }
+
+  void Record(std::string_view line) {
+    if (line.empty()) return;
+    if (!RecordLetter(line)) Fail("not a plot file record: " + Quoted(line, 24));
+    switch (line[0]) {
+      case 'M':
+      case 'D':
+      case 'd':
+        Shot(line);
+        break;
+      case 'S':
+        // A section name: the first one is the survey's title.
+        if (title_.empty()) title_ = Name(TrimBlanks(line.substr(1)));
+        break;
+      case 'N':
+        SurveyHeader(line.substr(1));
+        break;
+      default:
+        // Bounds (Z, X), features (F, L), datum and zone (O, G) and the rest
+        // say nothing about the legs.
+        break;
+    }
+  }
+
+  // "N<name> D <month> <day> <year> C<comment>": without a section name the
+  // first comment is the title.
+  void SurveyHeader(std::string_view rest) {
+    if (!title_.empty() || haveComment_) return;
+    const size_t c = rest.find(" C");
+    if (c == std::string_view::npos) return;
+    haveComment_ = true;
+    title_ = Name(TrimBlanks(rest.substr(c + 2)));
+  }
+
+  // A station name as UTF-8.
+  std::string Name(std::string_view raw) {
+    if (utf8_) return std::string(raw);
+    std::string s;
+    AppendWindows1252(s, raw);
+    return s;
+  }
+
+  double Number(std::string_view& rest, const char* what) {
+    rest = TrimBlanks(rest);
+    size_t n = 0;
+    while (n < rest.size() && !Blank(rest[n])) ++n;
+    const std::string_view word = rest.substr(0, n);
+    std::string_view digits = word;
+    if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
+    double v = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
+    if (word.empty()) Fail(std::string("the record ends before its ") + what);
+    if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(v))
+      Fail(std::string("the ") + what + " " + Quoted(word, 24) + " is not a number");
+    rest.remove_prefix(n);
+    return v;
+  }
+
+  // "M|D|d <north> <east> <up> S<name> [P <l> <u> <d> <r>] [I <distance>] [F<flags>]"
+  void Shot(std::string_view line) {
+    const char command = line[0];
+    std::string_view rest = line.substr(1);
+    RawPoint p;
+    p.y = Number(rest, "northing");
+    p.x = Number(rest, "easting");
+    p.z = Number(rest, "elevation");
+    rest = TrimBlanks(rest);
+    if (rest.empty() || rest[0] != 'S') Fail("the record has no station name after its position");
+    size_t n = 1;
+    while (n < rest.size() && !Blank(rest[n])) ++n;
+    const std::string_view station = rest.substr(1, n - 1);
+    rest.remove_prefix(n);
+
+    unsigned flags = 0;
+    bool plotted = command != 'd';
+    for (;;) {
+      rest = TrimBlanks(rest);
+      if (rest.empty()) break;
+      if (rest[0] == 'P') {
+        // Passage dimensions: four numbers, not drawn here.
+        rest.remove_prefix(1);
+        for (const char* what : {"left", "up", "down", "right"}) Number(rest, what);
+      } else if (rest[0] == 'I') {
+        rest.remove_prefix(1);
+        Number(rest, "distance from the entrance");
+      } else if (rest[0] == 'F') {
+        size_t k = 1;
+        for (; k < rest.size() && !Blank(rest[k]); ++k) {
+          switch (rest[k]) {
+            case 'L':  // left out of the cave's length: a duplicate
+              flags |= kLegDuplicate;
+              break;
+            case 'S':
+              flags |= kLegSplay;
+              break;
+            case 'P':  // not to be plotted
+            case 'X':  // left out of everything
+              plotted = false;
+              break;
+            default:  // C (not adjusted by loop closure) changes nothing drawn
+              break;
+          }
+        }
+        rest.remove_prefix(k);
+      } else {
+        // Later fields (comments and the like) are not read.
+        break;
+      }
+    }
+
+    if (command == 'M' || !builder_.HasCurrentPoint()) {
+      // A draw with no point before it starts the first traverse.
+      builder_.MoveTo(p);
+    } else if (!plotted) {
+      ++info_.legs;
+      ++info_.legsLeftOut;
+      builder_.LeaveOut(p);
+    } else if (info_.CountLeg(flags, options_)) {
+      builder_.LineTo(p);
+    } else {
+      builder_.LeaveOut(p);
+    }
+    // Names in UTF-8 or plain ASCII go to the builder without a copy.
+    if (!station.empty()) {
+      if (utf8_ || std::all_of(station.begin(), station.end(),
+                               [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        builder_.Name(p, station);
+      } else {
+        builder_.Name(p, Name(station));
+      }
+    }
+  }
+
+  std::string_view text_;
+  const LegOptions& options_;
+  ReadResult& out_;
+  SourceInfo& info_;
+  uint64_t& lineNo_;
+  ModelBuilder builder_;
+  bool utf8_ = false;
+  bool haveComment_ = false;
+  std::string title_;
+};
+
+// Code points of bytes 0x80 to 0x9f; the five bytes Windows-1252 leaves
+// undefined keep their own value.
+constexpr uint16_t kHigh1252[32] = {0x20ac, 0x0081, 0x201a, 0x0192, 0x201e, 0x2026, 0x2020, 0x2021,
+                                    0x02c6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008d, 0x017d, 0x008f,
+                                    0x0090, 0x2018, 0x2019, 0x201c, 0x201d, 0x2022, 0x2013, 0x2014,
+                                    0x02dc, 0x2122, 0x0161, 0x203a, 0x0153, 0x009d, 0x017e, 0x0178};
+
+}  // namespace
+
+void AppendWindows1252(std::string& out, std::string_view text) {
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    const unsigned cp = (c >= 0x80 && c < 0xa0) ? kHigh1252[c - 0x80] : c;
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xc0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3f));
+    } else {
+      out += static_cast<char>(0xe0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3f));
+      out += static_cast<char>(0x80 | (cp & 0x3f));
+    }
+  }
+}
+
+bool IsUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    const unsigned c = *p;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    size_t n;
+    unsigned cp;
+    if (c >= 0xc2 && c <= 0xdf) {
+      n = 1;
+      cp = c & 0x1f;
+    } else if (c >= 0xe0 && c <= 0xef) {
+      n = 2;
+      cp = c & 0x0f;
+    } else if (c >= 0xf0 && c <= 0xf4) {
+      n = 3;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (static_cast<size_t>(end - p) <= n) return false;
+    for (size_t i = 1; i <= n; ++i) {
+      if ((p[i] & 0xc0) != 0x80) return false;
+      cp = cp << 6 | (p[i] & 0x3f);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF.
+    if ((n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000) || (cp >= 0xd800 && cp < 0xe000) ||
+        cp > 0x10ffff)
+      return false;
+    p += n + 1;
+  }
+  return true;
+}
+
+bool LooksLikeCompassPlot(std::span<const uint8_t> head) {
+  std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
+  const size_t eol = text.find_first_of("\r\n");
+  const std::string_view first = TrimBlanks(text.substr(0, eol));
+  return !first.empty() && std::strchr("ZSNMDX", first[0]) != nullptr && RecordLetter(first);
+}
+
+ReadResult ReadCompassPlot(std::span<const uint8_t> bytes, std::string_view name,
+                           const LegOptions& options) {
+  uint64_t line = 0;
+  return GuardedRead(name, SourceError::Place::kLine, line,
+                     [&](ReadResult& r) { Reader(bytes, options, r, line).Run(); });
+}
+
+}  // namespace mv

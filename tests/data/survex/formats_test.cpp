@@ -1,0 +1,362 @@
+// The other formats against Survex: the same surveys written by survexport
+// (.plt) and Therion (.lox) read as the .3d they came from and as dump3d
+// lists it; then hand-written files for the odd cases of each format.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "data/compass_plot.h"
+#include "data/survex3d.h"
+#include "data/therion_lox.h"
+#include "dump_listing.h"
+
+namespace mv {
+namespace {
+
+const std::string kDir = MV_SURVEX_TEST_DIR;
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<uint8_t> Bytes(std::string_view text) {
+  return {text.begin(), text.end()};
+}
+
+std::set<Cm> EntrancesOf(const SurveyModel& m) {
+  std::set<Cm> e;
+  for (int32_t i = 0; i < m.entranceCount; ++i) e.insert(CmOf(m, m.entrances[i]));
+  return e;
+}
+
+// Every name a reader gives is one of the labels dump3d lists at that
+// position (a .lox adds its survey after an '@').
+void ExpectNamesFromDump(const SurveyModel& m, const Expected& e) {
+  int named = 0;
+  for (int32_t r = 0; r < m.StationCount(); ++r) {
+    std::string name(m.StationName(r));
+    if (name.empty()) continue;
+    ++named;
+    name = name.substr(0, name.find('@'));
+    const auto labels = e.labels.find(CmOf(m, r));
+    ASSERT_NE(labels, e.labels.end()) << name;
+    EXPECT_EQ(labels->second.count(name), 1u) << name;
+  }
+  EXPECT_GT(named, m.StationCount() / 2);
+}
+
+// survexport writes the underground legs (duplicates included) and no
+// flags, so each reader is asked for the same legs.
+TEST(Formats, ReadersAgreeWithOneAnotherAndWithDump3d) {
+  const LegOptions underground{.splays = false, .surface = false, .duplicates = true};
+  for (const auto& [name, source] : {std::pair{"small", "small_v8"},
+                                     {"jaskinie_zimna", "jaskinie_zimna"},
+                                     {"jaskinie_czarna", "jaskinie_czarna"},
+                                     {"jaskinie_all", "jaskinie_all"}}) {
+    SCOPED_TRACE(name);
+    const Expected e = ParseDump(kDir + "/" + source + ".dump.txt", underground);
+    const Legs legs = LegsOf(e.rows);
+    const std::set<Cm> entrances(e.entrances.begin(), e.entrances.end());
+
+    const ReadResult survex =
+        ReadSurvex3d(ReadBytes(kDir + "/" + source + ".3d"), "3d", underground);
+    ASSERT_TRUE(survex.ok()) << survex.ErrorMessage();
+    EXPECT_EQ(LegsOf(RowsOf(survex.model)), legs);
+    EXPECT_EQ(EntrancesOf(survex.model), entrances);
+
+    const ReadResult plot = ReadCompassPlot(ReadBytes(kDir + "/" + name + ".plt"), "plt");
+    ASSERT_TRUE(plot.ok()) << plot.ErrorMessage();
+    ExpectDrawable(plot);
+    EXPECT_EQ(LegsOf(RowsOf(plot.model)), legs);
+    EXPECT_EQ(plot.info.legs, static_cast<int64_t>(legs.size()));
+    EXPECT_EQ(plot.model.entranceCount, 0);  // the format marks none
+    ExpectNamesFromDump(plot.model, e);
+
+    const ReadResult lox =
+        ReadTherionLox(ReadBytes(kDir + "/" + name + ".lox"), "lox", underground);
+    ASSERT_TRUE(lox.ok()) << lox.ErrorMessage();
+    ExpectDrawable(lox);
+    EXPECT_EQ(LegsOf(RowsOf(lox.model)), legs);
+    EXPECT_EQ(EntrancesOf(lox.model), entrances);
+    ExpectNamesFromDump(lox.model, e);
+    EXPECT_EQ(lox.model.title, name);
+  }
+}
+
+// --- Compass plot files -------------------------------------------------------
+
+TEST(CompassPlot, RecordsFlagsAndUnits) {
+  struct Row {
+    std::string what, text;
+    std::vector<std::vector<int64_t>> rows;  // x (east) in cm along each line row
+    std::vector<std::string> names;          // by station row
+    int64_t legs, leftOut;
+  };
+  const Row rows[] = {
+      {"feet to metres, north before east",
+       "Z 0 0 0 0 0 0\r\nSCave\r\nNA D 1 1 2000 Cfirst\r\nM 0 0 0 SA1 P -9 -9 -9 -9\r\n"
+       "D 1000 10 -5 SA2 P 1 2 3 4 I 12.5\r\nX 0 0 0 0 0 0\r\n\x1a",
+       {{0, 305}},
+       {"A1", "A2"},
+       1,
+       0},
+      {"Ctrl-Z ends the data; LF and lone CR ends",
+       "M 0 0 0 Sa\rD 0 10 0 Sb\nD 0 20 0 Sc\x1a"
+       "D 0 30 0 Sd\n",
+       {{0, 305, 610}},
+       {"a", "b", "c"},
+       2,
+       0},
+      {"flags: splay and not plotted left out, duplicate kept, d not plotted",
+       "M 0 0 0 Sa\nD 0 10 0 Sb FS\nD 0 20 0 Sc FP\nd 0 30 0 Sd\nD 0 40 0 Se FX\n"
+       "D 0 50 0 Sf FLC\n",
+       {{1219, 1524}},
+       {"e", "f"},
+       5,
+       4},
+      {"a draw before any move starts the traverse",
+       "D 0 0 0 Sa\nD 0 10 0 Sb\n",
+       {{0, 305}},
+       {"a", "b"},
+       1,
+       0},
+      {"Windows-1252 names become UTF-8",
+       "M 0 0 0 S\xa3\x9c\nD 0 10 0 S\x80\n",
+       {{0, 305}},
+       {"\xc2\xa3\xc5\x93", "\xe2\x82\xac"},
+       1,
+       0},
+      {"UTF-8 names stay", "M 0 0 0 S\xc5\x81\nD 0 10 0 Sb\n", {{0, 305}}, {"\xc5\x81", "b"}, 1, 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const ReadResult s = ReadCompassPlot(Bytes(r.text), "t.plt");
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+    std::vector<std::vector<int64_t>> xs;
+    for (const auto& row : RowsOf(s.model)) {
+      xs.emplace_back();
+      for (const Cm& p : row) xs.back().push_back(p[0]);
+    }
+    EXPECT_EQ(xs, r.rows);
+    std::vector<std::string> names;
+    for (int32_t i = 0; i < s.model.StationCount(); ++i) names.emplace_back(s.model.StationName(i));
+    EXPECT_EQ(names, r.names);
+    EXPECT_EQ(s.info.legs, r.legs);
+    EXPECT_EQ(s.info.legsLeftOut, r.leftOut);
+  }
+  // North is y: 1000 feet north is 304.8 m.
+  const ReadResult s = ReadCompassPlot(Bytes(rows[0].text), "t.plt");
+  EXPECT_DOUBLE_EQ(s.model.Y(1) - s.model.Y(0), 304.8);
+  EXPECT_DOUBLE_EQ(s.model.Z(1) - s.model.Z(0), -5 * 0.3048);
+  EXPECT_EQ(s.model.title, "Cave");
+}
+
+TEST(CompassPlot, FaultsNameTheirLine) {
+  const std::string megaLine = "M 0 0 0 Sa\n" + std::string(3 << 20, '7') + "\n";
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "t.plt: the file holds no survey legs to show (0 left out by their flags)"},
+      {"Z 0 0 0 0 0 0\nM 0 0 0 Sa\n\x1a", "t.plt: the file holds no survey legs"},
+      {"M 0 0 0 Sa\nD 0 1 Sb\n", "t.plt: line 2: the elevation \"Sb\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 x 0 Sb\n", "t.plt: line 2: the easting \"x\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 1e999 0 Sb\n", "t.plt: line 2: the easting \"1e999\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 nan 0 Sb\n", "t.plt: line 2: the easting \"nan\" is not a number"},
+      {"M 0 0 0 Sa\nD 0 1 0\n", "t.plt: line 2: the record has no station name"},
+      {"M 0 0 0 Sa\nD 0 1 0 Sb P 1 2\n", "t.plt: line 2: the record ends before its down"},
+      {"M 0 0 0 Sa\n\x01\x02\x03\n", "t.plt: line 2: not a plot file record: \"\\x01\\x02\\x03\""},
+      {megaLine, "t.plt: line 2: not a plot file record: \"777777777777777777777777...\""},
+      {std::string("\x89PNG\r\n\x1a\n", 8), "t.plt: line 1: not a plot file record"},
+  };
+  for (const auto& [text, error] : rows) {
+    const ReadResult s = ReadCompassPlot(Bytes(text), "t.plt");
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.ErrorMessage().substr(0, error.size()), error) << s.ErrorMessage();
+  }
+}
+
+TEST(CompassPlot, TruncatedFileFailsCleanlyOrReadsItsHead) {
+  const std::vector<uint8_t> whole = ReadBytes(kDir + "/jaskinie_czarna.plt");
+  ASSERT_FALSE(whole.empty());
+  for (size_t n = 0; n < whole.size(); ++n) {
+    // A copy of exactly n bytes, so that the address sanitizer catches any
+    // read beyond it.
+    const std::vector<uint8_t> cut(whole.begin(), whole.begin() + n);
+    const ReadResult s = ReadCompassPlot(cut, "cut.plt");
+    if (s.ok()) {
+      ExpectDrawable(s);
+    } else {
+      ASSERT_EQ(s.ErrorMessage().rfind("cut.plt: ", 0), 0u) << s.ErrorMessage();
+    }
+  }
+}
+
+// --- Therion .lox files -------------------------------------------------------
+
+std::string U32(uint32_t v) {
+  std::string b(4, '\0');
+  for (int k = 0; k < 4; ++k) b[k] = static_cast<char>(v >> (8 * k));
+  return b;
+}
+
+std::string F64(double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return U32(static_cast<uint32_t>(bits)) + U32(static_cast<uint32_t>(bits >> 32));
+}
+
+// Records as Therion writes them; a name is (position, size with its zero).
+std::string Survey(uint32_t id, uint32_t parent, uint32_t namePos, uint32_t nameSize) {
+  return U32(id) + U32(namePos) + U32(nameSize) + U32(parent) + U32(0) + U32(0);
+}
+std::string Station(uint32_t id, uint32_t namePos, uint32_t nameSize, uint32_t flags, double x,
+                    double y = 0) {
+  return U32(id) + U32(1) + U32(namePos) + U32(nameSize) + U32(0) + U32(0) + U32(flags) + F64(x) +
+         F64(y) + F64(0);
+}
+std::string Shot(uint32_t from, uint32_t to, uint32_t flags = 0) {
+  return U32(from) + U32(to) + std::string(64, '\0') + U32(flags) + U32(0) + U32(1) + F64(60);
+}
+std::string Chunk(uint32_t type, uint32_t count, const std::string& records,
+                  const std::string& data = "") {
+  return U32(type) + U32(static_cast<uint32_t>(records.size())) + U32(count) +
+         U32(static_cast<uint32_t>(data.size())) + records + data;
+}
+
+// Two surveys, three stations (the first an entrance and fixed), a leg, a
+// splay, and chunks of walls and of an unknown type to skip.
+std::string SmallLox() {
+  return Chunk(1, 2, Survey(0, 0, 0, 0) + Survey(1, 0, 0, 5), std::string("cave\0", 5)) +
+         Chunk(99, 7, "xxxx", "yyyy") +
+         Chunk(2, 3, Station(0, 0, 2, 6, 0) + Station(1, 2, 2, 0, 1) + Station(2, 4, 2, 0, 2),
+               std::string("1\0"
+                           "2\0"
+                           "3\0",
+                           6)) +
+         Chunk(3, 2, Shot(0, 1) + Shot(1, 2, 16)) + Chunk(4, 1, std::string(32, '\0'), "zz");
+}
+
+TEST(TherionLox, ChunksNamesAndFlags) {
+  const std::vector<uint8_t> b = Bytes(SmallLox());
+  ReadResult s = ReadTherionLox(b, "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  const SurveyModel& m = s.model;
+  ASSERT_EQ(m.StationCount(), 2);  // the splay's end is no station
+  EXPECT_EQ(m.StationName(0), "1@cave");
+  EXPECT_EQ(m.StationName(1), "2@cave");
+  EXPECT_EQ(m.StationFlags(0), kStationEntrance | kStationFixed);
+  EXPECT_EQ(m.entranceNames, std::vector<std::string>{"1@cave"});
+  EXPECT_EQ(m.title, "cave");
+  EXPECT_EQ(s.info.legs, 2);
+  EXPECT_EQ(s.info.splayLegs, 1);
+  s = ReadTherionLox(b, "t.lox", LegOptions{.splays = true});
+  EXPECT_EQ(s.model.StationCount(), 3);
+
+  // Ids out of order, and a shot Therion draws no line for.
+  const std::string shuffled =
+      Chunk(2, 3, Station(10, 0, 0, 0, 0) + Station(5, 0, 0, 0, 1) + Station(7, 0, 0, 0, 2)) +
+      Chunk(3, 2, Shot(10, 7) + Shot(7, 5, 4));
+  s = ReadTherionLox(Bytes(shuffled), "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  ASSERT_EQ(s.model.StationCount(), 2);
+  EXPECT_EQ(s.model.X(1) - s.model.X(0), 2.0);
+  EXPECT_EQ(s.info.legsLeftOut, 1);
+  EXPECT_TRUE(s.model.stationNames.empty());
+}
+
+// Survey paths: a chain of parents is walked once for all its stations, and
+// a cycle of parents ends where it meets itself.
+TEST(TherionLox, SurveyTreesDeepOrCircular) {
+  const std::string cycle =
+      Chunk(1, 2, Survey(1, 2, 0, 2) + Survey(2, 1, 2, 2), std::string("a\0b\0", 4)) +
+      Chunk(2, 2, Station(0, 0, 2, 0, 0) + Station(1, 0, 2, 0, 1), std::string("s\0", 2)) +
+      Chunk(3, 1, Shot(0, 1));
+  ReadResult s = ReadTherionLox(Bytes(cycle), "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_EQ(s.model.StationName(0), "s@a.b");
+
+  // 60,000 nested unnamed surveys, a station in each.
+  constexpr uint32_t kDepth = 60000;
+  std::string surveys, stations, shots;
+  for (uint32_t i = 0; i < kDepth; ++i) {
+    surveys += Survey(i, i == 0 ? 0 : i - 1, 0, 0);
+    stations +=
+        U32(i) + U32(i) + U32(0) + U32(2) + std::string(12, '\0') + F64(i) + F64(0) + F64(0);
+    if (i > 0) shots += Shot(i - 1, i);
+  }
+  const std::string deep = Chunk(1, kDepth, surveys) +
+                           Chunk(2, kDepth, stations, std::string("s\0", 2)) +
+                           Chunk(3, kDepth - 1, shots);
+  const auto start = std::chrono::steady_clock::now();
+  s = ReadTherionLox(Bytes(deep), "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(s.model.StationCount(), static_cast<int32_t>(kDepth));
+  EXPECT_EQ(s.model.StationName(kDepth - 1), "s");
+}
+
+TEST(TherionLox, FaultsNameTheirOffset) {
+  const std::string stations =
+      Chunk(2, 2, Station(0, 0, 2, 0, 0) + Station(1, 0, 0, 0, 1), std::string("a\0", 2));
+  const std::string at = "t.lox: byte " + std::to_string(stations.size()) + ": ";
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::pair<std::string, std::string> rows[] = {
+      {"", "t.lox: the file holds no survey legs to show (0 left out by their flags)"},
+      {Chunk(7, 0, "", "data"), "t.lox: the file holds no survey legs"},
+      {std::string(10, '\0'), "t.lox: byte 0: a chunk header needs 16 bytes, but only 10 are left"},
+      {stations + U32(3) + U32(92) + U32(1) + U32(0),
+       at + "the shot chunk (type 3) claims 92 bytes of records and 0 bytes of names, "
+            "but only 0 bytes follow"},
+      // Sizes that wrap around 32 bits.
+      {U32(2) + U32(0xfffffff0u) + U32(1) + U32(0x20) + std::string(16, '\0'),
+       "t.lox: byte 0: the station chunk (type 2) claims 4294967280 bytes of records"},
+      {U32(2) + U32(52) + U32(0xffffffffu) + U32(0) + std::string(52, '\0'),
+       "t.lox: byte 0: the station chunk holds 52 bytes of records, which is not 4294967295 "
+       "records of 52 bytes"},
+      {stations + Chunk(3, 1, Shot(0, 7)),
+       "t.lox: byte " + std::to_string(stations.size() + 16) +
+           ": the shot's to station id 7 is not the id of any station"},
+      {Chunk(2, 1, Station(0, 0, 0, 0, nan)),
+       "t.lox: byte 16: station id 0 has a coordinate that is not a finite number"},
+      {Chunk(2, 1, Station(0, 0, 0, 0, 0, -inf)), "t.lox: byte 16: station id 0 has a coordinate"},
+      {Chunk(2, 1, Station(0, 1, 3, 0, 0), "ab"),
+       "t.lox: byte 16: the name of this record lies outside its chunk's 2 bytes of names"},
+      {Chunk(2, 2, Station(4, 0, 0, 0, 0) + Station(4, 0, 0, 0, 1)),
+       "t.lox: byte 68: two stations have the same id"},
+  };
+  for (const auto& [bytes, error] : rows) {
+    const ReadResult s = ReadTherionLox(Bytes(bytes), "t.lox");
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.ErrorMessage().substr(0, error.size()), error) << s.ErrorMessage();
+  }
+}
+
+TEST(TherionLox, TruncatedFileFailsWithoutReadingPastEnd) {
+  for (const std::vector<uint8_t>& whole : {Bytes(SmallLox()), ReadBytes(kDir + "/small.lox")}) {
+    ASSERT_FALSE(whole.empty());
+    for (size_t n = 0; n < whole.size(); ++n) {
+      const std::vector<uint8_t> cut(whole.begin(), whole.begin() + n);
+      const ReadResult s = ReadTherionLox(cut, "cut.lox");
+      if (s.ok()) {
+        ExpectDrawable(s);  // cut after the shots, in the chunks that follow
+        continue;
+      }
+      unsigned long at = 0;
+      if (std::sscanf(s.ErrorMessage().c_str(), "cut.lox: byte %lu: ", &at) == 1) {
+        ASSERT_LE(at, n) << s.ErrorMessage();
+      } else {
+        ASSERT_EQ(s.ErrorMessage().rfind("cut.lox: ", 0), 0u) << s.ErrorMessage();
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mv
