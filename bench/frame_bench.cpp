@@ -34,6 +34,7 @@
 #include "shell/gl_view.h"
 #include "view/camera.h"
 #include "view/framing.h"
+#include "view/picking.h"
 #include "view/survey_loading.h"
 #include "view/view_state.h"
 
@@ -245,6 +246,39 @@ void BenchOne(int64_t legs, const Options& o) {
     std::printf("frame legs=%lld depth=1 frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
                 static_cast<long long>(legs), Median(coloured), Median(plain),
                 Median(coloured) / Median(plain));
+  }
+
+  // The same frame with every station's name that has room, against the
+  // frame without names.
+  {
+    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
+    TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
+    std::vector<double> named, plain;
+    for (int run = 0; run < o.runs; ++run) {
+      v.StationNamesVisible = true;
+      named.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
+      v.StationNamesVisible = false;
+      plain.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
+    }
+    std::printf("frame legs=%lld labels=1 frame_ms=%.1f plain_ms=%.1f ratio=%.2f\n",
+                static_cast<long long>(legs), Median(named), Median(plain),
+                Median(named) / Median(plain));
+  }
+
+  // A click on the middle of the picture: the nearest shown station.
+  {
+    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
+    const std::vector<int32_t>& stations = cache.LineStations(m);
+    const std::vector<int32_t>& entrances = cache.Entrances(m);
+    std::vector<double> t;
+    for (int run = 0; run < o.runs; ++run) {
+      const auto start = Clock::now();
+      const int32_t row =
+          mv::NearestStation(v, m, picture, {&stations, &entrances}, kWidth / 2.0, kHeight / 2.0);
+      t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+      if (row < -1) std::abort();
+    }
+    std::printf("pick stations=%d pick_ms=%.1f\n", m.StationCount(), Median(t));
   }
 
   // Fitting the view to the survey, stations read included.

@@ -5,6 +5,7 @@
 
 #include "render/depth_colours.h"
 #include "render/entrances.h"
+#include "render/overlays.h"
 #include "render/rotation_axis.h"
 #include "render/scene_cache.h"
 #include "render/simulation_scale.h"
@@ -53,6 +54,7 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   if (v.WindRoseVisible) DrawWindRose(gl, v, m);
   if (v.EntrancesVisible) DrawEntrances(gl, v, m);
 
+  if (picture) DrawOverlays(gl, v, m, cache, *picture);
   if (picture && v.LinesVisible && v.DepthColours && cache.Depths().valid) {
     const LegendPlace place = PlaceDepthLegend(*picture);
     if (place.fits) {

@@ -15,7 +15,8 @@ long double SpinAngle(const ViewState& v);
 // Clears, sets the model-view matrix from the view state and calls each
 // element drawer whose flag is set, in the fixed order. Making the context
 // current and presenting the frame are the caller's. With `picture` the
-// frame also draws what lies flat over the scene: the depth legend.
+// frame also draws what lies flat over the scene: names, the picked stations
+// and the depth legend.
 void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                const PictureGeometry* picture = nullptr);
 

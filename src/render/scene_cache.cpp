@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "view/picking.h"
+
 namespace mv {
 
 namespace {
@@ -15,6 +17,9 @@ uint64_t NextVersion() {
 
 void SceneCache::Clear() {
   valid_ = false;
+  lineStations_.valid = entrances_.valid = false;
+  labels_.Clear();
+  pickText_ = QImage();
 }
 
 const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centreX, Real48 centreY,
@@ -43,6 +48,36 @@ const QImage& SceneCache::DepthLegend(double pixelRatio) {
     legendVersion_ = generation_;
   }
   return legend_;
+}
+
+const std::vector<int32_t>& SceneCache::LineStations(const SurveyModel& m) {
+  if (!lineStations_.valid || lineStations_.generation != m.generation)
+    lineStations_ = {m.generation, true, mv::LineStations(m)};
+  return lineStations_.rows;
+}
+
+const std::vector<int32_t>& SceneCache::Entrances(const SurveyModel& m) {
+  if (!entrances_.valid || entrances_.generation != m.generation)
+    entrances_ = {m.generation, true, EntranceStations(m)};
+  return entrances_.rows;
+}
+
+const QImage& SceneCache::PickRing(double pixelRatio) {
+  if (ring_.isNull() || ringRatio_ != pixelRatio) {
+    ring_ = PickRingImage(pixelRatio);
+    ringRatio_ = pixelRatio;
+  }
+  return ring_;
+}
+
+const QImage& SceneCache::PickText(const SurveyModel& m, int32_t first, int32_t second,
+                                   const PictureGeometry& picture) {
+  const PickKey key{m.generation, first, second, picture.width, picture.pixelRatio};
+  if (key == pickKey_ && !pickText_.isNull()) return pickText_;
+  pickKey_ = key;
+  pickText_ =
+      PickTextImage(PickDescription(m, first, second), picture.width - 16, picture.pixelRatio);
+  return pickText_;
 }
 
 void SceneCache::Build(const SurveyModel& m, double cx, double cy) {

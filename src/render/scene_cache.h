@@ -8,6 +8,8 @@
 
 #include "render/depth_colours.h"
 #include "render/gl_api.h"
+#include "render/overlays.h"
+#include "view/camera.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -24,10 +26,39 @@ class SceneCache {
   // The depth legend for these altitudes, made once per survey and size.
   const QImage& DepthLegend(double pixelRatio);
 
+  // The stations of the survey lines and the entrances, as a click may pick
+  // them and labels name them; made once per survey.
+  const std::vector<int32_t>& LineStations(const SurveyModel& m);
+  const std::vector<int32_t>& Entrances(const SurveyModel& m);
+  LabelCache& Labels() { return labels_; }
+  const QImage& PickRing(double pixelRatio);
+  // The lines that describe the picked stations, as a picture for the
+  // lower left corner; made again only when the pick changes.
+  const QImage& PickText(const SurveyModel& m, int32_t first, int32_t second,
+                         const PictureGeometry& picture);
+
   // Forget everything, e.g. after the GL context was recreated.
   void Clear();
 
  private:
+  struct Rows {
+    uint64_t generation = 0;
+    bool valid = false;
+    std::vector<int32_t> rows;
+  };
+  Rows lineStations_, entrances_;
+  LabelCache labels_;
+  QImage pickText_;
+  QImage ring_;
+  double ringRatio_ = 0;
+  struct PickKey {
+    uint64_t generation;
+    int32_t first, second;
+    int width;
+    double ratio;
+    bool operator==(const PickKey&) const = default;
+  } pickKey_{0, -1, -1, 0, 0};
+
   std::vector<float> xyz_;
   std::vector<float> shade_;  // filled on first use for a shaded batch
   bool shaded_ = false;

@@ -133,7 +133,10 @@ void GlView::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void GlView::mouseReleaseEvent(QMouseEvent* e) {
-  steering_.Release(DragButtonOf(e->button()));
+  if (steering_.Release(DragButtonOf(e->button())) && clicked_) {
+    const QPointF p = e->position();
+    clicked_(p.x(), p.y(), e->modifiers().testFlag(Qt::ShiftModifier));
+  }
   e->accept();
 }
 

@@ -35,6 +35,12 @@ class GlView : public QOpenGLWidget {
   qint64 FramesDrawn() const { return frames_; }
   // Runs before each frame is drawn, with the picture's final size known.
   void SetBeforeFrame(std::function<void()> f) { beforeFrame_ = std::move(f); }
+  // Runs for a left click that steered nothing, at picture pixel (x, y),
+  // with whether Shift was held.
+  void SetClicked(std::function<void(double x, double y, bool shift)> f) {
+    clicked_ = std::move(f);
+  }
+  SceneCache& Cache() { return cache_; }
 
  protected:
   void initializeGL() override;
@@ -53,6 +59,7 @@ class GlView : public QOpenGLWidget {
 
   AppState& state_;
   std::function<void()> beforeFrame_;
+  std::function<void(double, double, bool)> clicked_;
   RealGl gl_;
   SceneCache cache_;
   ui::MouseSteering steering_;

@@ -11,6 +11,7 @@
 
 #include "shell/file_dialogs.h"
 #include "view/framing.h"
+#include "view/picking.h"
 
 namespace mv {
 
@@ -53,6 +54,7 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   // A fit asked for before the window was laid out is made just before the
   // first frame that shows it.
   view_->SetBeforeFrame([this] { ApplyPendingFit(state_, Geometry()); });
+  view_->SetClicked([this](double x, double y, bool shift) { PickAt(x, y, shift); });
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
 
@@ -108,6 +110,20 @@ void MainWindow::SavePicture() {
 
 void MainWindow::FitView() {
   FitNow(state_, Geometry());
+}
+
+void MainWindow::PickAt(double x, double y, bool second) {
+  ViewState& v = state_.view;
+  const SurveyModel& m = state_.survey;
+  SceneCache& cache = view_->Cache();
+  // Only what the picture shows can be picked: the lines' stations while the
+  // lines are drawn, the entrances while they are shown.
+  static const std::vector<int32_t> kNone;
+  const int32_t row = NearestStation(v, m, Geometry(),
+                                     {v.LinesVisible ? &cache.LineStations(m) : &kNone,
+                                      v.EntrancesVisible ? &cache.Entrances(m) : &kNone},
+                                     x, y);
+  PickStation(v, row, second);
 }
 
 PictureGeometry MainWindow::Geometry() const {

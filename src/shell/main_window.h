@@ -49,6 +49,9 @@ class MainWindow : public QMainWindow, public ui::Host {
   void SavePicture() override;
   void ToggleFullScreen() override;
   void FitView() override;
+  // A click on the picture: picks the station shown nearest the pointer (with
+  // Shift, the second one to measure to); a click on empty picture clears.
+  void PickAt(double x, double y, bool second);
 
   // Where the picture lies in the viewport, for fitting the view.
   PictureGeometry Geometry() const;

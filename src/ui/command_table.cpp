@@ -111,6 +111,10 @@ constexpr CommandRow kCommands[] = {
     {Command::ShowElevation, "ShowElevation", "Przekrój (widok z boku)\tL", 0, {}, kNoButton},
     {Command::DepthColours, "DepthColours", nullptr, Ctrl(Qt::Key_G), Toggle::DepthColours,
      kNoButton},
+    {Command::StationNames, "StationNames", nullptr, Ctrl(Qt::Key_N), Toggle::StationNames,
+     kNoButton},
+    {Command::FindStation, "FindStation", "Znajdź stację...", Ctrl(Qt::Key_F), {}, kNoButton},
+    {Command::CopyPick, "CopyPick", "Kopiuj wskazane stacje", Ctrl(Qt::Key_C), {}, kNoButton},
 };
 
 constexpr bool InOrder() {

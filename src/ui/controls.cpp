@@ -3,6 +3,7 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QColorDialog>
 #include <QFrame>
 #include <QKeyEvent>
@@ -17,10 +18,18 @@
 #include "ui/axis_panels.h"
 #include "ui/key_actions.h"
 #include "ui/key_help.h"
+#include "ui/station_finder.h"
+#include "view/picking.h"
 
 namespace mv::ui {
 
 namespace {
+
+std::optional<int32_t> AskForStation(const SurveyModel& m, QWidget* parent) {
+  FindStationDialog dialog(m, parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Found();
+}
 
 std::optional<QColor> SystemColourChooser(const QColor& preset, QWidget* parent) {
   const QColor c = QColorDialog::getColor(preset, parent, "Kolor");
@@ -94,6 +103,7 @@ struct Controls::Impl {
   AboutBox about;
   ColourDialogs dialogs;
   ColourChooser chooser = SystemColourChooser;
+  StationAsker asker = AskForStation;
 };
 
 Controls::Controls(Host& host) : d_(std::make_unique<Impl>(*this, host)) {
@@ -209,9 +219,28 @@ void Controls::Run(Command c) {
     case Command::ShowElevation:
       ShowElevation(v);
       return;
+    case Command::FindStation:
+      if (const std::optional<int32_t> row = d.asker(d.host.State().survey, d.host.Window())) {
+        // Picked as a click would, and the model spins about it.
+        const SurveyModel& m = d.host.State().survey;
+        PickStation(v, *row, false);
+        v.CentreX = m.X(*row);
+        v.CentreY = m.Y(*row);
+      }
+      return;
+    case Command::CopyPick: {
+      const std::string text =
+          PickClipboardText(d.host.State().survey, v.PickedFirst, v.PickedSecond);
+      if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+      return;
+    }
     default:  // the toggles, above
       return;
   }
+}
+
+void Controls::SetStationAsker(StationAsker asker) {
+  d_->asker = std::move(asker);
 }
 
 void Controls::SetColourChooser(ColourChooser chooser) {

@@ -48,6 +48,10 @@ class Controls {
 
   // Replaces the system colour chooser (tests answer without a person).
   void SetColourChooser(ColourChooser chooser);
+  // Asks for a station by name; the row found, or nullopt when the user gave
+  // up. Tests answer instead of the dialog.
+  using StationAsker = std::function<std::optional<int32_t>(const SurveyModel&, QWidget* parent)>;
+  void SetStationAsker(StationAsker asker);
   const ColourDialogs& Dialogs() const;
 
   MenuToolbar& Menu();

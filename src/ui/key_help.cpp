@@ -62,8 +62,13 @@ const char* const kKeyHelpLines[] = {
     " - 'P' - Plan: widok z góry.",
     " - 'L' - Przekrój: widok z boku.",
     " - 'Ctrl'+'G' - Kolorowanie linii pomiarowych według głębokości.",
+    " - 'Ctrl'+'N' - Nazwy stacji na rysunku.",
+    " - 'Ctrl'+'F' - Znalezienie stacji po nazwie; jaskinia obraca się wokół niej.",
+    " - 'Ctrl'+'C' - Skopiowanie wskazanych stacji do schowka (dla arkusza).",
     " - Mysz: lewy przycisk - obrót i pochylenie, prawy - przesunięcie,",
     "   kółko - powiększenie i zmniejszenie.",
+    " - Kliknięcie stacji - jej nazwa, położenie i głębokość u dołu obrazu;",
+    "   'Shift'+kliknięcie drugiej - odległość między nimi.",
     "",
 };
 

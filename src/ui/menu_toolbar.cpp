@@ -63,6 +63,10 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   Item(object_, Command::FitView);
   Item(object_, Command::ShowPlan);
   Item(object_, Command::ShowElevation);
+  object_->addSeparator();
+  Item(object_, Command::StationNames);
+  Item(object_, Command::FindStation);
+  Item(object_, Command::CopyPick);
   Separator(object_, "N3");
   Item(object_, Command::Powrtdoparametrwstartowych1);
 

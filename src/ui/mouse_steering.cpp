@@ -53,10 +53,12 @@ void MouseSteering::Move(ViewState& v, int x, int y, int viewHeight) {
   }
 }
 
-void MouseSteering::Release(DragButton button) {
-  if (button != button_) return;
+bool MouseSteering::Release(DragButton button) {
+  if (button != button_ || button == DragButton::None) return false;
+  const bool click = button == DragButton::Left && !dragging_;
   button_ = DragButton::None;
   dragging_ = false;
+  return click;
 }
 
 void MouseSteering::Wheel(ViewState& v, int angleDelta) {

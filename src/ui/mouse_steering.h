@@ -46,7 +46,9 @@ class MouseSteering {
   // it has left the threshold around the press; then all of the movement
   // since the press counts, so none is lost, and from there on each step.
   void Move(ViewState& v, int x, int y, int viewHeight);
-  void Release(DragButton button);
+  // Returns true when the press of the left button ends as a click: it never
+  // left the threshold around where it began.
+  bool Release(DragButton button);
   // An angle delta of the wheel; high-resolution wheels send parts of a
   // notch, which add up until a whole notch is reached.
   void Wheel(ViewState& v, int angleDelta);

@@ -4,6 +4,7 @@ namespace mv {
 
 bool ApplyLoad(AppState& s, LoadResult&& r) {
   s.view.LinesVisible = false;
+  s.view.PickedFirst = s.view.PickedSecond = -1;
   if (r.ok) {
     s.survey = std::move(r.model);
     Show(Toggle::Lines, s.view, s.texts);

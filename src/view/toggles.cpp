@@ -24,6 +24,9 @@ constexpr ToggleRow kToggles[] = {
     {Toggle::DepthColours, &ViewState::DepthColours, &ControlTexts::depthColours,
      "Koloruj według głębokości", "Koloruj według głębokości", "Nie koloruj według głębokości",
      "Koloruj według głębokości", true},
+    {Toggle::StationNames, &ViewState::StationNamesVisible, &ControlTexts::stationNames,
+     "Pokaż nazwy stacji", "Pokaż nazwy stacji", "Nie pokazuj nazw stacji", "Pokaż nazwy stacji",
+     true},
 };
 static_assert(std::size(kToggles) == kToggleCount);
 

@@ -10,8 +10,17 @@
 
 namespace mv {
 
-enum class Toggle { Lines, Entrances, Axis, WindRose, Scale, Graduation, DepthColours };
-inline constexpr size_t kToggleCount = static_cast<size_t>(Toggle::DepthColours) + 1;
+enum class Toggle {
+  Lines,
+  Entrances,
+  Axis,
+  WindRose,
+  Scale,
+  Graduation,
+  DepthColours,
+  StationNames
+};
+inline constexpr size_t kToggleCount = static_cast<size_t>(Toggle::StationNames) + 1;
 
 // One control pair of a toggle: the menu item's caption and the toolbar
 // button's hint, and whether both are enabled.
@@ -28,7 +37,7 @@ struct ControlTexts {
   ToggleTexts& operator[](Toggle t);
   const ToggleTexts& operator[](Toggle t) const;
 
-  ToggleTexts lines, entrances, axis, windRose, scale, graduation, depthColours;
+  ToggleTexts lines, entrances, axis, windRose, scale, graduation, depthColours, stationNames;
 };
 
 struct ToggleRow {

@@ -46,6 +46,10 @@ struct ViewState {
   bool Fitted = false;
   // Survey lines coloured by altitude, with a legend, instead of LineColor.
   bool DepthColours = false;
+  // Names beside the stations of the survey lines.
+  bool StationNamesVisible = false;
+  // The picked stations, rows of the survey or -1.
+  int32_t PickedFirst = -1, PickedSecond = -1;
 
   // Left alone by SetStartParameters.
   int32_t TickCount = 0;

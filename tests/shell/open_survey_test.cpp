@@ -1,6 +1,7 @@
 // Opening surveys on the real main window (command line, Ctrl+O, Ctrl+S, a
 // drop), steering with the mouse, saving the picture and full screen.
 #include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMenu>
@@ -20,7 +21,9 @@
 #include "shell/main_window.h"
 #include "shown_window.h"
 #include "ui/key_actions.h"
+#include "ui/station_finder.h"
 #include "view/fit.h"
+#include "view/picking.h"
 
 using mv::MainWindow;
 namespace fs = std::filesystem;
@@ -114,6 +117,7 @@ class OpenSurveyTest : public QObject {
   void ctrlPSavesThePictureAlone();
   void f11TogglesFullScreen();
   void fittedViewKeysAndDepthColours();
+  void clicksPickMeasureCopyAndFind();
 };
 
 void OpenSurveyTest::commandLine_data() {
@@ -452,6 +456,48 @@ void OpenSurveyTest::fittedViewKeysAndDepthColours() {
   QCOMPARE(depth->text(), QString("Nie koloruj według głębokości"));
   const qint64 frames = w.View()->FramesDrawn();
   QTRY_VERIFY(w.View()->FramesDrawn() > frames);
+}
+
+void OpenSurveyTest::clicksPickMeasureCopyAndFind() {
+  MainWindow w(kCzarna, NoBox);
+  QVERIFY(Show(w));
+  QTRY_VERIFY(w.View()->FramesDrawn() > 0);
+  QTest::keyClick(&w, Qt::Key_Space);  // a still picture to click on
+  const mv::SurveyModel& m = w.State().survey;
+  const mv::ViewState& v = w.State().view;
+  const auto at = [&](int32_t row) {
+    const mv::PicturePoint p = mv::StationOnPicture(v, m, w.Geometry(), row);
+    return QPoint(qRound(p.x), qRound(p.y));
+  };
+  // The two entrances of the cave, far apart on the picture.
+  const int32_t a = m.entrances[0], b = m.entrances[1];
+  QTest::mouseClick(w.View(), Qt::LeftButton, Qt::NoModifier, at(a));
+  QCOMPARE(v.PickedFirst, a);
+  QTest::mouseClick(w.View(), Qt::LeftButton, Qt::ShiftModifier, at(b));
+  QCOMPARE(v.PickedSecond, b);
+
+  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+  const QStringList copied = QGuiApplication::clipboard()->text().split('\n');
+  QCOMPARE(copied.size(), 4);  // two stations, the distance, the final line break
+  QVERIFY(copied[0].startsWith(QString::fromStdString(std::string(m.StationName(a))) + "\t"));
+  QVERIFY(copied[2].startsWith("distance\t"));
+
+  // A click on empty picture clears the pick.
+  QTest::mouseClick(w.View(), Qt::LeftButton, Qt::NoModifier, QPoint(5, w.View()->height() - 5));
+  QCOMPARE(v.PickedFirst, -1);
+
+  // Ctrl+F picks the station found and turns the model about it.
+  w.ControlsOf().SetStationAsker(
+      [](const mv::SurveyModel& survey, QWidget*) -> std::optional<int32_t> {
+        return mv::ui::FindStation(survey, "c12");
+      });
+  QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier);
+  QVERIFY(v.PickedFirst >= 0);
+  QVERIFY(std::string(m.StationName(v.PickedFirst)).ends_with(".c12"));
+  QCOMPARE(v.CentreX.AsDouble(), m.X(v.PickedFirst));
+
+  QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+  QVERIFY(v.StationNamesVisible);
 }
 
 QTEST_MAIN(OpenSurveyTest)

@@ -1,0 +1,206 @@
+#include "render/overlays.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <cmath>
+
+#include "render/draw_helpers.h"
+#include "render/scene_cache.h"
+#include "view/labels.h"
+#include "view/picking.h"
+
+namespace mv {
+
+namespace {
+
+const QColor kEntranceInk(255, 230, 120);
+const QColor kStationInk(230, 230, 230);
+const QColor kPickInk(255, 255, 0);
+
+QString Text(const std::string& s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QFont LabelFont(bool entrance) {
+  QFont f;
+  f.setPixelSize(12);
+  f.setBold(entrance);
+  return f;
+}
+
+int64_t Key(int32_t row, bool entrance) {
+  return (static_cast<int64_t>(row) << 1) | (entrance ? 1 : 0);
+}
+
+// A picture of premultiplied RGBA pixels, `pixelRatio` device pixels to a
+// logical one, drawn by `paint` in logical pixels; rows bottom-up for
+// OpenGL.
+template <typename Paint>
+QImage Overlay(double width, double height, double pixelRatio, Paint paint) {
+  QImage image(std::max(1, static_cast<int>(std::ceil(width * pixelRatio))),
+               std::max(1, static_cast<int>(std::ceil(height * pixelRatio))),
+               QImage::Format_RGBA8888_Premultiplied);
+  image.fill(Qt::transparent);
+  {
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(pixelRatio, pixelRatio);
+    paint(p);
+  }
+  return image.mirrored(false, true);
+}
+
+// Text readable over any line colour: a dark rim under the letters.
+void HaloText(QPainter& p, const QRectF& box, const QString& text, const QColor& ink) {
+  p.setPen(QColor(0, 0, 0, 220));
+  for (const QPointF d : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)})
+    p.drawText(box.translated(d), Qt::AlignLeft | Qt::AlignVCenter, text);
+  p.setPen(ink);
+  p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+// Puts an image with its top left corner at (left, top) of the picture.
+void Put(GlApi& gl, const QImage& image, double left, double top, const PictureGeometry& g) {
+  const double r = g.pixelRatio;
+  gl.DrawOverlay(static_cast<int>(std::lround(left * r)),
+                 static_cast<int>(std::lround((g.height - top) * r)) - image.height(),
+                 {image.constBits(), image.width(), image.height()});
+}
+
+}  // namespace
+
+std::string LabelText(const SurveyModel& m, int32_t row, bool entrance) {
+  if (entrance) {
+    const int32_t n = std::min<int32_t>(m.entranceCount, kMaxEntrances);
+    for (int32_t k = 0; k < n; ++k) {
+      const size_t i = static_cast<size_t>(k);
+      if (m.entrances[i] == row && i < m.entranceNames.size() && !m.entranceNames[i].empty())
+        return m.entranceNames[i];
+    }
+    // The survey folders name no station; their entrances carry the object's name.
+    if (m.stationNames.empty() && !m.title.empty()) return m.title;
+  }
+  return StationLabel(m, row);
+}
+
+void LabelCache::Follow(const SurveyModel& m, double pixelRatio) {
+  if (m.generation == generation_ && pixelRatio == ratio_) return;
+  Clear();
+  generation_ = m.generation;
+  ratio_ = pixelRatio;
+}
+
+void LabelCache::Clear() {
+  images_.clear();
+  widths_.clear();
+  generation_ = 0;
+}
+
+double LabelCache::Width(const SurveyModel& m, int32_t row, bool entrance) {
+  Follow(m, ratio_ > 0 ? ratio_ : 1);
+  const int64_t key = Key(row, entrance);
+  if (const auto it = widths_.find(key); it != widths_.end()) return it->second;
+  // Enough widths for every cell of a large picture; beyond that start afresh.
+  if (widths_.size() > 200000) widths_.clear();
+  const QFontMetricsF metrics(LabelFont(entrance));
+  const QString text =
+      metrics.elidedText(Text(LabelText(m, row, entrance)), Qt::ElideRight, kLabelMostWidth);
+  const double w = std::ceil(metrics.horizontalAdvance(text)) + 4;
+  widths_[key] = w;
+  return w;
+}
+
+const QImage& LabelCache::Image(const SurveyModel& m, int32_t row, bool entrance,
+                                double pixelRatio) {
+  Follow(m, pixelRatio);
+  const int64_t key = Key(row, entrance);
+  if (const auto it = images_.find(key); it != images_.end()) return it->second;
+  if (images_.size() > 4000) images_.clear();
+  const QFont font = LabelFont(entrance);
+  const QFontMetricsF metrics(font);
+  const QString text =
+      metrics.elidedText(Text(LabelText(m, row, entrance)), Qt::ElideRight, kLabelMostWidth);
+  const double w = Width(m, row, entrance);
+  return images_[key] = Overlay(w, kLabelHeight, pixelRatio, [&](QPainter& p) {
+           p.setFont(font);
+           HaloText(p, QRectF(2, 0, w - 2, kLabelHeight), text,
+                    entrance ? kEntranceInk : kStationInk);
+         });
+}
+
+QImage PickRingImage(double pixelRatio) {
+  return Overlay(2 * kMarkRadius + 2, 2 * kMarkRadius + 2, pixelRatio, [](QPainter& p) {
+    const QPointF centre(kMarkRadius + 1, kMarkRadius + 1);
+    p.setPen(QPen(QColor(0, 0, 0, 200), 3));
+    p.drawEllipse(centre, kMarkRadius - 1, kMarkRadius - 1);
+    p.setPen(QPen(kPickInk, 1.5));
+    p.drawEllipse(centre, kMarkRadius - 1, kMarkRadius - 1);
+  });
+}
+
+QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, double pixelRatio) {
+  QFont font;
+  font.setPixelSize(12);
+  const QFontMetricsF metrics(font);
+  const double line = 16, pad = 6;
+  QStringList texts;
+  double widest = 0;
+  for (const std::string& l : lines) {
+    texts << metrics.elidedText(Text(l), Qt::ElideRight, std::max(20.0, mostWidth - 2 * pad));
+    widest = std::max(widest, metrics.horizontalAdvance(texts.back()));
+  }
+  const double width = std::ceil(widest) + 2 * pad, height = line * texts.size() + 2 * pad - 4;
+  return Overlay(width, height, pixelRatio, [&](QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 170));
+    p.drawRoundedRect(QRectF(0, 0, width, height), 5, 5);
+    p.setFont(font);
+    for (int i = 0; i < texts.size(); ++i)
+      HaloText(p, QRectF(pad, pad - 2 + i * line, width - 2 * pad, line), texts[i], Qt::white);
+  });
+}
+
+void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                  const PictureGeometry& picture) {
+  const bool stationNames = v.StationNamesVisible && v.LinesVisible;
+  const bool entranceNames = v.EntrancesVisible;
+  const int32_t first = m.ValidStation(v.PickedFirst) ? v.PickedFirst : -1;
+  const int32_t second = m.ValidStation(v.PickedSecond) ? v.PickedSecond : -1;
+
+  // The segment between two picked stations lies in the model, so it turns
+  // with it.
+  if (first >= 0 && second >= 0) {
+    SetColor(gl, {255, 255, 0});
+    const OriginShift shift(gl, m.originZ);
+    const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble();
+    gl.Begin(Prim::Lines);
+    for (const int32_t row : {first, second})
+      gl.Vertex3f(static_cast<float>(m.X(row) - cx), static_cast<float>(m.Y(row) - cy),
+                  static_cast<float>(m.Z(row)));
+    gl.End();
+  }
+
+  if (stationNames || entranceNames) {
+    static const std::vector<int32_t> kNone;
+    LabelCache& labels = cache.Labels();
+    const std::vector<PlacedLabel> placed = PlaceLabels(
+        v, m, picture, entranceNames ? cache.Entrances(m) : kNone,
+        stationNames ? cache.LineStations(m) : kNone,
+        [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight);
+    for (const PlacedLabel& l : placed)
+      Put(gl, labels.Image(m, l.row, l.entrance, picture.pixelRatio), l.left, l.top, picture);
+  }
+
+  if (first < 0) return;
+  const QImage& ring = cache.PickRing(picture.pixelRatio);
+  for (const int32_t row : {first, second}) {
+    const PicturePoint p = StationOnPicture(v, m, picture, row);
+    if (row >= 0 && p.visible) Put(gl, ring, p.x - kMarkRadius - 1, p.y - kMarkRadius - 1, picture);
+  }
+  const QImage& text = cache.PickText(m, first, second, picture);
+  Put(gl, text, 8, picture.height - 8 - text.height() / picture.pixelRatio, picture);
+}
+
+}  // namespace mv

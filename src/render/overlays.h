@@ -1,0 +1,58 @@
+// What lies flat over the scene, facing the viewer whatever the spin: the
+// names of the entrances and stations, the marks on the picked stations and
+// the line that describes them.
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "render/gl_api.h"
+#include "view/camera.h"
+#include "view/view_state.h"
+
+namespace mv {
+
+// Label pictures and sizes, kept while the survey stays; a bounded number of
+// them, so a million stations never mean a million pictures.
+class LabelCache {
+ public:
+  // The label of `row`: its name, elided past kLabelMostWidth.
+  const QImage& Image(const SurveyModel& m, int32_t row, bool entrance, double pixelRatio);
+  double Width(const SurveyModel& m, int32_t row, bool entrance);
+  void Clear();
+
+ private:
+  void Follow(const SurveyModel& m, double pixelRatio);
+
+  uint64_t generation_ = 0;
+  double ratio_ = 0;
+  std::unordered_map<int64_t, QImage> images_;
+  std::unordered_map<int64_t, double> widths_;
+};
+
+inline constexpr double kLabelHeight = 16;      // logical pixels
+inline constexpr double kLabelMostWidth = 240;  // longer names end in "…"
+
+// The name a label shows: an entrance by the entrance's name where the
+// survey gives one, else by the survey's title for the survey folders; any
+// other station by its own name or its row counted from 1.
+std::string LabelText(const SurveyModel& m, int32_t row, bool entrance);
+
+// The description of a pick on a dark box, each line elided to
+// `mostWidth` logical pixels; rows bottom-up for OpenGL.
+QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, double pixelRatio);
+// The ring that marks a picked station, 2 kMarkRadius + 2 pixels across.
+inline constexpr int kMarkRadius = 7;
+QImage PickRingImage(double pixelRatio);
+
+// Draws the labels, the marks of the picked stations with the segment that
+// joins them, and the description of the pick, with the model-view matrix
+// of the frame current and left as found.
+class SceneCache;
+void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                  const PictureGeometry& picture);
+
+}  // namespace mv

@@ -1,0 +1,62 @@
+// Picking stations on the picture and measuring between two of them.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "data/survey_model.h"
+#include "view/camera.h"
+#include "view/view_state.h"
+
+namespace mv {
+
+// How near the pointer a station must appear to be picked, in pixels.
+inline constexpr double kPickRadius = 8.0;
+
+// The stations the picture shows and a click may pick: those of the survey
+// lines while the lines are drawn, and the entrances while they are shown.
+// Rows in increasing order, each once.
+std::vector<int32_t> LineStations(const SurveyModel& m);
+std::vector<int32_t> EntranceStations(const SurveyModel& m);
+
+// The station shown nearest to the point (x, y) of the picture (pixels from
+// its top left corner) within kPickRadius, or -1. Of stations equally near
+// on the screen the one nearer the eye wins, then the lower row.
+int32_t NearestStation(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                       std::initializer_list<const std::vector<int32_t>*> candidates, double x,
+                       double y);
+
+// A click's pick: `row` (or none, -1) becomes the picked station; with
+// `second`, the station measured to from the one already picked.
+void PickStation(ViewState& v, int32_t row, bool second);
+
+// Where a survey station appears: picture pixels from the top left corner;
+// `visible` is false behind the near plane.
+struct PicturePoint {
+  double x = 0, y = 0;
+  bool visible = false;
+};
+PicturePoint StationOnPicture(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                              int32_t row);
+
+// The height depths are measured from: the highest entrance, or the highest
+// station where the survey has no entrance.
+double DepthReference(const SurveyModel& m);
+
+// The name a station is shown by: its own, or its row counted from 1 where
+// the survey names none.
+std::string StationLabel(const SurveyModel& m, int32_t row);
+
+// The lines under the picture for one or two picked stations, in Polish
+// with decimal commas (-1 for no station).
+std::vector<std::string> PickDescription(const SurveyModel& m, int32_t first, int32_t second);
+
+// The pick as tab-separated text for a spreadsheet: one line per station,
+// name, x, y, z in metres with two decimals and a decimal dot, and with two
+// stations a line of the distance and its horizontal and vertical parts.
+// Empty without a pick.
+std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t second);
+
+}  // namespace mv
