@@ -32,7 +32,8 @@ QString Usage(const QString& program) {
              "Shows a cave survey as a spinning 3D model.\n"
              "\n"
              "SOURCE is a folder holding Dane.bin, Dane1.bin and the optional Dane2.bin\n"
-             "(or one of those files, which stands for its folder), or a Survex .3d file.\n"
+             "(or one of those files, which stands for its folder), or a survey file:\n"
+             "Survex .3d or .svx (read with cavern), Compass .plt or .plf, Therion .lox.\n"
              "Without SOURCE the survey is read from the working directory.\n"
              "\n"
              "  -h, --help  show this text and end\n"
@@ -80,7 +81,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       sources << a;
     }
   }
-  if (sources.size() > 1) return fail("give at most one survey folder or .3d file");
+  if (sources.size() > 1) return fail("give at most one survey folder or file");
   if (sources.size() == 1) {
     if (sources.first().isEmpty()) return fail("the survey path is empty");
     c.source = QFile::encodeName(sources.first()).toStdString();

@@ -18,6 +18,23 @@ std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
 
 }  // namespace
 
+QStringList SurveyNameFilters() {
+  const auto both = [](const char* ext) {
+    return QString("*.%1 *.%2").arg(ext, QString(ext).toUpper());
+  };
+  const QString survex = both("3d"), compass = both("plt") + " " + both("plf"),
+                therion = both("lox"), sources = both("svx"),
+                folder = "Dane.bin Dane1.bin Dane2.bin";
+  return {QString("Wszystkie pomiary jaskiń (%1 %2 %3 %4 %5)")
+              .arg(survex, compass, therion, sources, folder),
+          QString("Survex, wynik (%1)").arg(survex),
+          QString("Survex, pomiary źródłowe (%1)").arg(sources),
+          QString("Compass (%1)").arg(compass),
+          QString("Therion (%1)").arg(therion),
+          QString("Folder z plikami Dane (%1)").arg(folder),
+          "Wszystkie pliki (*)"};
+}
+
 QString PathText(const std::filesystem::path& p) {
   return QFile::decodeName(QByteArray::fromStdString(p.string()));
 }
@@ -28,8 +45,7 @@ std::optional<std::filesystem::path> ChooseSurveyWithDialog(QWidget* parent,
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   // A folder is opened by choosing one of its survey files.
-  dialog.setNameFilters({"Dane jaskini (*.3d *.3D Dane.bin Dane1.bin Dane2.bin)",
-                         "Pliki Survex (*.3d *.3D)", "Wszystkie pliki (*)"});
+  dialog.setNameFilters(SurveyNameFilters());
   return Chosen(dialog);
 }
 

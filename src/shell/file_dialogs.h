@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <optional>
 
@@ -10,8 +11,13 @@ class QWidget;
 
 namespace mv {
 
-// Asks for a survey: a .3d file, or one of the three survey files, which
-// stands for its folder. Starts in `start`; nullopt when cancelled.
+// The open dialog's file types: every survey file at once, then one format
+// each, then every file.
+QStringList SurveyNameFilters();
+
+// Asks for a survey: a file of one of the formats, or one of the three
+// survey files, which stands for its folder. Starts in `start`; nullopt when
+// cancelled.
 std::optional<std::filesystem::path> ChooseSurveyWithDialog(QWidget* parent,
                                                             const std::filesystem::path& start);
 

@@ -30,7 +30,7 @@ class MainWindow : public QMainWindow, public ui::Host {
       std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
 
   // `source` is the survey to read: a folder of the three survey files (the
-  // working directory by default), one of those files, or a .3d file.
+  // working directory by default), one of those files, or a survey file.
   explicit MainWindow(std::filesystem::path source = ".", FailureBox box = {},
                       QWidget* parent = nullptr);
   ~MainWindow() override;

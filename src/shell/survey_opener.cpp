@@ -1,8 +1,10 @@
 #include "shell/survey_opener.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
@@ -18,7 +20,8 @@ SurveyOpener::SurveyOpener(AppState& state, QWidget* window, std::filesystem::pa
     : state_(state),
       window_(window),
       source_(SurveySourceFor(source)),
-      failureBox_(box ? std::move(box) : FailureBox(&SurveyOpener::ShowFailureBox)),
+      failureBox_(box ? std::move(box)
+                      : FailureBox([this](QWidget* parent) { ShowFailureBox(parent, detail_); })),
       loaded_(std::move(loaded)),
       chooser_(&ChooseSurveyWithDialog) {}
 
@@ -30,13 +33,29 @@ std::filesystem::path SurveyOpener::SourceFolder() const {
 }
 
 void SurveyOpener::Load() {
-  LoadResult r = LoadSurveySource(source_);
+  // A slow open (cavern working through a Survex source) shows a dialog after
+  // a moment, and its Cancel ends the open. The window takes no input
+  // meanwhile; the picture keeps turning.
+  QProgressDialog progress("Wczytywanie pomiarów...", "Anuluj", 0, 0,
+                           window_->isVisible() ? window_ : nullptr);
+  progress.setWindowTitle("Otwieranie");
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(400);
+  progress.setValue(0);
+  SourceOptions options;
+  options.cancelled = [&progress] {
+    QCoreApplication::processEvents();
+    return progress.wasCanceled();
+  };
+  LoadResult r = LoadSurveySource(source_, options);
+  progress.reset();
   const std::string error = r.error;
   const bool ok = ApplyLoad(state_, std::move(r));
   // A survey folder keeps the view its loader chose where that shows the
   // whole survey at a readable size; every other source is fitted.
   std::error_code ec;
   const bool folder = std::filesystem::is_directory(source_, ec);
+  detail_ = ok || folder ? std::string() : error;
   state_.framing.pending = !ok      ? FitRequest::None
                            : folder ? FitRequest::UnlessWhole
                                     : FitRequest::Always;
@@ -70,9 +89,15 @@ std::optional<std::filesystem::path> SurveyOpener::DroppedSource(const QMimeData
   return source;
 }
 
-void SurveyOpener::ShowFailureBox(QWidget* parent) {
+void SurveyOpener::ShowFailureBox(QWidget* parent, const std::string& detail) {
   QMessageBox box(QMessageBox::NoIcon, "Błąd wczytania danych!", "Pliki o złej strukturze!",
                   QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  if (!detail.empty()) {
+    box.setInformativeText(QString::fromUtf8(detail.c_str()));
+    // Wide enough that a message of the form file:line: text reads whole.
+    box.setStyleSheet("QLabel { min-width: 460px; }");
+  }
   box.exec();
 }
 

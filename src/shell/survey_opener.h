@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "view/app_state.h"
 
@@ -49,13 +50,20 @@ class SurveyOpener {
   // survey files of one folder dropped together; nullopt for anything else.
   static std::optional<std::filesystem::path> DroppedSource(const QMimeData* data);
 
-  static void ShowFailureBox(QWidget* parent);
+  // What went wrong in the last failed open of a survey file, for the
+  // failure box: cavern's own messages, say. Empty for a survey folder,
+  // whose box says only that its files are wrong.
+  const std::string& FailureDetail() const { return detail_; }
+
+  // The one failure box, with `detail` under its text where there is one.
+  static void ShowFailureBox(QWidget* parent, const std::string& detail);
 
  private:
   AppState& state_;
   QWidget* window_;
   std::filesystem::path source_;
   FailureBox failureBox_;
+  std::string detail_;
   std::function<void()> loaded_;
   PathChooser chooser_;
 };

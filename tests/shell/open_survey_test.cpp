@@ -190,6 +190,9 @@ void OpenSurveyTest::ctrlOOpensTheChosenSurvey_data() {
   QTest::newRow("folder through one of its files")
       << std::optional<fs::path>(kSample / "Dane1.bin") << kSample << true;
   QTest::newRow(".3d file") << std::optional<fs::path>(kCzarna) << kCzarna << true;
+  const fs::path survex = MV_SURVEX_DIR;
+  for (const char* name : {"jaskinie_czarna.plt", "jaskinie_czarna.lox", "small.svx"})
+    QTest::newRow(name) << std::optional<fs::path>(survex / name) << survex / name << true;
   QTest::newRow("cancelled") << std::optional<fs::path>() << kZimna << true;
   QTest::newRow("missing file") << std::optional<fs::path>("/nonexistent/cave.3d")
                                 << fs::path("/nonexistent/cave.3d") << false;
@@ -213,6 +216,8 @@ void OpenSurveyTest::ctrlOOpensTheChosenSurvey() {
   QCOMPARE(failures.shown, loads ? 0 : 1);
   QCOMPARE(w.State().view.LinesVisible, loads);
   QCOMPARE(w.State().survey.StationCount(), loads ? StationsOf(source) : 2);
+  // A survey file that fails says why in the box; a folder keeps the box bare.
+  QCOMPARE(w.Opener().FailureDetail().empty(), loads);
   // The item is the first of "&Plik".
   QCOMPARE(w.ControlsOf().Menu().FileMenu()->actions().first()->text(),
            QString("Otwórz dane jaskini..."));
@@ -255,6 +260,8 @@ void OpenSurveyTest::droppedSurveyOpens_data() {
   QTest::addColumn<fs::path>("source");  // empty: the drop is refused
   QTest::newRow("folder") << QList<fs::path>{kSample} << kSample;
   QTest::newRow(".3d file") << QList<fs::path>{kCzarna} << kCzarna;
+  const fs::path plt = fs::path(MV_SURVEX_DIR) / "jaskinie_zimna.plt";
+  QTest::newRow(".plt file") << QList<fs::path>{plt} << plt;
   QTest::newRow("survey file") << QList<fs::path>{kSample / "Dane2.bin"} << kSample;
   QTest::newRow("the three survey files")
       << QList<fs::path>{kSample / "Dane.bin", kSample / "Dane1.bin", kSample / "Dane2.bin"}
