@@ -7,10 +7,12 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QScreen>
+#include <QWindow>
 #include <cstdio>
 
 #include "shell/file_dialogs.h"
 #include "view/framing.h"
+#include "view/repaint.h"
 
 namespace mv {
 
@@ -52,7 +54,14 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   });
   // A fit asked for before the window was laid out is made just before the
   // first frame that shows it.
-  view_->SetBeforeFrame([this] { ApplyPendingFit(state_, Geometry()); });
+  // The frame is drawn from the state as it is now: remember it, so the
+  // ticks can tell whether the picture has changed since.
+  view_->SetBeforeFrame([this] {
+    const PictureGeometry g = Geometry();
+    ApplyPendingFit(state_, g);
+    gate_.Drawn(FrameInputsOf(state_, g), SpinDegrees(state_.view),
+                SpinPixelsPerDegree(state_.view, DrawnCylinder(state_), g));
+  });
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
 
@@ -81,7 +90,16 @@ QSize MainWindow::OuterSize() const {
 
 void MainWindow::Timer1Timer() {
   AdvanceTick(state_.view);
-  if (!destroyed_) view_->update();
+  // A frame only where it would show something new: a minimised or covered
+  // window draws none, and neither does a still picture. Whatever changed
+  // meanwhile shows at the next tick that finds the window shown.
+  if (destroyed_ || !PictureShown()) return;
+  if (gate_.Wanted(FrameInputsOf(state_, Geometry()), SpinDegrees(state_.view))) view_->update();
+}
+
+bool MainWindow::PictureShown() const {
+  const QWindow* w = windowHandle();
+  return isVisible() && !isMinimized() && w && w->isExposed();
 }
 
 void MainWindow::OpenSurvey() {

@@ -16,6 +16,7 @@
 #include "ui/host.h"
 #include "view/camera.h"
 #include "view/fit.h"
+#include "view/repaint.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -63,8 +64,12 @@ class MainWindow : public QMainWindow, public ui::Host {
   void SetPictureChooser(PathChooser chooser) { pictureChooser_ = std::move(chooser); }
   void SetSaveFailureBox(NoticeBox box) { saveFailureBox_ = std::move(box); }
 
-  // The timer's tick: advance the counter and repaint.
+  // The timer's tick: advance the counter, and repaint where the picture
+  // would change by half a pixel or more.
   void Timer1Timer();
+  // Whether the window shows its picture: visible, not minimised, and not
+  // wholly covered.
+  bool PictureShown() const;
   // The loader: reads the survey source into the state; on failure shows
   // the one failure box and keeps the placeholder model.
   void SpeedButton1Click();
@@ -93,6 +98,7 @@ class MainWindow : public QMainWindow, public ui::Host {
   GlView* view_ = nullptr;
   QWidget* panel1_ = nullptr;
   TickClock clock_;
+  RepaintGate gate_;
   std::unique_ptr<ui::Controls> controls_;
   std::unique_ptr<SurveyOpener> opener_;
   bool destroyed_ = false;
