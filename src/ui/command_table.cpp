@@ -111,6 +111,8 @@ constexpr CommandRow kCommands[] = {
     {Command::ShowElevation, "ShowElevation", "Przekrój (widok z boku)\tL", 0, {}, kNoButton},
     {Command::DepthColours, "DepthColours", nullptr, Ctrl(Qt::Key_G), Toggle::DepthColours,
      kNoButton},
+    {Command::SaveAnimation, "Zapiszanimacje1", "Zapisz animację obrotu...", 0, {}, kNoButton},
+    {Command::SaveDrawing, "ZapiszrysunekSVG1", "Zapisz rysunek SVG...", 0, {}, kNoButton},
 };
 
 constexpr bool InOrder() {
