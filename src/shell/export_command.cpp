@@ -1,5 +1,6 @@
 #include "shell/export_command.h"
 
+#include <QGuiApplication>
 #include <cstdio>
 
 #include "data/survey_source.h"
@@ -61,9 +62,9 @@ int RunExport(const ExportRequest& r) {
       ExportPicture(r.out, *ExportFormatOf(r.out), {e.state.view, e.state.survey, e.picture});
   if (result.ok) return 0;
   if (result.noOpenGl) {
-    Say(QString("cannot write %1: OpenGL could not be started (%2); PNG and GIF pictures need "
-                "it, an SVG drawing does not")
-            .arg(out, result.error));
+    Say(QString("cannot write %1: OpenGL could not be started (%2 on the \"%3\" platform); PNG "
+                "and GIF pictures need it, an SVG drawing does not")
+            .arg(out, result.error, QGuiApplication::platformName()));
     return kNoOpenGlExit;
   }
   Say(QString("cannot write %1: %2").arg(out, result.error));

@@ -109,7 +109,20 @@ ExportResult WriteSvg(QIODevice& out, const ExportScene& s) {
   SceneCache cache;
   PaintVectorFrame(p, s.view, s.survey, cache, g);
   p.end();
-  const QByteArray& bytes = drawing.data();
+  // The generator gives the size in millimetres, which a browser rounds to
+  // a pixel more or less; the picture's pixels say it exactly.
+  QByteArray bytes = drawing.data();
+  const qsizetype head = bytes.indexOf("<svg");
+  const qsizetype width = bytes.indexOf(" width=\"", head),
+                  height = bytes.indexOf(" height=\"", head);
+  if (head >= 0 && width > head && height > head) {
+    const auto replace = [&bytes](qsizetype at, const QByteArray& attribute, int value) {
+      const qsizetype end = bytes.indexOf('"', at + attribute.size() + 3);
+      bytes.replace(at, end + 1 - at, " " + attribute + "=\"" + QByteArray::number(value) + "\"");
+    };
+    replace(height, "height", g.height);  // the later one first: the offsets stay right
+    replace(width, "width", g.width);
+  }
   if (out.write(bytes) != bytes.size()) return Failed(out.errorString());
   return Done();
 }

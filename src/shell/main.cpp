@@ -21,6 +21,13 @@ int main(int argc, char** argv) {
   // An export shows no window: without a display it runs on Qt's offscreen
   // platform, where OpenGL may still be had.
   const bool exporting = rawArguments.contains("--export");
+  // Its standard error is one line on failure and nothing else: Qt's own
+  // remarks about the platform are not for it.
+  if (exporting)
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "morvalka: %s\n", text.toLocal8Bit().constData());
+    });
   if (exporting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
       qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
