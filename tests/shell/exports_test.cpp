@@ -58,26 +58,6 @@ double Overlap(const QImage& a, const QImage& b) {
   return either ? double(both) / either : 1;
 }
 
-// A device that takes `room` bytes and then fails, like a full disk.
-class FullDevice : public QIODevice {
- public:
-  explicit FullDevice(qint64 room) : room_(room) { open(QIODevice::WriteOnly); }
-
- protected:
-  qint64 readData(char*, qint64) override { return -1; }
-  qint64 writeData(const char*, qint64 n) override {
-    if (n > room_) {
-      setErrorString("No space left on device");
-      return -1;
-    }
-    room_ -= n;
-    return n;
-  }
-
- private:
-  qint64 room_;
-};
-
 QStringList FilesIn(const QString& folder) {
   return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
@@ -95,7 +75,6 @@ class ExportsTest : public QObject {
   void svgLooksLikeThePicture();
   void failedExportLeavesTheOldFile_data();
   void failedExportLeavesTheOldFile();
-  void writersReportAFullDisk();
 };
 
 void ExportsTest::gifIsOneLoopingTurnWithOnePalette() {
@@ -266,19 +245,6 @@ void ExportsTest::failedExportLeavesTheOldFile() {
   QVERIFY(f.open(QIODevice::ReadOnly));
   QCOMPARE(f.readAll(), QByteArray("the old picture"));
   QCOMPARE(FilesIn(dir.path()), QStringList{"cave.gif"});
-}
-
-void ExportsTest::writersReportAFullDisk() {
-  const mv::ExportState e = Opened(kSample, 0, false, 120, 90);
-  const mv::ExportScene scene{e.state.view, e.state.survey, e.picture};
-  FullDevice forSvg(1000), forGif(1000);
-  const mv::ExportResult svg = mv::WriteSvg(forSvg, scene);
-  QVERIFY(!svg.ok);
-  QCOMPARE(svg.error, QString("No space left on device"));
-  mv::OffscreenGl gl(120, 90);
-  const mv::ExportResult gif = mv::WriteSpinGif(forGif, gl, scene);
-  QVERIFY(!gif.ok);
-  QVERIFY(!gif.error.isEmpty());
 }
 
 QTEST_MAIN(ExportsTest)
