@@ -39,6 +39,15 @@ uint32_t Rgb24(const Rgb& c) {
   return static_cast<uint32_t>((c.r & 0xFF) << 16 | (c.g & 0xFF) << 8 | (c.b & 0xFF));
 }
 
+// Why writing `out` failed. A write cut short by a full disk leaves the
+// device with no reason but the default one.
+QString WriteFailure(const QSaveFile& out) {
+  const QString why = out.errorString();
+  if (why.isEmpty() || why == QBuffer().errorString())
+    return "the file could not be written whole (is the disk full?)";
+  return why;
+}
+
 }  // namespace
 
 std::optional<ExportFormat> ExportFormatOf(const std::filesystem::path& file) {
@@ -72,12 +81,16 @@ ExportResult WriteAtomically(const std::filesystem::path& file,
                              const std::function<ExportResult(QIODevice&)>& write) {
   QSaveFile out(PathText(file));
   if (!out.open(QIODevice::WriteOnly)) return Failed(out.errorString());
-  const ExportResult r = write(out);
+  ExportResult r = write(out);
   if (!r.ok) {
+    // The file knows better why a write failed (a full disk, say) than the
+    // format's writer does.
+    if (!r.cancelled && (out.error() != QFileDevice::NoError || r.error == QBuffer().errorString()))
+      r.error = WriteFailure(out);
     out.cancelWriting();
     return r;
   }
-  if (!out.commit()) return Failed(out.errorString());
+  if (!out.commit()) return Failed(WriteFailure(out));
   return r;
 }
 
@@ -123,7 +136,12 @@ ExportResult WriteSvg(QIODevice& out, const ExportScene& s) {
     replace(height, "height", g.height);  // the later one first: the offsets stay right
     replace(width, "width", g.width);
   }
-  if (out.write(bytes) != bytes.size()) return Failed(out.errorString());
+  // A short write says nothing; the one after it says why.
+  for (qsizetype done = 0; done < bytes.size();) {
+    const qint64 n = out.write(bytes.constData() + done, bytes.size() - done);
+    if (n <= 0) return Failed(out.errorString());
+    done += n;
+  }
   return Done();
 }
 
