@@ -98,6 +98,7 @@ SurveyModel PlaceholderModel();
 // Bounding box of the stations and the origin point.
 struct Extents {
   Real48 minX, maxX, minY, maxY, minZ, maxZ;
+  bool operator==(const Extents&) const = default;
 };
 
 // The box starts at the origin (so the origin always lies inside) and widens

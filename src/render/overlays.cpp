@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <cmath>
 
+#include "render/depth_colours.h"
 #include "render/draw_helpers.h"
 #include "render/scene_cache.h"
 #include "view/labels.h"
@@ -118,54 +119,123 @@ const QImage& LabelCache::Image(const SurveyModel& m, int32_t row, bool entrance
   const int64_t key = Key(row, entrance);
   if (const auto it = images_.find(key); it != images_.end()) return it->second;
   if (images_.size() > 4000) images_.clear();
-  const QFont font = LabelFont(entrance);
-  const QFontMetricsF metrics(font);
-  const QString text =
-      metrics.elidedText(Text(LabelText(m, row, entrance)), Qt::ElideRight, kLabelMostWidth);
   const double w = Width(m, row, entrance);
+  const std::string text = LabelText(m, row, entrance);
   return images_[key] = Overlay(w, kLabelHeight, pixelRatio, [&](QPainter& p) {
-           p.setFont(font);
-           HaloText(p, QRectF(2, 0, w - 2, kLabelHeight), text,
-                    entrance ? kEntranceInk : kStationInk);
+           PaintLabel(p, QRectF(0, 0, w, kLabelHeight), text, entrance);
          });
 }
 
-QImage PickRingImage(double pixelRatio) {
-  return Overlay(2 * kMarkRadius + 2, 2 * kMarkRadius + 2, pixelRatio, [](QPainter& p) {
-    const QPointF centre(kMarkRadius + 1, kMarkRadius + 1);
-    p.setPen(QPen(QColor(0, 0, 0, 200), 3));
-    p.drawEllipse(centre, kMarkRadius - 1, kMarkRadius - 1);
-    p.setPen(QPen(kPickInk, 1.5));
-    p.drawEllipse(centre, kMarkRadius - 1, kMarkRadius - 1);
-  });
+void PaintLabel(QPainter& p, const QRectF& box, const std::string& name, bool entrance) {
+  const QFont font = LabelFont(entrance);
+  const QString text = QFontMetricsF(font).elidedText(Text(name), Qt::ElideRight, kLabelMostWidth);
+  p.save();
+  p.setFont(font);
+  HaloText(p, box.adjusted(2, 0, 0, 0), text, entrance ? kEntranceInk : kStationInk);
+  p.restore();
 }
 
-QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, double pixelRatio) {
+void PaintPickRing(QPainter& p, const QPointF& centre) {
+  p.save();
+  p.setBrush(Qt::NoBrush);
+  p.setPen(QPen(QColor(0, 0, 0, 200), 3));
+  p.drawEllipse(centre, kMarkRadius - 1, kMarkRadius - 1);
+  p.setPen(QPen(kPickInk, 1.5));
+  p.drawEllipse(centre, kMarkRadius - 1, kMarkRadius - 1);
+  p.restore();
+}
+
+QImage PickRingImage(double pixelRatio) {
+  return Overlay(2 * kMarkRadius + 2, 2 * kMarkRadius + 2, pixelRatio,
+                 [](QPainter& p) { PaintPickRing(p, QPointF(kMarkRadius + 1, kMarkRadius + 1)); });
+}
+
+namespace {
+
+struct PickText {
   QFont font;
-  font.setPixelSize(12);
-  const QFontMetricsF metrics(font);
-  const double line = 16, pad = 6;
-  QStringList texts;
+  QStringList lines;
+  double width = 0, height = 0;
+};
+
+constexpr double kPickLine = 16, kPickPad = 6;
+
+PickText LayOutPickText(const std::vector<std::string>& lines, double mostWidth) {
+  PickText t;
+  t.font.setPixelSize(12);
+  const QFontMetricsF metrics(t.font);
   double widest = 0;
   for (const std::string& l : lines) {
-    texts << metrics.elidedText(Text(l), Qt::ElideRight, std::max(20.0, mostWidth - 2 * pad));
-    widest = std::max(widest, metrics.horizontalAdvance(texts.back()));
+    t.lines << metrics.elidedText(Text(l), Qt::ElideRight,
+                                  std::max(20.0, mostWidth - 2 * kPickPad));
+    widest = std::max(widest, metrics.horizontalAdvance(t.lines.back()));
   }
-  const double width = std::ceil(widest) + 2 * pad, height = line * texts.size() + 2 * pad - 4;
-  return Overlay(width, height, pixelRatio, [&](QPainter& p) {
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 170));
-    p.drawRoundedRect(QRectF(0, 0, width, height), 5, 5);
-    p.setFont(font);
-    for (int i = 0; i < texts.size(); ++i)
-      HaloText(p, QRectF(pad, pad - 2 + i * line, width - 2 * pad, line), texts[i], Qt::white);
-  });
+  t.width = std::ceil(widest) + 2 * kPickPad;
+  t.height = kPickLine * t.lines.size() + 2 * kPickPad - 4;
+  return t;
+}
+
+void PaintPickText(QPainter& p, const QPointF& topLeft, const PickText& t) {
+  p.save();
+  p.translate(topLeft);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 0, 170));
+  p.drawRoundedRect(QRectF(0, 0, t.width, t.height), 5, 5);
+  p.setFont(t.font);
+  for (int i = 0; i < t.lines.size(); ++i)
+    HaloText(p, QRectF(kPickPad, kPickPad - 2 + i * kPickLine, t.width - 2 * kPickPad, kPickLine),
+             t.lines[i], Qt::white);
+  p.restore();
+}
+
+// The labels the picture has room for, with the stations' pictures sized by
+// the label cache.
+std::vector<PlacedLabel> Labels(const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                                const PictureGeometry& picture) {
+  static const std::vector<int32_t> kNone;
+  const bool stationNames = v.StationNamesVisible && v.LinesVisible;
+  if (!stationNames && !v.EntrancesVisible) return {};
+  LabelCache& labels = cache.Labels();
+  // The depth legend keeps its corner of the picture.
+  std::vector<PlacedLabel> blocked;
+  const LegendPlace legend = PlaceDepthLegend(picture);
+  if (v.LinesVisible && v.DepthColours && legend.fits)
+    blocked.push_back({-1, false, static_cast<double>(legend.x),
+                       static_cast<double>(picture.height - legend.y - kLegendHeight), kLegendWidth,
+                       kLegendHeight});
+  return PlaceLabels(
+      v, m, picture, v.EntrancesVisible ? cache.Entrances(m) : kNone,
+      stationNames ? cache.LineStations(m) : kNone,
+      [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight,
+      2000, blocked);
+}
+
+}  // namespace
+
+QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, double pixelRatio) {
+  const PickText t = LayOutPickText(lines, mostWidth);
+  return Overlay(t.width, t.height, pixelRatio,
+                 [&](QPainter& p) { PaintPickText(p, QPointF(0, 0), t); });
+}
+
+void PaintOverlayShapes(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                        const PictureGeometry& picture) {
+  for (const PlacedLabel& l : Labels(v, m, cache, picture))
+    PaintLabel(p, QRectF(l.left, l.top, l.width, l.height), LabelText(m, l.row, l.entrance),
+               l.entrance);
+  const int32_t first = m.ValidStation(v.PickedFirst) ? v.PickedFirst : -1;
+  if (first < 0) return;
+  const int32_t second = m.ValidStation(v.PickedSecond) ? v.PickedSecond : -1;
+  for (const int32_t row : {first, second}) {
+    const PicturePoint at = StationOnPicture(v, m, picture, row);
+    if (row >= 0 && at.visible) PaintPickRing(p, QPointF(at.x, at.y));
+  }
+  const PickText t = LayOutPickText(PickDescription(m, first, second), picture.width - 16);
+  PaintPickText(p, QPointF(8, picture.height - 8 - t.height), t);
 }
 
 void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                   const PictureGeometry& picture) {
-  const bool stationNames = v.StationNamesVisible && v.LinesVisible;
-  const bool entranceNames = v.EntrancesVisible;
   const int32_t first = m.ValidStation(v.PickedFirst) ? v.PickedFirst : -1;
   const int32_t second = m.ValidStation(v.PickedSecond) ? v.PickedSecond : -1;
 
@@ -182,16 +252,8 @@ void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCach
     gl.End();
   }
 
-  if (stationNames || entranceNames) {
-    static const std::vector<int32_t> kNone;
-    LabelCache& labels = cache.Labels();
-    const std::vector<PlacedLabel> placed = PlaceLabels(
-        v, m, picture, entranceNames ? cache.Entrances(m) : kNone,
-        stationNames ? cache.LineStations(m) : kNone,
-        [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight);
-    for (const PlacedLabel& l : placed)
-      Put(gl, labels.Image(m, l.row, l.entrance, picture.pixelRatio), l.left, l.top, picture);
-  }
+  for (const PlacedLabel& l : Labels(v, m, cache, picture))
+    Put(gl, cache.Labels().Image(m, l.row, l.entrance, picture.pixelRatio), l.left, l.top, picture);
 
   if (first < 0) return;
   const QImage& ring = cache.PickRing(picture.pixelRatio);

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <QImage>
+#include <QPointF>
+#include <QRectF>
+
+class QPainter;
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -48,10 +52,20 @@ QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, do
 inline constexpr int kMarkRadius = 7;
 QImage PickRingImage(double pixelRatio);
 
+// The painters behind the pictures above, for drawings that keep shapes
+// and text: a label in `box`, a ring about `centre`.
+void PaintLabel(QPainter& p, const QRectF& box, const std::string& name, bool entrance);
+void PaintPickRing(QPainter& p, const QPointF& centre);
+
+// Paints what DrawOverlays draws as pictures, as shapes and text: the
+// labels, the rings on the picked stations and the pick's description.
+class SceneCache;
+void PaintOverlayShapes(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                        const PictureGeometry& picture);
+
 // Draws the labels, the marks of the picked stations with the segment that
 // joins them, and the description of the pick, with the model-view matrix
 // of the frame current and left as found.
-class SceneCache;
 void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                   const PictureGeometry& picture);
 

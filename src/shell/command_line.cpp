@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 
 #include "mv_version.h"
 
@@ -29,16 +30,44 @@ QString ProgramName(const QStringList& arguments) {
 QString Usage(const QString& program) {
   return QString(
              "Usage: %1 [SOURCE]\n"
-             "Shows a cave survey as a spinning 3D model.\n"
+             "       %1 --export OUT [SOURCE] [--size WxH] [--tilt DEG] [--turn DEG]\n"
+             "                [--tick N] [--plan] [--depth]\n"
+             "Shows a cave survey as a spinning 3D model, or writes a picture of it.\n"
              "\n"
              "SOURCE is a folder holding Dane.bin, Dane1.bin and the optional Dane2.bin\n"
              "(or one of those files, which stands for its folder), or a survey file:\n"
              "Survex .3d or .svx (read with cavern), Compass .plt or .plf, Therion .lox.\n"
              "Without SOURCE the survey is read from the working directory.\n"
              "\n"
-             "  -h, --help  show this text and end\n"
-             "  --version   show the version and end\n")
+             "  --export OUT  write the survey as the viewer opens it to OUT, without a\n"
+             "                window: .png a picture, .svg a drawing, .gif one turn\n"
+             "  --size WxH    the picture's size in pixels (780x591; at most 16384x16384)\n"
+             "  --tilt DEG    tilt the model by DEG degrees\n"
+             "  --turn DEG    turn the model by DEG degrees about its axis\n"
+             "  --tick N      the spin after N timer ticks (64 a second)\n"
+             "  --plan        the plan: looking straight down\n"
+             "  --depth       colour the survey lines by altitude, with a legend\n"
+             "  -h, --help    show this text and end\n"
+             "  --version     show the version and end\n")
       .arg(program);
+}
+
+// A number of the whole text, or nullopt.
+std::optional<double> Number(const QString& text) {
+  bool ok = false;
+  const double v = text.toDouble(&ok);
+  if (!ok || !std::isfinite(v)) return std::nullopt;
+  return v;
+}
+
+std::optional<std::pair<int, int>> Size(const QString& text) {
+  const QStringList parts = text.toLower().split('x');
+  if (parts.size() != 2) return std::nullopt;
+  bool okW = false, okH = false;
+  const int w = parts[0].toInt(&okW), h = parts[1].toInt(&okH);
+  if (!okW || !okH || w < 1 || h < 1 || w > kLargestExport || h > kLargestExport)
+    return std::nullopt;
+  return std::pair{w, h};
 }
 
 }  // namespace
@@ -55,17 +84,55 @@ QString AsksForInformation(const QStringList& arguments) {
 CommandLine ParseCommandLine(const QStringList& arguments) {
   CommandLine c;
   const QString program = ProgramName(arguments);
+  // One line, so that a script's log says what went wrong where.
   const auto fail = [&](const QString& message) {
     c.exit = true;
     c.exitCode = 2;
-    c.output = QString("%1: %2\nTry '%1 --help'.\n").arg(program, message);
+    c.output = QString("%1: %2 (see %1 --help)\n").arg(program, message);
+    c.exportRequest.reset();
     return c;
   };
   QStringList sources;
   bool optionsEnded = false;
+  ExportRequest request;
+  bool exporting = false, exportOption = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
-    if (!optionsEnded && a == "--") {
+    // The options of an export that take a value.
+    static const QStringList kValued{"--export", "--size", "--tilt", "--turn", "--tick"};
+    if (!optionsEnded && kValued.contains(a)) {
+      if (i + 1 >= arguments.size()) return fail(QString("%1 needs a value").arg(a));
+      const QString value = arguments[++i];
+      if (a == "--export") {
+        if (value.isEmpty()) return fail("--export needs a file name");
+        request.out = QFile::encodeName(value).toStdString();
+        exporting = true;
+        continue;
+      }
+      exportOption = true;
+      if (a == "--size") {
+        const auto size = Size(value);
+        if (!size)
+          return fail(QString("--size '%1' is not a size from 1x1 to %2x%2")
+                          .arg(value)
+                          .arg(kLargestExport));
+        request.width = size->first;
+        request.height = size->second;
+      } else if (a == "--tick") {
+        bool ok = false;
+        const qlonglong tick = value.toLongLong(&ok);
+        if (!ok || tick < 0 || tick > 359999999)
+          return fail(QString("--tick '%1' is not a tick from 0 to 359999999").arg(value));
+        request.tick = static_cast<int32_t>(tick);
+      } else {
+        const auto degrees = Number(value);
+        if (!degrees) return fail(QString("%1 '%2' is not a number of degrees").arg(a, value));
+        (a == "--tilt" ? request.tilt : request.turn) = *degrees;
+      }
+    } else if (!optionsEnded && (a == "--plan" || a == "--depth")) {
+      exportOption = true;
+      (a == "--plan" ? request.plan : request.depth) = true;
+    } else if (!optionsEnded && a == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && IsHelp(a)) {
       c.exit = true;
@@ -85,6 +152,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   if (sources.size() == 1) {
     if (sources.first().isEmpty()) return fail("the survey path is empty");
     c.source = QFile::encodeName(sources.first()).toStdString();
+  }
+  if (exportOption && !exporting) return fail("the picture's options go with --export OUT");
+  if (exporting) {
+    request.source = c.source;
+    c.exportRequest = request;
   }
   return c;
 }

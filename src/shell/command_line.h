@@ -3,13 +3,32 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+
+#include "view/camera.h"
 
 namespace mv {
+
+// Writing a picture of a survey without a window: the file, its size and
+// the view it shows.
+struct ExportRequest {
+  std::filesystem::path out;
+  std::filesystem::path source = ".";
+  int width = kOuterWidth, height = kOuterHeight;
+  std::optional<double> tilt, turn;  // degrees
+  int32_t tick = 0;
+  bool plan = false, depth = false;
+};
+// The largest picture an export makes, in pixels a side.
+inline constexpr int kLargestExport = 16384;
 
 struct CommandLine {
   // The survey to open; the working directory when none is given.
   std::filesystem::path source = ".";
+  // Set when a picture is to be written instead of showing the viewer.
+  std::optional<ExportRequest> exportRequest;
   // Set when the program should print `output` and end with `exitCode`
   // instead of starting (the usage, or a mistake on the command line).
   bool exit = false;

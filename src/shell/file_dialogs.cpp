@@ -2,8 +2,6 @@
 
 #include <QFile>
 #include <QFileDialog>
-#include <QImageWriter>
-#include <QSaveFile>
 
 namespace mv {
 
@@ -51,27 +49,21 @@ std::optional<std::filesystem::path> ChooseSurveyWithDialog(QWidget* parent,
 
 std::optional<std::filesystem::path> ChoosePictureWithDialog(
     QWidget* parent, const std::filesystem::path& suggested) {
-  QFileDialog dialog(parent, "Zapisz obraz");
+  // The kind of file follows the suggested name's.
+  const QString suffix = QString::fromStdString(suggested.extension().string()).mid(1).toLower();
+  const char* title = suffix == "gif"   ? "Zapisz animację obrotu"
+                      : suffix == "svg" ? "Zapisz rysunek SVG"
+                                        : "Zapisz obraz";
+  const char* filter = suffix == "gif"   ? "Animacja GIF (*.gif)"
+                       : suffix == "svg" ? "Rysunek SVG (*.svg)"
+                                         : "Obraz PNG (*.png)";
+  QFileDialog dialog(parent, title);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter("Obraz PNG (*.png)");
-  dialog.setDefaultSuffix("png");
+  dialog.setNameFilter(filter);
+  dialog.setDefaultSuffix(suffix.isEmpty() ? QString("png") : suffix);
   dialog.selectFile(PathText(suggested));
   return Chosen(dialog);
-}
-
-QString WritePng(const QImage& picture, const std::filesystem::path& file) {
-  if (picture.isNull()) return "there is no picture to save";
-  // The framebuffer's alpha means nothing in the saved picture.
-  const QImage opaque = picture.convertToFormat(QImage::Format_RGB32);
-  // Through a temporary file, so a failed write leaves an older picture of
-  // the same name as it was.
-  QSaveFile out(PathText(file));
-  if (!out.open(QIODevice::WriteOnly)) return out.errorString();
-  QImageWriter writer(&out, "png");
-  if (!writer.write(opaque)) return writer.errorString();
-  if (!out.commit()) return out.errorString();
-  return {};
 }
 
 }  // namespace mv

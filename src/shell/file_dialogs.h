@@ -1,7 +1,6 @@
 // The file dialogs of the "&Plik" menu and the writing of a picture.
 #pragma once
 
-#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <filesystem>
@@ -21,14 +20,10 @@ QStringList SurveyNameFilters();
 std::optional<std::filesystem::path> ChooseSurveyWithDialog(QWidget* parent,
                                                             const std::filesystem::path& start);
 
-// Asks where to save a PNG picture, starting with the file `suggested`;
-// nullopt when cancelled.
+// Asks where to save a picture, starting with the file `suggested`, whose
+// extension tells the kind (.png, .gif, .svg); nullopt when cancelled.
 std::optional<std::filesystem::path> ChoosePictureWithDialog(
     QWidget* parent, const std::filesystem::path& suggested);
-
-// Writes `picture` to `file` as an opaque PNG, whatever the file's name ends
-// in. Returns an empty text on success, else what went wrong.
-QString WritePng(const QImage& picture, const std::filesystem::path& file);
 
 // A path as the file system names it, for showing to a person.
 QString PathText(const std::filesystem::path& p);

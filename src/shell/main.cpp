@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "shell/command_line.h"
+#include "shell/export_command.h"
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
 #include "shell/startup.h"
@@ -17,6 +18,19 @@ int main(int argc, char** argv) {
                stdout);
     return 0;
   }
+  // An export shows no window: without a display it runs on Qt's offscreen
+  // platform, where OpenGL may still be had.
+  const bool exporting = rawArguments.contains("--export");
+  // Its standard error is one line on failure and nothing else: Qt's own
+  // remarks about the platform are not for it.
+  if (exporting)
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "morvalka: %s\n", text.toLocal8Bit().constData());
+    });
+  if (exporting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+      qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QApplication app(argc, argv);
   mv::PrepareApplication(app);
@@ -27,6 +41,7 @@ int main(int argc, char** argv) {
                commandLine.exitCode == 0 ? stdout : stderr);
     return commandLine.exitCode;
   }
+  if (commandLine.exportRequest) return mv::RunExport(*commandLine.exportRequest);
   // Without OpenGL the window could not draw at all.
   if (const QString problem = mv::OpenGlProblem(); !problem.isEmpty()) {
     mv::ReportNoOpenGl(problem);

@@ -4,14 +4,21 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 #include "shell/file_dialogs.h"
 #include "view/framing.h"
 #include "view/picking.h"
+#include "view/repaint.h"
 
 namespace mv {
 
@@ -23,10 +30,12 @@ void ShowSaveFailure(QWidget* parent, const QString& caption, const QString& tex
 
 }  // namespace
 
-MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* parent)
+MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* parent,
+                       std::unique_ptr<RecentSurveys> recent)
     : QMainWindow(parent),
       pictureChooser_(&ChoosePictureWithDialog),
-      saveFailureBox_(&ShowSaveFailure) {
+      saveFailureBox_(&ShowSaveFailure),
+      recent_(recent ? std::move(recent) : std::make_unique<RecentSurveys>()) {
   setWindowTitle("Symulacja 3D  - Jaskinia Morvalka Vendra");
   overlay_ = new QWidget(this);
   overlay_->setFocusPolicy(Qt::NoFocus);
@@ -47,13 +56,29 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   panel1_->setGeometry(0, 0, kOuterWidth - 8, kToolbarHeight);
   panel1_->raise();
   controls_ = std::make_unique<ui::Controls>(*this);
+  note_ = new QLabel(overlay_);
+  note_->setObjectName("NoteLabel");
+  note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 190); color: white; padding: 4px; }");
+  note_->hide();
   opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box), [this] {
     controls_->SyncTexts();
+    if (opener_->LastLoadOk()) {
+      recent_->Add(opener_->Source());
+      FillRecentMenu();
+    }
     if (isVisible()) ApplyPendingFit(state_, Geometry());
   });
+  FillRecentMenu();
   // A fit asked for before the window was laid out is made just before the
   // first frame that shows it.
-  view_->SetBeforeFrame([this] { ApplyPendingFit(state_, Geometry()); });
+  // The frame is drawn from the state as it is now: remember it, so the
+  // ticks can tell whether the picture has changed since.
+  view_->SetBeforeFrame([this] {
+    const PictureGeometry g = Geometry();
+    ApplyPendingFit(state_, g);
+    gate_.Drawn(FrameInputsOf(state_, g), SpinDegrees(state_.view),
+                SpinPixelsPerDegree(state_.view, DrawnCylinder(state_), g));
+  });
   view_->SetClicked([this](double x, double y, bool shift) { PickAt(x, y, shift); });
   setFocusPolicy(Qt::StrongFocus);
   setAcceptDrops(true);
@@ -83,11 +108,68 @@ QSize MainWindow::OuterSize() const {
 
 void MainWindow::Timer1Timer() {
   AdvanceTick(state_.view);
-  if (!destroyed_) view_->update();
+  // A frame only where it would show something new: a minimised or covered
+  // window draws none, and neither does a still picture. Whatever changed
+  // meanwhile shows at the next tick that finds the window shown.
+  if (destroyed_ || !PictureShown()) return;
+  if (gate_.Wanted(FrameInputsOf(state_, Geometry()), SpinDegrees(state_.view))) view_->update();
+}
+
+bool MainWindow::PictureShown() const {
+  const QWindow* w = windowHandle();
+  return isVisible() && !isMinimized() && w && w->isExposed();
 }
 
 void MainWindow::OpenSurvey() {
-  opener_->Choose();
+  // In the folder of the survey opened last, where the user left off.
+  std::filesystem::path start = opener_->SourceFolder();
+  if (!recent_->Sources().isEmpty()) {
+    const std::filesystem::path last = QFile::encodeName(recent_->Sources().first()).toStdString();
+    std::error_code ec;
+    start = std::filesystem::is_directory(last, ec) ? last : last.parent_path();
+  }
+  opener_->Choose(start);
+}
+
+void MainWindow::OpenRecent(const QString& source) {
+  const std::filesystem::path path = QFile::encodeName(source).toStdString();
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    recent_->Remove(source);
+    FillRecentMenu();
+    ShowNote(QString("Nie ma już %1 - usunięto z listy ostatnio otwieranych.").arg(source));
+    return;
+  }
+  opener_->Open(path);
+}
+
+void MainWindow::FillRecentMenu() {
+  QMenu* menu = controls_->Menu().RecentMenu();
+  menu->clear();
+  const QStringList& sources = recent_->Sources();
+  for (qsizetype i = 0; i < sources.size(); ++i) {
+    const QString source = sources[i];
+    QAction* a = menu->addAction(QString("&%1 %2").arg(i + 1).arg(source));
+    connect(a, &QAction::triggered, this, [this, source] {
+      // After the menu has closed: a load may show a box.
+      QMetaObject::invokeMethod(
+          this, [this, source] { OpenRecent(source); }, Qt::QueuedConnection);
+    });
+  }
+  menu->setEnabled(!sources.isEmpty());
+}
+
+void MainWindow::ShowNote(const QString& text) {
+  note_->setText(text);
+  note_->adjustSize();
+  note_->move(8, overlay_->height() - note_->height() - 8);
+  note_->show();
+  note_->raise();
+  // Only the latest note's timer hides it.
+  const QString shown = text;
+  QTimer::singleShot(6000, note_, [this, shown] {
+    if (note_->text() == shown) note_->hide();
+  });
 }
 
 void MainWindow::SavePicture() {
@@ -97,8 +179,13 @@ void MainWindow::SavePicture() {
   if (!file) return;
   // The picture alone, drawn afresh into an offscreen buffer of the
   // picture's size; the toolbar strip and panels are separate widgets.
-  const QString error = WritePng(view_->grabFramebuffer(), *file);
-  if (error.isEmpty()) {
+  const QImage picture = view_->grabFramebuffer();
+  ExportResult r;
+  r.error = ExportTargetProblem(*file);
+  if (r.error.isEmpty())
+    r = WriteAtomically(*file, [&picture](QIODevice& out) { return WritePng(out, picture); });
+  const QString error = r.error;
+  if (r.ok) {
     pictureFolder_ = file->parent_path();
     return;
   }
@@ -106,6 +193,49 @@ void MainWindow::SavePicture() {
                error.toLocal8Bit().constData());
   saveFailureBox_(this, "Błąd zapisu obrazu!",
                   QString("Nie udało się zapisać obrazu %1:\n%2").arg(PathText(*file), error));
+}
+
+void MainWindow::SaveAnimation() {
+  Export(ExportFormat::Gif);
+}
+
+void MainWindow::SaveDrawing() {
+  Export(ExportFormat::Svg);
+}
+
+void MainWindow::Export(ExportFormat format) {
+  const bool gif = format == ExportFormat::Gif;
+  const std::filesystem::path folder =
+      pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
+  const auto file = pictureChooser_(this, folder / (gif ? "jaskinia.gif" : "jaskinia.svg"));
+  if (!file) return;
+  // The view as it is now: the clock goes on ticking while the frames are
+  // drawn.
+  const ViewState view = state_.view;
+  PictureGeometry picture = Geometry();
+  picture.pixelRatio = 1;
+  QProgressDialog progress("Zapisywanie animacji obrotu...", "Anuluj", 0, 1, this);
+  progress.setWindowTitle("Zapisz animację obrotu");
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(0);
+  const ExportProgress step = [&progress](int done, int total) {
+    progress.setMaximum(total);
+    progress.setValue(done);
+    return !progress.wasCanceled();
+  };
+  const ExportResult r =
+      ExportPicture(*file, format, {view, state_.survey, picture}, gif ? step : ExportProgress());
+  progress.reset();
+  if (r.ok) {
+    pictureFolder_ = file->parent_path();
+    return;
+  }
+  if (r.cancelled) return;
+  std::fprintf(stderr, "morvalka: %s: %s\n", file->string().c_str(),
+               r.error.toLocal8Bit().constData());
+  saveFailureBox_(this, gif ? "Błąd zapisu animacji!" : "Błąd zapisu rysunku!",
+                  QString("Nie udało się zapisać %1 %2:\n%3")
+                      .arg(gif ? "animacji" : "rysunku", PathText(*file), r.error));
 }
 
 void MainWindow::FitView() {

@@ -9,14 +9,19 @@
 #include <memory>
 #include <optional>
 
+#include "shell/exports.h"
 #include "shell/gl_view.h"
+#include "shell/recent_surveys.h"
 #include "shell/survey_opener.h"
 #include "shell/tick_clock.h"
 #include "ui/controls.h"
 #include "ui/host.h"
 #include "view/camera.h"
 #include "view/fit.h"
+#include "view/repaint.h"
 #include "view/view_state.h"
+
+class QLabel;
 
 namespace mv {
 
@@ -31,8 +36,10 @@ class MainWindow : public QMainWindow, public ui::Host {
 
   // `source` is the survey to read: a folder of the three survey files (the
   // working directory by default), one of those files, or a survey file.
+  // `recent` keeps the surveys opened last; by default in the user's
+  // settings.
   explicit MainWindow(std::filesystem::path source = ".", FailureBox box = {},
-                      QWidget* parent = nullptr);
+                      QWidget* parent = nullptr, std::unique_ptr<RecentSurveys> recent = {});
   ~MainWindow() override;
 
   // ui::Host
@@ -47,6 +54,11 @@ class MainWindow : public QMainWindow, public ui::Host {
   // Asks for a file and writes the picture to it as a PNG, without the
   // toolbar and panels over it.
   void SavePicture() override;
+  // Ask for a file and write one turn of the picture as an animated GIF
+  // (with a progress box that can stop it), or the picture as an SVG
+  // drawing.
+  void SaveAnimation() override;
+  void SaveDrawing() override;
   void ToggleFullScreen() override;
   void FitView() override;
   // A click on the picture: picks the station shown nearest the pointer (with
@@ -60,14 +72,25 @@ class MainWindow : public QMainWindow, public ui::Host {
   TickClock& Clock() { return clock_; }
   ui::Controls& ControlsOf() { return *controls_; }
   SurveyOpener& Opener() { return *opener_; }
+  RecentSurveys& Recent() { return *recent_; }
+  // Opens a survey of the "Ostatnio otwierane" list; one that is gone is
+  // taken off the list with a note.
+  void OpenRecent(const QString& source);
+  // A short note over the bottom of the picture that goes by itself.
+  void ShowNote(const QString& text);
+  QLabel* Note() { return note_; }
   const std::filesystem::path& Source() const { return opener_->Source(); }
 
   void SetSourceChooser(PathChooser chooser) { opener_->SetChooser(std::move(chooser)); }
   void SetPictureChooser(PathChooser chooser) { pictureChooser_ = std::move(chooser); }
   void SetSaveFailureBox(NoticeBox box) { saveFailureBox_ = std::move(box); }
 
-  // The timer's tick: advance the counter and repaint.
+  // The timer's tick: advance the counter, and repaint where the picture
+  // would change by half a pixel or more.
   void Timer1Timer();
+  // Whether the window shows its picture: visible, not minimised, and not
+  // wholly covered.
+  bool PictureShown() const;
   // The loader: reads the survey source into the state; on failure shows
   // the one failure box and keeps the placeholder model.
   void SpeedButton1Click();
@@ -87,6 +110,8 @@ class MainWindow : public QMainWindow, public ui::Host {
  private:
   void FormResize();
   void FitOuterSizeOnce();
+  void Export(ExportFormat format);
+  void FillRecentMenu();
 
   AppState state_;
   PathChooser pictureChooser_;
@@ -96,8 +121,11 @@ class MainWindow : public QMainWindow, public ui::Host {
   GlView* view_ = nullptr;
   QWidget* panel1_ = nullptr;
   TickClock clock_;
+  RepaintGate gate_;
   std::unique_ptr<ui::Controls> controls_;
   std::unique_ptr<SurveyOpener> opener_;
+  std::unique_ptr<RecentSurveys> recent_;
+  QLabel* note_ = nullptr;
   bool destroyed_ = false;
   bool sized_ = false;
   bool frameFitted_ = false;

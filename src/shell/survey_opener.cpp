@@ -15,6 +15,11 @@
 
 namespace mv {
 
+FitRequest FitRequestFor(const std::filesystem::path& source) {
+  std::error_code ec;
+  return std::filesystem::is_directory(source, ec) ? FitRequest::UnlessWhole : FitRequest::Always;
+}
+
 SurveyOpener::SurveyOpener(AppState& state, QWidget* window, std::filesystem::path source,
                            FailureBox box, std::function<void()> loaded)
     : state_(state),
@@ -54,11 +59,9 @@ void SurveyOpener::Load() {
   // A survey folder keeps the view its loader chose where that shows the
   // whole survey at a readable size; every other source is fitted.
   std::error_code ec;
-  const bool folder = std::filesystem::is_directory(source_, ec);
-  detail_ = ok || folder ? std::string() : error;
-  state_.framing.pending = !ok      ? FitRequest::None
-                           : folder ? FitRequest::UnlessWhole
-                                    : FitRequest::Always;
+  detail_ = ok || std::filesystem::is_directory(source_, ec) ? std::string() : error;
+  lastLoadOk_ = ok;
+  state_.framing.pending = ok ? FitRequestFor(source_) : FitRequest::None;
   if (loaded_) loaded_();
   if (!ok) {
     std::fprintf(stderr, "morvalka: %s\n", error.c_str());
@@ -71,8 +74,8 @@ void SurveyOpener::Open(const std::filesystem::path& chosen) {
   Load();
 }
 
-void SurveyOpener::Choose() {
-  if (const auto chosen = chooser_(window_, SourceFolder())) Open(*chosen);
+void SurveyOpener::Choose(const std::filesystem::path& start) {
+  if (const auto chosen = chooser_(window_, start)) Open(*chosen);
 }
 
 std::optional<std::filesystem::path> SurveyOpener::DroppedSource(const QMimeData* data) {

@@ -15,6 +15,11 @@ class QWidget;
 
 namespace mv {
 
+// How a source that loaded is fitted to the picture: a survey folder keeps
+// the view its files were made for where that shows the whole survey at a
+// readable size; every other source is fitted.
+FitRequest FitRequestFor(const std::filesystem::path& source);
+
 class SurveyOpener {
  public:
   // Shows the load-failure box; tests replace it so no person has to press OK.
@@ -41,8 +46,10 @@ class SurveyOpener {
   // Makes `chosen` the source and loads it. The source stays chosen when the
   // load fails, so the return to the start parameters tries it again.
   void Open(const std::filesystem::path& chosen);
-  // Asks for a survey and opens it.
-  void Choose();
+  // Asks for a survey, starting in `start`, and opens it.
+  void Choose(const std::filesystem::path& start);
+  // Whether the last load read its source.
+  bool LastLoadOk() const { return lastLoadOk_; }
 
   void SetChooser(PathChooser chooser) { chooser_ = std::move(chooser); }
 
@@ -66,6 +73,7 @@ class SurveyOpener {
   std::string detail_;
   std::function<void()> loaded_;
   PathChooser chooser_;
+  bool lastLoadOk_ = false;
 };
 
 }  // namespace mv

@@ -115,6 +115,8 @@ constexpr CommandRow kCommands[] = {
      kNoButton},
     {Command::FindStation, "FindStation", "Znajdź stację...", Ctrl(Qt::Key_F), {}, kNoButton},
     {Command::CopyPick, "CopyPick", "Kopiuj wskazane stacje", Ctrl(Qt::Key_C), {}, kNoButton},
+    {Command::SaveAnimation, "Zapiszanimacje1", "Zapisz animację obrotu...", 0, {}, kNoButton},
+    {Command::SaveDrawing, "ZapiszrysunekSVG1", "Zapisz rysunek SVG...", 0, {}, kNoButton},
 };
 
 constexpr bool InOrder() {

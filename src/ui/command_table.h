@@ -37,8 +37,10 @@ enum class Command {
   StationNames,
   FindStation,
   CopyPick,
+  SaveAnimation,
+  SaveDrawing,
 };
-inline constexpr size_t kCommandCount = static_cast<size_t>(Command::CopyPick) + 1;
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::SaveDrawing) + 1;
 
 // A toolbar button: its sunken group on the strip, its name and left edge
 // within the group, its picture, and its hint while it does not follow a

@@ -207,6 +207,12 @@ void Controls::Run(Command c) {
     case Command::SavePicture:
       d.host.SavePicture();
       return;
+    case Command::SaveAnimation:
+      d.host.SaveAnimation();
+      return;
+    case Command::SaveDrawing:
+      d.host.SaveDrawing();
+      return;
     case Command::FullScreen:
       d.host.ToggleFullScreen();
       return;

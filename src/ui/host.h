@@ -29,6 +29,10 @@ class Host {
   virtual void OpenSurvey() = 0;
   // "Zapisz obraz...": asks for a file and writes the picture to it.
   virtual void SavePicture() = 0;
+  // "Zapisz animację obrotu...": one turn of the picture as an animated GIF.
+  virtual void SaveAnimation() = 0;
+  // "Zapisz rysunek SVG...": the picture as an SVG drawing.
+  virtual void SaveDrawing() = 0;
   // Full screen on and off.
   virtual void ToggleFullScreen() = 0;
   // "Dopasuj widok": zoom and pan so the whole survey fills the picture.

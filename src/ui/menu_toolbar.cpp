@@ -49,6 +49,10 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   file_ = NamedMenu(bar, "Plik1", "&Plik");
   Item(file_, Command::OpenSurvey);
   Item(file_, Command::SavePicture);
+  Item(file_, Command::SaveAnimation);
+  Item(file_, Command::SaveDrawing);
+  // Filled by the window with the surveys opened last.
+  recent_ = NamedMenu(file_, "Ostatniootwierane1", "Ostatnio otwierane");
   file_->addAction(" ")->setObjectName("N4");  // an empty entry that does nothing
   Separator(file_, "N1");
   Item(file_, Command::Zamknij1);

@@ -29,6 +29,7 @@ class MenuToolbar {
   QToolButton* Button(Command c) const { return buttons_[Index(c)]; }
 
   QMenu* FileMenu() const { return file_; }
+  QMenu* RecentMenu() const { return recent_; }
   QMenu* ObjectMenu() const { return object_; }
 
   // Shows a command's menu caption and button hint, and enables or disables both.
@@ -44,6 +45,7 @@ class MenuToolbar {
   std::array<QAction*, kCommandCount> actions_{};
   std::array<QToolButton*, kCommandCount> buttons_{};
   QMenu* file_ = nullptr;
+  QMenu* recent_ = nullptr;
   QMenu* object_ = nullptr;
 };
 

@@ -32,6 +32,7 @@ struct PictureGeometry {
   int width = 0, height = 0;
   int toolbar = 0;
   double pixelRatio = 1;
+  bool operator==(const PictureGeometry&) const = default;
 };
 
 }  // namespace mv

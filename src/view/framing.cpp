@@ -1,5 +1,8 @@
 #include "view/framing.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace mv {
 
 namespace {
@@ -26,6 +29,31 @@ SurveyCylinder Cylinder(AppState& s) {
 }
 
 }  // namespace
+
+SurveyCylinder DrawnCylinder(AppState& s) {
+  SurveyCylinder c = Cylinder(s);
+  if (s.survey.StationCount() == 0) return c;
+  const ViewState& v = s.view;
+  const Extents& b = v.Box;
+  // Widened as the scale and the marker widen it, plus a unit for the
+  // scale's rounding to whole units.
+  const auto reach = [](Real48 lo, Real48 hi, Real48 origin, bool upper) {
+    const double l = lo.AsDouble(), h = hi.AsDouble(), o = origin.AsDouble();
+    const double padded = upper ? h + 0.2 * (h - l) : l - 0.2 * (h - l);
+    const double marker = o + 1.2 * ((upper ? h : l) - o);
+    return upper ? std::max(padded, marker) + 1 : std::min(padded, marker) - 1;
+  };
+  const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble();
+  for (const bool upperX : {false, true})
+    for (const bool upperY : {false, true})
+      c.radius = std::max(c.radius, std::hypot(reach(b.minX, b.maxX, v.OriginX, upperX) - cx,
+                                               reach(b.minY, b.maxY, v.OriginY, upperY) - cy));
+  const double oz = s.survey.originZ.AsDouble();
+  const double dz = b.maxZ.AsDouble() - b.minZ.AsDouble();
+  c.bottom = std::min(c.bottom, b.minZ.AsDouble() - 0.2 * dz - 1 - oz);
+  c.top = std::max(c.top, b.maxZ.AsDouble() + 0.2 * dz + 1 - oz);
+  return c;
+}
 
 void FitNow(AppState& s, const PictureGeometry& g) {
   ViewState& v = s.view;

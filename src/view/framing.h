@@ -21,4 +21,10 @@ bool ApplyPendingFit(AppState& s, const PictureGeometry& g);
 // the survey keeps filling the picture.
 void RefitIfUntouched(AppState& s, const PictureGeometry& g);
 
+// The upright cylinder about the rotation axis that holds all the spin
+// carries round: the stations, and the scale, wind rose and axis marker that
+// reach past them (the box widened by a fifth of each side, and 1.2 x the
+// box from the origin). Measured once per survey and axis position.
+SurveyCylinder DrawnCylinder(AppState& s);
+
 }  // namespace mv

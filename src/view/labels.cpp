@@ -72,7 +72,8 @@ std::vector<PlacedLabel> PlaceLabels(const ViewState& v, const SurveyModel& m,
                                      const std::vector<int32_t>& entrances,
                                      const std::vector<int32_t>& stations,
                                      const std::function<double(int32_t, bool)>& width,
-                                     double height, size_t most) {
+                                     double height, size_t most,
+                                     const std::vector<PlacedLabel>& blocked) {
   std::vector<PlacedLabel> none;
   if (g.outerWidth <= 0 || g.outerHeight <= 0 || g.width <= 0 || g.height <= g.toolbar ||
       !(height > 0))
@@ -119,6 +120,7 @@ std::vector<PlacedLabel> PlaceLabels(const ViewState& v, const SurveyModel& m,
             });
 
   Occupancy taken(right, bottom, 4 * cell);
+  for (const PlacedLabel& b : blocked) taken.Add(b);
   size_t placed = 0;
   for (const Candidate& c : chosen) {
     if (placed == most) break;
@@ -131,7 +133,9 @@ std::vector<PlacedLabel> PlaceLabels(const ViewState& v, const SurveyModel& m,
     taken.Add(label);
     ++placed;
   }
-  return taken.Take();
+  std::vector<PlacedLabel> labels = taken.Take();
+  labels.erase(labels.begin(), labels.begin() + static_cast<long>(blocked.size()));
+  return labels;
 }
 
 }  // namespace mv

@@ -24,11 +24,13 @@ struct PlacedLabel {
 // and sits right of the station, centred on it vertically. Stations outside
 // the scene area or behind the eye get none. At most `most` labels: the
 // picture's room, not the survey's size, bounds the work done for them.
+// No label goes over a `blocked` box (the depth legend, say).
 std::vector<PlacedLabel> PlaceLabels(const ViewState& v, const SurveyModel& m,
                                      const PictureGeometry& g,
                                      const std::vector<int32_t>& entrances,
                                      const std::vector<int32_t>& stations,
                                      const std::function<double(int32_t, bool)>& width,
-                                     double height, size_t most = 2000);
+                                     double height, size_t most = 2000,
+                                     const std::vector<PlacedLabel>& blocked = {});
 
 }  // namespace mv

@@ -55,6 +55,8 @@ struct ViewState {
   int32_t TickCount = 0;
   Real48 SavedSpinStep;
   Real48 TurnAngle;  // degrees
+
+  bool operator==(const ViewState&) const = default;
 };
 
 // 1.2 x a survey coordinate, measured from the survey origin: origin +

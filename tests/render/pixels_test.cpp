@@ -13,8 +13,8 @@
 #include <string>
 
 #include "data/loader.h"
-#include "offscreen_frame.h"
 #include "render/depth_colours.h"
+#include "render/offscreen_frame.h"
 #include "view/survey_loading.h"
 
 namespace mv::test {
@@ -126,7 +126,7 @@ class Pixels : public ::testing::Test {
       SCOPED_TRACE(kElements[i]);
       Show(s.view, 1 << i);
       single[i] = gl_->Frame(s.view, s.survey);
-      ASSERT_EQ(single[i].size(), QSize(kFrameWidth, kFrameHeight));
+      ASSERT_EQ(single[i].size(), QSize(kOuterWidth, kOuterHeight));
       const std::array<int, 5> n = Count(single[i]);
       // An element alone shows in its colour only.
       bool right = n[kElementInk[i]] > 0 && n[kOther] == 0;
@@ -141,7 +141,7 @@ class Pixels : public ::testing::Test {
       SCOPED_TRACE("elements " + std::to_string(mask));
       Show(s.view, mask);
       const QImage image = gl_->Frame(s.view, s.survey);
-      ASSERT_EQ(image.size(), QSize(kFrameWidth, kFrameHeight));
+      ASSERT_EQ(image.size(), QSize(kOuterWidth, kOuterHeight));
       int wrong = 0;
       for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
@@ -223,7 +223,7 @@ TEST_F(Pixels, SolidsOfNoSizeDrawNothingAndChangeNoState) {
   EXPECT_EQ(before.error, GLenum(GL_NO_ERROR));
   EXPECT_TRUE(before == after);
   const std::array<int, 5> n = Count(image);
-  EXPECT_EQ(n[kBlack], kFrameWidth * kFrameHeight) << Describe(n);
+  EXPECT_EQ(n[kBlack], kOuterWidth * kOuterHeight) << Describe(n);
 }
 
 TEST_F(Pixels, SolidsFillInTheCurrentColourAndLeaveItAndTheMatrix) {
@@ -247,10 +247,10 @@ TEST_F(Pixels, SolidsFillInTheCurrentColourAndLeaveItAndTheMatrix) {
     });
     EXPECT_TRUE(before == after);
     const std::array<int, 5> n = Count(image);
-    EXPECT_EQ(n[kBlack] + n[kBlue], kFrameWidth * kFrameHeight) << Describe(n);
+    EXPECT_EQ(n[kBlack] + n[kBlue], kOuterWidth * kOuterHeight) << Describe(n);
     // A filled disc seen along its axis: well over half its square is covered.
-    const double side = (r.name == std::string("cone") ? 0.4 : 0.5) * 0.9 * kFrameHeight;
-    EXPECT_GT(n[kBlue], 0.6 * side * side * kFrameWidth / kFrameHeight) << Describe(n);
+    const double side = (r.name == std::string("cone") ? 0.4 : 0.5) * 0.9 * kOuterHeight;
+    EXPECT_GT(n[kBlue], 0.6 * side * side * kOuterWidth / kOuterHeight) << Describe(n);
   }
 }
 
@@ -263,7 +263,7 @@ TEST_F(Pixels, ConeTipPointsAlongLocalZ) {
     gl.SolidCone(0.5, 1);
   });
   const auto width = [&](double yUp) {  // yUp in the [-1, 1] clip range
-    const int row = static_cast<int>(std::lround((1 - yUp) / 2 * (kFrameHeight - 1)));
+    const int row = static_cast<int>(std::lround((1 - yUp) / 2 * (kOuterHeight - 1)));
     int n = 0;
     for (int x = 0; x < image.width(); ++x) n += InkOf(image.pixel(x, row)) == kRed;
     return n;
@@ -286,7 +286,7 @@ TEST_F(Pixels, DepthColoursRunFromRedAtTheTopToBlueAtTheBottomAndLeaveNoTrace) {
   s.view.TickCount = 0;
   const QImage plain = gl_->Frame(s.view, s.survey);
   s.view.DepthColours = true;
-  const PictureGeometry picture{kFrameWidth, kFrameHeight, kFrameWidth, kFrameHeight, 33, 1};
+  const PictureGeometry picture{kOuterWidth, kOuterHeight, kOuterWidth, kOuterHeight, 33, 1};
   const QImage coloured = gl_->Frame(s.view, s.survey, &picture);
 
   // The topmost and lowest lit pixels of the lines: red above, blue below.
@@ -306,7 +306,7 @@ TEST_F(Pixels, DepthColoursRunFromRedAtTheTopToBlueAtTheBottomAndLeaveNoTrace) {
 
   // The legend lies at the right edge, in the middle of the picture under the
   // toolbar (image rows run from the top).
-  const int legendTop = kFrameHeight - (legend.y + kLegendHeight);
+  const int legendTop = kOuterHeight - (legend.y + kLegendHeight);
   int lit = 0;
   for (int y = legendTop; y < legendTop + kLegendHeight; ++y)
     for (int x = legend.x; x < legend.x + kLegendWidth; ++x)

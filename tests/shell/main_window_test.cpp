@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "ui/key_actions.h"
+
 using mv::MainWindow;
 
 namespace {
@@ -29,6 +31,7 @@ class MainWindowTest : public QObject {
   void closeCommandAndWindowCloseDeleteTheContextOnce_data();
   void closeCommandAndWindowCloseDeleteTheContextOnce();
   void tickAdvancesAndRepaints();
+  void stillOrHiddenPictureIsNotRepainted();
 };
 
 void MainWindowTest::opensWithCaptionSizeAndBlackFrame() {
@@ -133,10 +136,13 @@ void MainWindowTest::closeCommandAndWindowCloseDeleteTheContextOnce() {
 }
 
 void MainWindowTest::tickAdvancesAndRepaints() {
-  QTemporaryDir empty;
-  MainWindow w(empty.path().toStdString(), NoBox);
+  // A survey that moves as it spins: a still picture gets no frames.
+  MainWindow w(MV_SAMPLE_DIR, NoBox);
   w.show();
   QVERIFY(QTest::qWaitForWindowExposed(&w));
+  // Past the first frame, which sets up OpenGL and holds up the ticks.
+  QTRY_VERIFY(w.View()->FramesDrawn() > 0);
+  QTest::qWait(50);
   const int32_t t0 = w.State().view.TickCount;
   const qint64 f0 = w.View()->FramesDrawn();
   QElapsedTimer elapsed;
@@ -151,6 +157,37 @@ void MainWindowTest::tickAdvancesAndRepaints() {
   const int32_t ticks = w.State().view.TickCount - t0;
   const qint64 due = elapsed.elapsed() * mv::kTicksPerSecond / 1000 + 2;
   QVERIFY2(ticks <= due, qPrintable(QString("%1 ticks, at most %2 due").arg(ticks).arg(due)));
+}
+
+void MainWindowTest::stillOrHiddenPictureIsNotRepainted() {
+  MainWindow w(MV_SAMPLE_DIR, NoBox);
+  w.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  QTRY_VERIFY(w.View()->FramesDrawn() > 0);
+  // Stopped, the spin crawls far less than half a pixel in a second.
+  mv::ui::ToggleSpinStop(w.State().view);
+  // The frames drawn while the clock ticks `ticks` times.
+  const auto framesIn = [&w](int ticks) {
+    const int32_t t0 = w.State().view.TickCount;
+    const qint64 f0 = w.View()->FramesDrawn();
+    QDeadlineTimer patience(20000);
+    while (w.State().view.TickCount - t0 < ticks && !patience.hasExpired()) QTest::qWait(5);
+    return w.View()->FramesDrawn() - f0;
+  };
+  framesIn(2);  // the frame of the stop itself
+  QCOMPARE(framesIn(mv::kTicksPerSecond), qint64(0));
+  // Anything that changes the picture shows at the next tick.
+  mv::ui::ZoomIn(w.State().view);
+  QVERIFY(framesIn(2) >= 1);
+  // Spinning again, and hidden: no frames until it is shown again, and the
+  // first one then shows the current tick.
+  mv::ui::ToggleSpinStop(w.State().view);
+  w.showMinimized();
+  QVERIFY(!w.PictureShown());
+  QCOMPARE(framesIn(mv::kTicksPerSecond / 4), qint64(0));
+  w.showNormal();
+  QVERIFY(QTest::qWaitForWindowExposed(&w));
+  QVERIFY(framesIn(4) >= 1);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -68,6 +69,9 @@ void StartupTest::withoutOpenGlTheViewerSaysSoAndEnds() {
   QFETCH(QString, glIntegration);
   QFETCH(QString, problem);
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  // The viewer's settings go to a folder of the test's own.
+  QTemporaryDir config;
+  env.insert("XDG_CONFIG_HOME", config.path());
   env.insert("QT_QPA_PLATFORM", platform);
   if (!display) env.remove("DISPLAY");
   if (!glIntegration.isEmpty()) env.insert("QT_XCB_GL_INTEGRATION", glIntegration);

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "data/loader.h"
-#include "offscreen_frame.h"
 #include "render/frame.h"
 #include "render/gl_real.h"
+#include "render/offscreen_frame.h"
 #include "render/scene_cache.h"
 #include "view/survey_loading.h"
 
@@ -184,7 +184,7 @@ void ExpectSamePictures(AppState& state, const std::vector<Step>& steps, const c
 }
 
 void Camera(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {
-  SetProjection(gl, kFrameWidth, kFrameHeight);
+  SetProjection(gl, kOuterWidth, kOuterHeight);
   DrawFrame(gl, v, m, cache);
 }
 

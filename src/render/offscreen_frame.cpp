@@ -1,10 +1,12 @@
-#include "offscreen_frame.h"
+#include "render/offscreen_frame.h"
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "render/frame.h"
 
-namespace mv::test {
+namespace mv {
 
 OffscreenGl::OffscreenGl(int width, int height) : width_(width), height_(height) {
   QSurfaceFormat format;
@@ -14,16 +16,19 @@ OffscreenGl::OffscreenGl(int width, int height) : width_(width), height_(height)
   surface_.setFormat(format);
   surface_.create();
   context_.setFormat(format);
-  if (!surface_.isValid()) {
-    error_ = "no offscreen surface";
+  if (width_ <= 0 || height_ <= 0) {
+    error_ = "the picture has no size";
+  } else if (!surface_.isValid()) {
+    error_ = "no offscreen surface for OpenGL";
   } else if (!context_.create()) {
-    error_ = "no OpenGL context";
+    error_ = "no OpenGL context can be created";
   } else if (!context_.makeCurrent(&surface_)) {
     error_ = "cannot make the OpenGL context current";
   } else {
+    hasOpenGl_ = true;
     fbo_ = std::make_unique<QOpenGLFramebufferObject>(width_, height_,
                                                       QOpenGLFramebufferObject::Depth);
-    if (!fbo_->isValid()) error_ = "no framebuffer object";
+    if (!fbo_->isValid()) error_ = "no framebuffer object of that size";
     context_.doneCurrent();
   }
 }
@@ -48,8 +53,15 @@ QImage OffscreenGl::Frame(const ViewState& v, const SurveyModel& m,
                           const PictureGeometry* picture) {
   if (!error_.empty() || !context_.makeCurrent(&surface_)) return {};
   fbo_->bind();
-  gl_.Viewport(0, 0, width_, height_);
-  SetProjection(gl_, width_, height_);
+  if (picture) {
+    const double r = picture->pixelRatio;
+    gl_.Viewport(0, 0, static_cast<int>(std::lround(picture->outerWidth * r)),
+                 static_cast<int>(std::lround(picture->outerHeight * r)));
+    SetProjection(gl_, picture->outerWidth, picture->outerHeight);
+  } else {
+    gl_.Viewport(0, 0, width_, height_);
+    SetProjection(gl_, width_, height_);
+  }
   DrawFrame(gl_, v, m, cache_, picture);
   return Read();
 }
@@ -69,4 +81,4 @@ QImage OffscreenGl::Draw(const std::function<void(GlApi&)>& draw) {
   return Read();
 }
 
-}  // namespace mv::test
+}  // namespace mv

@@ -1,0 +1,171 @@
+// The main window's recent surveys and its animation and drawing exports.
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+
+#include "shell/main_window.h"
+#include "shown_window.h"
+
+using mv::MainWindow;
+using mv::RecentSurveys;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSample = MV_SAMPLE_DIR;
+const fs::path kCzarna = fs::path(MV_SURVEX_DIR) / "jaskinie_czarna.3d";
+const fs::path kZimna = fs::path(MV_SURVEX_DIR) / "jaskinie_zimna.3d";
+
+QString Text(const fs::path& p) {
+  return QString::fromStdString(p.string());
+}
+
+std::unique_ptr<RecentSurveys> RecentIn(const QString& file) {
+  return std::make_unique<RecentSurveys>(std::make_unique<QSettings>(file, QSettings::IniFormat));
+}
+
+}  // namespace
+
+class RecentAndSavingTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void recentSurveysNewestFirst();
+  void goneSurveyLeavesTheListWithANote();
+  void damagedSettingsAreIgnored_data();
+  void damagedSettingsAreIgnored();
+  void animationAndDrawingAreSaved_data();
+  void animationAndDrawingAreSaved();
+
+ private:
+  QTemporaryDir dir_;
+};
+
+void RecentAndSavingTest::recentSurveysNewestFirst() {
+  const QString settings = dir_.filePath("newest.ini");
+  {
+    MainWindow w(kSample, mv::test::NoBox, nullptr, RecentIn(settings));
+    w.Opener().Open(kCzarna);
+    w.Opener().Open(kZimna);
+    w.Opener().Open("/nonexistent/cave.3d");  // not read: not listed
+    QCOMPARE(w.Recent().Sources(), (QStringList{Text(kZimna), Text(kCzarna), Text(kSample)}));
+    QMenu* menu = w.ControlsOf().Menu().RecentMenu();
+    QCOMPARE(menu->title(), QString("Ostatnio otwierane"));
+    QCOMPARE(menu->actions().size(), 3);
+    QVERIFY(menu->actions()[1]->text().endsWith(Text(kCzarna)));
+    // The open dialog starts where the survey opened last lies.
+    fs::path start;
+    w.SetSourceChooser([&start](QWidget*, const fs::path& s) { return start = s, std::nullopt; });
+    w.OpenSurvey();
+    QCOMPARE(start, kZimna.parent_path());
+    menu->actions()[1]->trigger();
+    QTRY_COMPARE(w.Source(), kCzarna);
+    QCOMPARE(w.Recent().Sources().first(), Text(kCzarna));
+  }
+  // Kept for the next start, eight at most.
+  RecentSurveys again(std::make_unique<QSettings>(settings, QSettings::IniFormat));
+  QCOMPARE(again.Sources().size(), 3);
+  for (int i = 0; i < 10; ++i) again.Add(fs::path("/caves") / std::to_string(i));
+  QCOMPARE(again.Sources().size(), RecentSurveys::kMost);
+  QCOMPARE(again.Sources().first(), QString("/caves/9"));
+}
+
+void RecentAndSavingTest::goneSurveyLeavesTheListWithANote() {
+  QTemporaryDir caves;
+  const fs::path copy = caves.filePath("czarna.3d").toStdString();
+  fs::copy_file(kCzarna, copy);
+  int boxes = 0;
+  MainWindow w(
+      copy, [&boxes](QWidget*) { ++boxes; }, nullptr, RecentIn(dir_.filePath("gone.ini")));
+  QVERIFY(mv::test::Show(w));
+  fs::remove(copy);
+  w.OpenRecent(Text(copy));
+  QCOMPARE(boxes, 0);
+  QVERIFY(w.Recent().Sources().isEmpty());
+  QVERIFY(w.Note()->isVisible());
+  QVERIFY2(w.Note()->text().contains(Text(copy)), qPrintable(w.Note()->text()));
+}
+
+void RecentAndSavingTest::damagedSettingsAreIgnored_data() {
+  QTest::addColumn<QByteArray>("contents");
+  QTest::addColumn<bool>("keptAsItWas");  // a later version's file is not overwritten
+  QTest::newRow("garbage") << QByteArray("\x00\xff[[[recent\n=\x01\x02", 13) << false;
+  QTest::newRow("sources not a list")
+      << QByteArray("[recent]\nformat=1\nsources=@Variant(\\0\\0\\0\\x7f)\n") << false;
+  QTest::newRow("format not a number") << QByteArray("[recent]\nformat=new\nsources=/a\n") << true;
+  QTest::newRow("a later format") << QByteArray("[recent]\nformat=2\nsources=/a, /b\n") << true;
+}
+
+void RecentAndSavingTest::damagedSettingsAreIgnored() {
+  QFETCH(QByteArray, contents);
+  QFETCH(bool, keptAsItWas);
+  const QString file = dir_.filePath(QString("damaged-%1.ini").arg(QTest::currentDataTag()));
+  QFile f(file);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(contents);
+  f.close();
+  RecentSurveys recent(std::make_unique<QSettings>(file, QSettings::IniFormat));
+  QVERIFY(recent.Sources().isEmpty());
+  recent.Add(kSample);
+  QCOMPARE(recent.Sources(), QStringList{Text(kSample)});
+  QVERIFY(f.open(QIODevice::ReadOnly));
+  QCOMPARE(f.readAll() == contents, keptAsItWas);
+}
+
+void RecentAndSavingTest::animationAndDrawingAreSaved_data() {
+  QTest::addColumn<QString>("command");
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<bool>("cancel");
+  QTest::addColumn<QString>("failure");  // the box's caption; empty when none
+  QTest::newRow("animation") << "Zapiszanimacje1"
+                             << "turn.gif" << false << "";
+  QTest::newRow("animation cancelled") << "Zapiszanimacje1"
+                                       << "turn.gif" << true << "";
+  QTest::newRow("drawing") << "ZapiszrysunekSVG1"
+                           << "cave.svg" << false << "";
+  QTest::newRow("drawing into a missing folder")
+      << "ZapiszrysunekSVG1"
+      << "no/cave.svg" << false << "Błąd zapisu rysunku!";
+}
+
+void RecentAndSavingTest::animationAndDrawingAreSaved() {
+  QFETCH(QString, command);
+  QFETCH(QString, name);
+  QFETCH(bool, cancel);
+  QFETCH(QString, failure);
+  QTemporaryDir out;
+  const fs::path file = out.filePath(name).toStdString();
+  MainWindow w(kSample, mv::test::NoBox, nullptr, RecentIn(dir_.filePath("saving.ini")));
+  QVERIFY(mv::test::Show(w));
+  fs::path suggested;
+  w.SetPictureChooser([&](QWidget*, const fs::path& s) { return suggested = s, file; });
+  QStringList boxes;
+  w.SetSaveFailureBox(
+      [&boxes](QWidget*, const QString& caption, const QString&) { boxes << caption; });
+  // Stop the animation while its progress box is up.
+  QTimer press;
+  press.setInterval(5);
+  QObject::connect(&press, &QTimer::timeout, [&press] {
+    auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+    if (!progress || progress->value() < 3) return;
+    press.stop();
+    progress->cancel();
+  });
+  if (cancel) press.start();
+  w.findChild<QAction*>(command)->trigger();
+  QCOMPARE(suggested.extension(), fs::path(name.toStdString()).extension());
+  QCOMPARE(boxes, failure.isEmpty() ? QStringList() : QStringList{failure});
+  QCOMPARE(fs::exists(file), !cancel && failure.isEmpty());
+  QCOMPARE(QDir(out.path()).entryList(QDir::Files).size(), fs::exists(file) ? 1 : 0);
+}
+
+QTEST_MAIN(RecentAndSavingTest)
+#include "recent_and_saving_test.moc"
