@@ -28,6 +28,7 @@
 
 #include "cave_gen.h"
 #include "data/loader.h"
+#include "median.h"
 #include "render/frame.h"
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
@@ -64,11 +65,7 @@ constexpr uint64_t kSeed = 20240611;
 
 using Clock = std::chrono::steady_clock;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
+using mv::bench::Median;
 
 // The floor: the strips in one static buffer, one multi-draw, under the same
 // camera and depth test as the frame, and nothing else.

@@ -21,6 +21,7 @@
 
 #include "cave_gen.h"
 #include "data/loader.h"
+#include "median.h"
 
 namespace {
 
@@ -89,11 +90,7 @@ bool LoadInChild(const char* dir, Sample& out) {
   return got == static_cast<ssize_t>(sizeof out) && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
+using mv::bench::Median;
 
 }  // namespace
 

@@ -16,17 +16,14 @@
 
 #include "cave_gen.h"
 #include "data/survey_source.h"
+#include "median.h"
 #include "source_files.h"
 
 namespace {
 
 constexpr int64_t kLegs = 100000;
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
+using mv::bench::Median;
 
 }  // namespace
 
