@@ -102,6 +102,8 @@ class MainWindow : public QMainWindow, public ui::Host {
   void closeEvent(QCloseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void showEvent(QShowEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+  void changeEvent(QEvent* e) override;
   void moveEvent(QMoveEvent* e) override;
   void dragEnterEvent(QDragEnterEvent* e) override;
   void dragMoveEvent(QDragMoveEvent* e) override;

@@ -21,6 +21,13 @@ class TickClock : public QObject {
   void Stop();
   bool Running() const { return running_; }
 
+  // While nothing is shown the clock may wake once for `ticks` ticks and
+  // fire them together: the count advances as before at a fraction of the
+  // wake-ups. Going back to 1 fires at once the ticks due by now, so the
+  // next frame shows the current tick.
+  void SetTicksPerWake(int ticks);
+  int TicksPerWake() const { return perWake_; }
+
  signals:
   void Tick();
 
@@ -31,6 +38,7 @@ class TickClock : public QObject {
   QTimer timer_;
   QElapsedTimer clock_;
   qint64 ticks_ = 0;
+  int perWake_ = 1;
   bool running_ = false;
 };
 
