@@ -85,7 +85,7 @@ void ToggleSpinStop(ViewState& v) {
 ZoomRange ZoomLimits(const ViewState& v) {
   // From a speck to a thousandth of the survey filling the picture (which is
   // about 40 scene units high).
-  const long double size = std::max(ModelSize(v.Box), 1e-3L);
+  const long double size = std::max(ModelSize(v.Box), 1.0L);
   return {1e-3L / size, 4e4L / size};
 }
 
@@ -93,7 +93,10 @@ void ScaleZoom(ViewState& v, long double factor) {
   const ZoomRange r = ZoomLimits(v);
   long double s = static_cast<long double>(v.ZoomScale) - kZoomOffset;
   if (!(s > 0)) s = r.least;
-  s = std::clamp(s * factor, r.least, r.most);
+  // A step never pushes the scale past a limit, nor jumps it back over one
+  // it already lies beyond.
+  s = factor > 1 ? std::min(s * factor, std::max(r.most, s))
+                 : std::max(s * factor, std::min(r.least, s));
   v.ZoomScale = kZoomOffset + s;
 }
 

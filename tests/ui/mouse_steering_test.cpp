@@ -184,14 +184,19 @@ TEST(MouseSteering, WheelNotchesScaleThePictureSteadily) {
 TEST(MouseSteering, NoZoomMakesTheScaleVanishFlipOrRunAway) {
   // Surveys from a metre to 100 km, the folders' own framing and a fitted
   // view, a hundred steps in and then out by wheel and keys.
-  for (const long double size : {1.0L, 100.0L, 5000.0L, 100000.0L}) {
+  for (const long double size : {0.0L, 1.0L, 100.0L, 5000.0L, 100000.0L}) {
     for (const bool fitted : {false, true}) {
       SCOPED_TRACE(testing::Message() << size << (fitted ? " fitted" : ""));
       ViewState v = Started();
       v.Box.maxX = size;
       v.Fitted = fitted;
-      v.ZoomScale = 0.018L + 25 / size;
+      // No survey yet (the placeholder has no size): the start zoom.
+      v.ZoomScale = size > 0 ? 0.018L + 25 / size : 0.12L;
       MouseSteering m;
+      // The first notch scales by the steady factor, never jumping to a limit.
+      const long double s0 = v.ZoomScale - 0.018L;
+      m.Wheel(v, 120);
+      ASSERT_NEAR(static_cast<double>((v.ZoomScale - 0.018L) / s0), 1.15, 1e-9);
       for (int i = 0; i < 100; ++i) {
         m.Wheel(v, -120);
         FormKeyPress(v, '-');
