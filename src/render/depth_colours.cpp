@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "view/picking.h"
+
 namespace mv {
 
 namespace {
@@ -53,10 +55,7 @@ std::array<uint8_t, 3 * kDepthRampTexels> DepthRampTable() {
 
 QString MetresText(double metres) {
   if (!std::isfinite(metres)) return QStringLiteral("? m");
-  QString s = QString::number(metres, 'f', 1);
-  if (s == "-0.0") s = "0.0";
-  s.replace('.', ',');
-  return s + QStringLiteral(" m");
+  return QString::fromStdString(DecimalText(metres, 1, ',')) + QStringLiteral(" m");
 }
 
 void PaintDepthLegend(QPainter& p, const QRectF& area, const DepthRange& r) {
@@ -104,12 +103,14 @@ QImage DepthLegendImage(const DepthRange& r, double pixelRatio) {
   return image.mirrored(false, true);
 }
 
-LegendPlace PlaceDepthLegend(const PictureGeometry& g) {
+LegendPlace PlaceDepthLegend(const ViewState& v, const PictureGeometry& g) {
   const int sceneHeight = g.height - g.toolbar;
   LegendPlace place;
-  place.fits = g.width >= kLegendWidth + 2 * kMargin && sceneHeight >= kLegendHeight + 2 * kMargin;
+  place.shown = v.LinesVisible && v.DepthColours && g.width >= kLegendWidth + 2 * kMargin &&
+                sceneHeight >= kLegendHeight + 2 * kMargin;
   place.x = g.width - kMargin - kLegendWidth;
   place.y = (sceneHeight - kLegendHeight) / 2;
+  place.top = g.height - place.y - kLegendHeight;
   return place;
 }
 

@@ -51,13 +51,16 @@ void PaintDepthLegend(QPainter& p, const QRectF& area, const DepthRange& r);
 // a logical one, rows from the bottom up as OpenGL draws them.
 QImage DepthLegendImage(const DepthRange& r, double pixelRatio);
 
-// Where the legend goes: at the right edge of the scene area, vertically in
-// its middle; the lower left corner in window pixels from the picture's
-// lower left corner. Nullopt-like: width 0 when it does not fit.
+// Where the legend goes while the lines are coloured by depth: at the right
+// edge of the scene area, vertically in its middle. (x, y) is its lower left
+// corner in window pixels from the picture's lower left corner, `top` its
+// upper edge in picture pixels from the top. `shown` is false while the
+// lines are not coloured or the picture has no room for it.
 struct LegendPlace {
   int x = 0, y = 0;
-  bool fits = false;
+  double top = 0;
+  bool shown = false;
 };
-LegendPlace PlaceDepthLegend(const PictureGeometry& g);
+LegendPlace PlaceDepthLegend(const ViewState& v, const PictureGeometry& g);
 
 }  // namespace mv

@@ -15,10 +15,6 @@
 
 namespace mv {
 
-long double SpinAngle(const ViewState& v) {
-  return static_cast<long double>(v.SpinStep) * static_cast<long double>(v.TickCount);
-}
-
 void SetProjection(GlApi& gl, int w, int h) {
   gl.MatrixMode(MatrixKind::Projection);
   gl.LoadIdentity();
@@ -55,9 +51,9 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   if (v.EntrancesVisible) DrawEntrances(gl, v, m);
 
   if (picture) DrawOverlays(gl, v, m, cache, *picture);
-  if (picture && v.LinesVisible && v.DepthColours && cache.Depths().valid) {
-    const LegendPlace place = PlaceDepthLegend(*picture);
-    if (place.fits) {
+  if (picture && cache.Depths().valid) {
+    const LegendPlace place = PlaceDepthLegend(v, *picture);
+    if (place.shown) {
       const QImage& legend = cache.DepthLegend(picture->pixelRatio);
       const double r = picture->pixelRatio;
       gl.DrawOverlay(static_cast<int>(std::lround(place.x * r)),

@@ -9,9 +9,6 @@ namespace mv {
 
 class SceneCache;
 
-// The spin angle in degrees: SpinStep x TickCount, in extended precision.
-long double SpinAngle(const ViewState& v);
-
 // Clears, sets the model-view matrix from the view state and calls each
 // element drawer whose flag is set, in the fixed order. Making the context
 // current and presenting the frame are the caller's. With `picture` the

@@ -198,11 +198,10 @@ std::vector<PlacedLabel> Labels(const ViewState& v, const SurveyModel& m, SceneC
   LabelCache& labels = cache.Labels();
   // The depth legend keeps its corner of the picture.
   std::vector<PlacedLabel> blocked;
-  const LegendPlace legend = PlaceDepthLegend(picture);
-  if (v.LinesVisible && v.DepthColours && legend.fits)
-    blocked.push_back({-1, false, static_cast<double>(legend.x),
-                       static_cast<double>(picture.height - legend.y - kLegendHeight), kLegendWidth,
-                       kLegendHeight});
+  const LegendPlace legend = PlaceDepthLegend(v, picture);
+  if (legend.shown)
+    blocked.push_back(
+        {-1, false, static_cast<double>(legend.x), legend.top, kLegendWidth, kLegendHeight});
   return PlaceLabels(
       v, m, picture, v.EntrancesVisible ? cache.Entrances(m) : kNone,
       stationNames ? cache.LineStations(m) : kNone,

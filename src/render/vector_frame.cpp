@@ -242,14 +242,9 @@ void VectorGl::Paint(QPainter& p) const {
 void PaintOverlays(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                    const PictureGeometry& g) {
   PaintOverlayShapes(p, v, m, cache, g);
-  const DepthRange& depths = cache.Depths();
-  if (v.LinesVisible && v.DepthColours && depths.valid) {
-    const LegendPlace place = PlaceDepthLegend(g);
-    if (place.fits)
-      PaintDepthLegend(
-          p, QRectF(place.x, g.height - place.y - kLegendHeight, kLegendWidth, kLegendHeight),
-          depths);
-  }
+  const LegendPlace place = PlaceDepthLegend(v, g);
+  if (place.shown && cache.Depths().valid)
+    PaintDepthLegend(p, QRectF(place.x, place.top, kLegendWidth, kLegendHeight), cache.Depths());
 }
 
 void PaintVectorFrame(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,

@@ -83,14 +83,17 @@ void GlView::resizeGL(int, int) {
   ApplyProjection();
 }
 
+PictureGeometry GlView::Picture() const {
+  return {outer_.width(), outer_.height(), width(), height(), kToolbarHeight, devicePixelRatioF()};
+}
+
 void GlView::paintGL() {
   if (released_) return;
   // The widget sets its own viewport before every paint; put back the one
   // that follows the outer size of the window.
   ApplyViewport();
   if (beforeFrame_) beforeFrame_();
-  PictureGeometry picture{outer_.width(), outer_.height(), width(),
-                          height(),       kToolbarHeight,  devicePixelRatioF()};
+  const PictureGeometry picture = Picture();
   DrawFrame(gl_, state_.view, state_.survey, cache_, &picture);
   ++frames_;
 }

@@ -28,6 +28,8 @@ class GlView : public QOpenGLWidget {
   // know it: right of and above the middle of the client area.
   void SetOuterSize(QSize outer);
   QSize OuterSize() const { return outer_; }
+  // Where the picture lies in the viewport, as the frame draws it.
+  PictureGeometry Picture() const;
   // Deletes the rendering resources; later paints draw nothing.
   void ReleaseContext();
   bool ContextReleased() const { return released_; }

@@ -69,14 +69,13 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
     if (isVisible()) ApplyPendingFit(state_, Geometry());
   });
   FillRecentMenu();
-  // A fit asked for before the window was laid out is made just before the
-  // first frame that shows it.
-  // The frame is drawn from the state as it is now: remember it, so the
-  // ticks can tell whether the picture has changed since.
+  // Just before each frame: a fit asked for before the window was laid out
+  // is made, and the state the frame draws is remembered, so the ticks can
+  // tell whether the picture has changed since.
   view_->SetBeforeFrame([this] {
     const PictureGeometry g = Geometry();
     ApplyPendingFit(state_, g);
-    gate_.Drawn(FrameInputsOf(state_, g), SpinDegrees(state_.view),
+    gate_.Drawn(FrameInputsOf(state_, g), SpinAngle(state_.view),
                 SpinPixelsPerDegree(state_.view, DrawnCylinder(state_), g));
   });
   view_->SetClicked([this](double x, double y, bool shift) { PickAt(x, y, shift); });
@@ -118,7 +117,7 @@ void MainWindow::Timer1Timer() {
     return;
   }
   clock_.SetTicksPerWake(1);
-  if (gate_.Wanted(FrameInputsOf(state_, Geometry()), SpinDegrees(state_.view))) view_->update();
+  if (gate_.Wanted(FrameInputsOf(state_, Geometry()), SpinAngle(state_.view))) view_->update();
 }
 
 bool MainWindow::PictureShown() const {
@@ -263,8 +262,7 @@ void MainWindow::PickAt(double x, double y, bool second) {
 }
 
 PictureGeometry MainWindow::Geometry() const {
-  const QSize outer = view_->OuterSize();
-  return {outer.width(), outer.height(), view_->width(), view_->height(), kToolbarHeight};
+  return view_->Picture();
 }
 
 void MainWindow::ToggleFullScreen() {

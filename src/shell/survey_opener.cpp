@@ -57,11 +57,13 @@ void SurveyOpener::Load() {
   const std::string error = r.error;
   const bool ok = ApplyLoad(state_, std::move(r));
   // A survey folder keeps the view its loader chose where that shows the
-  // whole survey at a readable size; every other source is fitted.
-  std::error_code ec;
-  detail_ = ok || std::filesystem::is_directory(source_, ec) ? std::string() : error;
+  // whole survey at a readable size; every other source is fitted. A survey
+  // folder's failure box stays bare; a survey file's says what went wrong.
+  const FitRequest fit = FitRequestFor(source_);
+  const bool folder = fit == FitRequest::UnlessWhole;
+  detail_ = ok || folder ? std::string() : error;
   lastLoadOk_ = ok;
-  state_.framing.pending = ok ? FitRequestFor(source_) : FitRequest::None;
+  state_.framing.pending = ok ? fit : FitRequest::None;
   if (loaded_) loaded_();
   if (!ok) {
     std::fprintf(stderr, "morvalka: %s\n", error.c_str());

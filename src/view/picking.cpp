@@ -10,25 +10,26 @@ namespace mv {
 
 namespace {
 
-// Metres with one decimal and a decimal comma, thousands not grouped.
+// Metres as shown: one decimal unless asked otherwise, a decimal comma.
 std::string Metres(double v, int decimals = 1) {
+  return DecimalText(v, decimals, ',');
+}
+
+// Metres as copied for a spreadsheet: two decimals, a decimal dot.
+std::string Plain(double v) {
+  return DecimalText(v, 2, '.');
+}
+
+}  // namespace
+
+std::string DecimalText(double v, int decimals, char point) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
   std::string s = buf;
   if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-  std::replace(s.begin(), s.end(), '.', ',');
+  std::replace(s.begin(), s.end(), '.', point);
   return s;
 }
-
-std::string Plain(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.2f", v);
-  std::string s = buf;
-  if (s == "-0.00") s = "0.00";
-  return s;
-}
-
-}  // namespace
 
 std::vector<int32_t> LineStations(const SurveyModel& m) {
   std::vector<uint8_t> used(static_cast<size_t>(m.StationCount()), 0);

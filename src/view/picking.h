@@ -45,6 +45,10 @@ PicturePoint StationOnPicture(const ViewState& v, const SurveyModel& m, const Pi
 // station where the survey has no entrance.
 double DepthReference(const SurveyModel& m);
 
+// A number with `decimals` decimals after the mark `point`, thousands not
+// grouped; a value that rounds to zero has no minus sign.
+std::string DecimalText(double v, int decimals, char point);
+
 // The name a station is shown by: its own, or its row counted from 1 where
 // the survey names none.
 std::string StationLabel(const SurveyModel& m, int32_t row);

@@ -109,7 +109,7 @@ Mat4 Zoom(const ViewState& v) {
 }  // namespace
 
 Mat4 FrameModelView(const ViewState& v) {
-  const long double theta = static_cast<long double>(v.SpinStep) * v.TickCount;
+  const long double theta = SpinAngle(v);
   const long double r = theta * std::numbers::pi_v<long double> / 180.0L;
   return Camera(v) * Rotation(static_cast<double>(theta), 0, 0, 1) *
          Rotation(v.TiltAngle.AsDouble(), static_cast<double>(std::sin(r)),

@@ -24,10 +24,6 @@ FrameInputs FrameInputsOf(const AppState& s, const PictureGeometry& g) {
   return in;
 }
 
-long double SpinDegrees(const ViewState& v) {
-  return static_cast<long double>(v.SpinStep) * static_cast<long double>(v.TickCount);
-}
-
 long double SpinDegreesBetween(long double a, long double b) {
   const long double d = std::fmod(std::fabs(a - b), 360.0L);
   return std::min(d, 360.0L - d);

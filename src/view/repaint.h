@@ -24,8 +24,6 @@ struct FrameInputs {
 };
 FrameInputs FrameInputsOf(const AppState& s, const PictureGeometry& g);
 
-// The spin angle of the frame in degrees, SpinStep x TickCount.
-long double SpinDegrees(const ViewState& v);
 // How far apart two spin angles are, in degrees from 0 to 180.
 long double SpinDegreesBetween(long double a, long double b);
 

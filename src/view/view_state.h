@@ -73,6 +73,11 @@ inline constexpr long double kNearZero = 0.0001L;
 
 void SetStartParameters(ViewState& v);
 
+// The spin angle in degrees: SpinStep x TickCount, in extended precision.
+inline long double SpinAngle(const ViewState& v) {
+  return static_cast<long double>(v.SpinStep) * static_cast<long double>(v.TickCount);
+}
+
 // The timer's tick: the counter wraps to 0 after 359999999.
 void AdvanceTick(ViewState& v);
 

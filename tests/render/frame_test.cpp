@@ -221,7 +221,7 @@ TEST(DrawFrame, DepthColoursShadeEveryVertexByItsHeightAndAddTheLegend) {
   // The same lines and camera; the legend comes last, at the right edge.
   EXPECT_EQ(plain.LinesOf({"Vertex3f", "Translatef", "Rotatef"}),
             coloured.LinesOf({"Vertex3f", "Translatef", "Rotatef"}));
-  const LegendPlace place = PlaceDepthLegend(picture);
+  const LegendPlace place = PlaceDepthLegend(s.v, picture);
   EXPECT_EQ(coloured.Lines().back(),
             Call("DrawOverlay", {float(place.x), float(place.y), kLegendWidth, kLegendHeight}));
   // The entrances' names come before it, the same in both.

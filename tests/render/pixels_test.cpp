@@ -291,7 +291,7 @@ TEST_F(Pixels, DepthColoursRunFromRedAtTheTopToBlueAtTheBottomAndLeaveNoTrace) {
 
   // The topmost and lowest lit pixels of the lines: red above, blue below.
   QRgb top = 0, bottom = 0;
-  const LegendPlace legend = PlaceDepthLegend(picture);
+  const LegendPlace legend = PlaceDepthLegend(s.view, picture);
   for (int y = 0; y < coloured.height(); ++y)
     for (int x = 0; x < legend.x; ++x) {
       const QRgb p = coloured.pixel(x, y);

@@ -15,10 +15,6 @@ ViewState Started() {
   return v;
 }
 
-long double SpinAngle(const ViewState& v) {
-  return static_cast<long double>(v.SpinStep) * v.TickCount;
-}
-
 // How far two spin angles are apart on the screen, in degrees.
 long double PictureGap(long double a, long double b) {
   return std::fabs(std::remainderl(a - b, 360.0L));

@@ -76,7 +76,7 @@ TEST(RepaintGate, LetsThroughWhatChangesThePicture) {
   const double speed = SpinPixelsPerDegree(s.view, c, kPicture);
   RepaintGate gate;
   EXPECT_TRUE(gate.Wanted(FrameInputsOf(s, kPicture), 0)) << "nothing drawn yet";
-  gate.Drawn(FrameInputsOf(s, kPicture), SpinDegrees(s.view), speed);
+  gate.Drawn(FrameInputsOf(s, kPicture), SpinAngle(s.view), speed);
 
   const struct {
     const char* what;
@@ -101,20 +101,19 @@ TEST(RepaintGate, LetsThroughWhatChangesThePicture) {
     AppState changed = s;
     PictureGeometry g = kPicture;
     r.change(changed, g);
-    EXPECT_EQ(gate.Wanted(FrameInputsOf(changed, g), SpinDegrees(changed.view)), r.wanted)
-        << r.what;
+    EXPECT_EQ(gate.Wanted(FrameInputsOf(changed, g), SpinAngle(changed.view)), r.wanted) << r.what;
   }
 
   // A stopped spin crawls: the first tick that carries a rim point half a
   // pixel gets a frame, none before it.
   s.view.SpinStep = kNearZero;
-  gate.Drawn(FrameInputsOf(s, kPicture), SpinDegrees(s.view), speed);
+  gate.Drawn(FrameInputsOf(s, kPicture), SpinAngle(s.view), speed);
   const int due = static_cast<int>(std::ceil(0.5 / (speed * static_cast<double>(kNearZero))));
   ASSERT_GT(due, 64);
   int first = 0;
   for (int tick = 1; tick <= 2 * due && !first; ++tick) {
     s.view.TickCount = tick;
-    if (gate.Wanted(FrameInputsOf(s, kPicture), SpinDegrees(s.view))) first = tick;
+    if (gate.Wanted(FrameInputsOf(s, kPicture), SpinAngle(s.view))) first = tick;
   }
   EXPECT_NEAR(first, due, 1);
 }
