@@ -22,7 +22,6 @@
 #include <cstring>
 #include <ctime>
 #include <new>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -81,21 +80,10 @@ class Floor {
   }
   ~Floor() { glDeleteBuffers(1, &buffer_); }
 
-  void Draw(const mv::ViewState& v, const mv::SurveyModel& m) const {
+  void Draw(mv::GlApi& gl, const mv::ViewState& v, const mv::SurveyModel& m) const {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0, 11, 0);
-    gluLookAt(v.EyeX, 0, 0, v.TargetX, v.TargetY.AsDouble(), v.TargetZ.AsDouble(), 0, 0, 1);
-    const long double theta = mv::SpinAngle(v);
-    const long double r = theta * std::numbers::pi_v<long double> / 180.0L;
-    glRotatef(static_cast<float>(theta), 0, 0, 1);
-    glRotatef(static_cast<float>(static_cast<long double>(v.TiltAngle)),
-              static_cast<float>(std::sin(r)), static_cast<float>(std::cos(r)), 0);
-    glRotatef(static_cast<float>(static_cast<long double>(v.TurnAngle)), 0, 0, 1);
-    const float s = static_cast<float>(static_cast<long double>(v.ZoomScale) - 0.018L);
-    glScalef(s, s, s);
+    mv::SetFrameCamera(gl, v);
     glEnable(GL_DEPTH_TEST);
     glColor3ub(255, 0, 0);
     glTranslatef(0, 0, -static_cast<float>(m.originZ.AsDouble()));
@@ -205,7 +193,7 @@ void BenchOne(int64_t legs, const Options& o) {
 
   const Floor floor(cache.SurveyLines(m, v.CentreX, v.CentreY));
   // Warm up both paths: the renderer compiles its shaders on first use.
-  TimeFrames(v, 3, [&] { floor.Draw(v, m); });
+  TimeFrames(v, 3, [&] { floor.Draw(gl, v, m); });
   TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache); });
 
   const uint64_t allocBefore = gAllocations.load();
@@ -216,7 +204,7 @@ void BenchOne(int64_t legs, const Options& o) {
   std::vector<double> frame, base;
   for (int run = 0; run < o.runs; ++run) {
     frame.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); }));
-    base.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(v, m); }));
+    base.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(gl, v, m); }));
   }
   const double frameMs = Median(frame), floorMs = Median(base);
   std::printf(
@@ -237,7 +225,7 @@ void BenchOne(int64_t legs, const Options& o) {
     for (int run = 0; run < o.runs; ++run) {
       coloured.push_back(
           TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
-      plain.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(v, m); }));
+      plain.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(gl, v, m); }));
     }
     v.DepthColours = false;
     std::printf("frame legs=%lld depth=1 frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
