@@ -28,6 +28,7 @@
 #include "cave_gen.h"
 #include "data/loader.h"
 #include "median.h"
+#include "render/draw_helpers.h"
 #include "render/frame.h"
 #include "render/gl_real.h"
 #include "render/scene_cache.h"
@@ -85,7 +86,7 @@ class Floor {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     mv::SetFrameCamera(gl, v);
     glEnable(GL_DEPTH_TEST);
-    glColor3ub(255, 0, 0);
+    mv::SetColor(gl, v.LineColor);
     glTranslatef(0, 0, -static_cast<float>(m.originZ.AsDouble()));
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
     glEnableClientState(GL_VERTEX_ARRAY);

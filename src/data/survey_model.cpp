@@ -48,9 +48,13 @@ Extents ComputeExtents(const SurveyModel& m) {
   return e;
 }
 
-Real48 CentreOf(Real48 min, Real48 max) {
+long double MiddleOf(Real48 min, Real48 max) {
   const long double lo = min, hi = max;
   return hi - (hi - lo) * 0.5L;
+}
+
+Real48 CentreOf(Real48 min, Real48 max) {
+  return MiddleOf(min, max);
 }
 
 long double ModelSize(const Extents& e) {

@@ -105,7 +105,10 @@ struct Extents {
 // by every station. Each bound is held as a six-byte real.
 Extents ComputeExtents(const SurveyModel& m);
 
-// Horizontal centre of the box: Max - (Max - Min) * 0.5.
+// The middle between two bounds of the box: Max - (Max - Min) * 0.5, in
+// extended precision.
+long double MiddleOf(Real48 min, Real48 max);
+// The same held as a six-byte real, as the rotation axis is.
 Real48 CentreOf(Real48 min, Real48 max);
 
 // The largest side of the box; a later side replaces an earlier only when

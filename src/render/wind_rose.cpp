@@ -43,8 +43,8 @@ long double RoseHeight(Real48 minZ, Real48 maxZ) {
 RoseFrame WindRoseFrame(const Extents& box, Real48 centreX, Real48 centreY) {
   RoseFrame f;
   f.RoseUnit = Ext(box.maxY) - Ext(box.minY);
-  f.x0 = (Ext(box.maxX) - (Ext(box.maxX) - Ext(box.minX)) * 0.5L) - Ext(centreX);
-  f.y0 = (Ext(box.maxY) - (Ext(box.maxY) - Ext(box.minY)) * 0.5L) - Ext(centreY);
+  f.x0 = MiddleOf(box.minX, box.maxX) - Ext(centreX);
+  f.y0 = MiddleOf(box.minY, box.maxY) - Ext(centreY);
   f.RoseHeight = RoseHeight(box.minZ, box.maxZ);
   return f;
 }

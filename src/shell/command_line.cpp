@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "mv_version.h"
+#include "view/view_state.h"
 
 namespace mv {
 
@@ -121,8 +122,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
       } else if (a == "--tick") {
         bool ok = false;
         const qlonglong tick = value.toLongLong(&ok);
-        if (!ok || tick < 0 || tick > 359999999)
-          return fail(QString("--tick '%1' is not a tick from 0 to 359999999").arg(value));
+        if (!ok || tick < 0 || tick > kTickCountLimit)
+          return fail(
+              QString("--tick '%1' is not a tick from 0 to %2").arg(value).arg(kTickCountLimit));
         request.tick = static_cast<int32_t>(tick);
       } else {
         const auto degrees = Number(value);

@@ -35,10 +35,6 @@ ExportResult Cancelled() {
   return r;
 }
 
-uint32_t Rgb24(const Rgb& c) {
-  return static_cast<uint32_t>((c.r & 0xFF) << 16 | (c.g & 0xFF) << 8 | (c.b & 0xFF));
-}
-
 // Why writing `out` failed. A write cut short by a full disk leaves the
 // device with no reason but the default one.
 QString WriteFailure(const QSaveFile& out) {

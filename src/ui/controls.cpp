@@ -71,8 +71,8 @@ struct Controls::Impl {
   ViewState& View() { return host.State().view; }
 
   void ChooseColour(ColourDialog& dialog, Rgb& target) {
-    const Rgb preset = SplitColour(dialog.selection);
-    const std::optional<QColor> c = chooser(QColor(preset.r, preset.g, preset.b), host.Window());
+    const std::optional<QColor> c =
+        chooser(QColor(QRgb(Rgb24(SplitColour(dialog.selection)))), host.Window());
     std::optional<ColourValue> chosen;
     if (c && c->isValid()) chosen = JoinColour({c->red(), c->green(), c->blue()});
     ApplyColourChoice(dialog, target, chosen);

@@ -20,11 +20,12 @@ class AboutBox;
 class AxisPanels;
 class KeyHelpPanel;
 
-// The three colour dialogs with their remembered selections.
+// The three colour dialogs with their remembered selections, first the
+// start colours (the scale's apart).
 struct ColourDialogs {
-  ColourDialog ColorDialog1{clRed};    // survey lines
-  ColourDialog ColorDialog2{clBlue};   // rotation axis
-  ColourDialog ColorDialog3{clGreen};  // simulation scale
+  ColourDialog ColorDialog1{JoinColour(kStartLineColour)};  // survey lines
+  ColourDialog ColorDialog2{JoinColour(kStartAxisColour)};  // rotation axis
+  ColourDialog ColorDialog3{clGreen};                       // simulation scale
 };
 
 class Controls {

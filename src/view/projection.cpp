@@ -134,6 +134,12 @@ Mat4 FrameProjection(int w, int h) {
   return Perspective(p.fovy, p.aspect, p.zNear, p.zFar);
 }
 
+long double PixelsPerUnit(long double distance, int height) {
+  const long double halfAngle =
+      static_cast<long double>(kFieldOfViewDegrees) / 2 * std::numbers::pi_v<long double> / 180;
+  return height / (2 * distance * std::tan(halfAngle));
+}
+
 WindowPoint Project(const Mat4& modelView, const Mat4& projection, int w, int h, double x, double y,
                     double z) {
   const auto& a = modelView.m;

@@ -32,6 +32,10 @@ Mat4 FrameModelViewUnspun(const ViewState& v);
 // The projection for a viewport of the outer size w x h (FrameLens).
 Mat4 FrameProjection(int w, int h);
 
+// How many pixels one scene unit across the line of sight spans at
+// `distance` in front of the eye, in a picture `height` pixels high.
+long double PixelsPerUnit(long double distance, int height);
+
 // A point in viewport pixels, x to the right and y up from the viewport's
 // lower left corner (which is the picture's lower left corner), with its
 // distance in front of the eye; `visible` is false for a point behind the

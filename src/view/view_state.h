@@ -5,14 +5,9 @@
 
 #include "data/real48.h"
 #include "data/survey_model.h"
+#include "view/colour.h"
 
 namespace mv {
-
-// Red, green, blue, 0..255 each; OpenGL gets the low byte of each.
-struct Rgb {
-  int32_t r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-};
 
 struct ViewState {
   // Set by SetStartParameters.
@@ -71,6 +66,9 @@ inline long double AxisReach(Real48 value, Real48 origin) {
 // degenerate camera or tilt axis.
 inline constexpr long double kNearZero = 0.0001L;
 
+// The axis's length at the start, in percent.
+inline constexpr int32_t kStartAxisLengthPercent = 120;
+
 void SetStartParameters(ViewState& v);
 
 // The spin angle in degrees: SpinStep x TickCount, in extended precision.
@@ -78,7 +76,11 @@ inline long double SpinAngle(const ViewState& v) {
   return static_cast<long double>(v.SpinStep) * static_cast<long double>(v.TickCount);
 }
 
-// The timer's tick: the counter wraps to 0 after 359999999.
+// The largest tick count: the timer's next tick puts it back to 0, and a
+// change of spin speed never leaves a count above it.
+inline constexpr int32_t kTickCountLimit = 359999999;
+
+// The timer's tick: the counter wraps to 0 after kTickCountLimit.
 void AdvanceTick(ViewState& v);
 
 }  // namespace mv
