@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "data/survey_source.h"
 #include "mv_version.h"
+#include "shell/exports.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -28,6 +30,27 @@ QString ProgramName(const QStringList& arguments) {
   return name.isEmpty() ? QString("morvalka") : name;
 }
 
+// "Survex .3d, ..., Compass .plt or .plf, Survex .svx (read with cavern)"
+QString SurveyFormatsForUsage() {
+  QStringList formats;
+  for (const FormatReader& r : FormatReaders()) {
+    std::vector<std::string> extensions;
+    for (const std::string_view e : r.extensions)
+      if (!e.empty()) extensions.emplace_back(e);
+    std::string format = std::string(r.program) + " " + OneOf(extensions);
+    if (!r.note.empty()) format += " (" + std::string(r.note) + ")";
+    formats << QString::fromStdString(format);
+  }
+  return formats.join(", ");
+}
+
+// ".png a picture, .gif one turn, .svg a drawing"
+QString ExportKindsForUsage() {
+  QStringList kinds;
+  for (const ExportKind& k : ExportKinds()) kinds << QString("%1 %2").arg(k.extension, k.usage);
+  return kinds.join(", ");
+}
+
 QString Usage(const QString& program) {
   return QString(
              "Usage: %1 [SOURCE]\n"
@@ -37,11 +60,11 @@ QString Usage(const QString& program) {
              "\n"
              "SOURCE is a folder holding Dane.bin, Dane1.bin and the optional Dane2.bin\n"
              "(or one of those files, which stands for its folder), or a survey file:\n"
-             "Survex .3d or .svx (read with cavern), Compass .plt or .plf, Therion .lox.\n"
+             "%2.\n"
              "Without SOURCE the survey is read from the working directory.\n"
              "\n"
              "  --export OUT  write the survey as the viewer opens it to OUT, without a\n"
-             "                window: .png a picture, .svg a drawing, .gif one turn\n"
+             "                window: %3\n"
              "  --size WxH    the picture's size in pixels (780x591; at most 16384x16384)\n"
              "  --tilt DEG    tilt the model by DEG degrees\n"
              "  --turn DEG    turn the model by DEG degrees about its axis\n"
@@ -50,7 +73,7 @@ QString Usage(const QString& program) {
              "  --depth       colour the survey lines by altitude, with a legend\n"
              "  -h, --help    show this text and end\n"
              "  --version     show the version and end\n")
-      .arg(program);
+      .arg(program, SurveyFormatsForUsage(), ExportKindsForUsage());
 }
 
 // A number of the whole text, or nullopt.

@@ -8,6 +8,7 @@
 #include "shell/export_command.h"
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
+#include "shell/standard_error.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {
@@ -25,8 +26,7 @@ int main(int argc, char** argv) {
   // remarks about the platform are not for it.
   if (exporting)
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-      if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "morvalka: %s\n", text.toLocal8Bit().constData());
+      if (type == QtCriticalMsg || type == QtFatalMsg) mv::ReportOnStandardError(text);
     });
   if (exporting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
       qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -13,9 +13,9 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
-#include <cstdio>
 
 #include "shell/file_dialogs.h"
+#include "shell/standard_error.h"
 #include "view/framing.h"
 #include "view/picking.h"
 #include "view/repaint.h"
@@ -26,6 +26,14 @@ namespace {
 
 void ShowSaveFailure(QWidget* parent, const QString& caption, const QString& text) {
   QMessageBox::warning(parent, caption, text);
+}
+
+// Writing a file of `kind` failed: a line on standard error and a box.
+void ReportSaveFailure(const MainWindow::NoticeBox& box, QWidget* parent, const ExportKind& kind,
+                       const std::filesystem::path& file, const QString& error) {
+  ReportOnStandardError(file.string() + ": " + error.toLocal8Bit().toStdString());
+  box(parent, kind.failureTitle,
+      QString("Nie udało się zapisać %1 %2:\n%3").arg(kind.what, PathText(file), error));
 }
 
 }  // namespace
@@ -180,7 +188,8 @@ void MainWindow::ShowNote(const QString& text) {
 void MainWindow::SavePicture() {
   const std::filesystem::path folder =
       pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
-  const auto file = pictureChooser_(this, folder / "jaskinia.png");
+  const ExportKind& kind = ExportKindOf(ExportFormat::Png);
+  const auto file = pictureChooser_(this, folder / kind.defaultName);
   if (!file) return;
   // The picture alone, drawn afresh into an offscreen buffer of the
   // picture's size; the toolbar strip and panels are separate widgets.
@@ -194,10 +203,7 @@ void MainWindow::SavePicture() {
     pictureFolder_ = file->parent_path();
     return;
   }
-  std::fprintf(stderr, "morvalka: %s: %s\n", file->string().c_str(),
-               error.toLocal8Bit().constData());
-  saveFailureBox_(this, "Błąd zapisu obrazu!",
-                  QString("Nie udało się zapisać obrazu %1:\n%2").arg(PathText(*file), error));
+  ReportSaveFailure(saveFailureBox_, this, kind, *file, error);
 }
 
 void MainWindow::SaveAnimation() {
@@ -209,18 +215,18 @@ void MainWindow::SaveDrawing() {
 }
 
 void MainWindow::Export(ExportFormat format) {
-  const bool gif = format == ExportFormat::Gif;
+  const ExportKind& kind = ExportKindOf(format);
   const std::filesystem::path folder =
       pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
-  const auto file = pictureChooser_(this, folder / (gif ? "jaskinia.gif" : "jaskinia.svg"));
+  const auto file = pictureChooser_(this, folder / kind.defaultName);
   if (!file) return;
   // The view as it is now: the clock goes on ticking while the frames are
   // drawn.
   const ViewState view = state_.view;
   PictureGeometry picture = Geometry();
   picture.pixelRatio = 1;
-  QProgressDialog progress("Zapisywanie animacji obrotu...", "Anuluj", 0, 1, this);
-  progress.setWindowTitle("Zapisz animację obrotu");
+  QProgressDialog progress(kind.progress, "Anuluj", 0, 1, this);
+  progress.setWindowTitle(kind.title);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(0);
   const ExportProgress step = [&progress](int done, int total) {
@@ -228,19 +234,15 @@ void MainWindow::Export(ExportFormat format) {
     progress.setValue(done);
     return !progress.wasCanceled();
   };
-  const ExportResult r =
-      ExportPicture(*file, format, {view, state_.survey, picture}, gif ? step : ExportProgress());
+  const ExportResult r = ExportPicture(*file, format, {view, state_.survey, picture},
+                                       kind.progress ? step : ExportProgress());
   progress.reset();
   if (r.ok) {
     pictureFolder_ = file->parent_path();
     return;
   }
   if (r.cancelled) return;
-  std::fprintf(stderr, "morvalka: %s: %s\n", file->string().c_str(),
-               r.error.toLocal8Bit().constData());
-  saveFailureBox_(this, gif ? "Błąd zapisu animacji!" : "Błąd zapisu rysunku!",
-                  QString("Nie udało się zapisać %1 %2:\n%3")
-                      .arg(gif ? "animacji" : "rysunku", PathText(*file), r.error));
+  ReportSaveFailure(saveFailureBox_, this, kind, *file, r.error);
 }
 
 void MainWindow::FitView() {

@@ -7,10 +7,10 @@
 #include <QProgressDialog>
 #include <QUrl>
 #include <QWidget>
-#include <cstdio>
 
 #include "data/survey_source.h"
 #include "shell/file_dialogs.h"
+#include "shell/standard_error.h"
 #include "view/survey_loading.h"
 
 namespace mv {
@@ -66,7 +66,7 @@ void SurveyOpener::Load() {
   state_.framing.pending = ok ? fit : FitRequest::None;
   if (loaded_) loaded_();
   if (!ok) {
-    std::fprintf(stderr, "morvalka: %s\n", error.c_str());
+    ReportOnStandardError(error);
     failureBox_(window_->isVisible() ? window_ : nullptr);
   }
 }
