@@ -3,7 +3,6 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QColorDialog>
 #include <QFrame>
 #include <QKeyEvent>
@@ -19,7 +18,6 @@
 #include "ui/key_actions.h"
 #include "ui/key_help.h"
 #include "ui/station_finder.h"
-#include "view/picking.h"
 
 namespace mv::ui {
 
@@ -104,6 +102,13 @@ struct Controls::Impl {
   ColourDialogs dialogs;
   ColourChooser chooser = SystemColourChooser;
   StationAsker asker = AskForStation;
+  CommandScope scope{host,
+                     axis,
+                     keyHelp,
+                     about,
+                     dialogs,
+                     [this](ColourDialog& dialog, Rgb& target) { ChooseColour(dialog, target); },
+                     [this](const SurveyModel& m, QWidget* parent) { return asker(m, parent); }};
 };
 
 Controls::Controls(Host& host) : d_(std::make_unique<Impl>(*this, host)) {
@@ -163,86 +168,13 @@ bool Controls::KeyPress(QKeyEvent* e) {
 }
 
 void Controls::Run(Command c) {
-  Impl& d = *d_;
-  ViewState& v = d.View();
-  ControlTexts& t = d.host.State().texts;
-  const QSize outer = d.host.OuterSize();
-  if (const std::optional<Toggle> toggle = CommandRowOf(c).toggle) {
-    ClickToggle(*toggle, v, t);
+  const CommandRow& row = CommandRowOf(c);
+  if (row.toggle) {
+    ClickToggle(*row.toggle, d_->View(), d_->host.State().texts);
     SyncTexts();
     return;
   }
-  switch (c) {
-    case Command::Zamknij1:
-      d.host.Close();
-      return;
-    case Command::Kolorliniipomiarowych1:
-      d.ChooseColour(d.dialogs.ColorDialog1, v.LineColor);
-      return;
-    case Command::Kolorosiobrotu1:
-      d.ChooseColour(d.dialogs.ColorDialog2, v.AxisColor);
-      return;
-    case Command::Kolorskalisymulacji1:
-      d.ChooseColour(d.dialogs.ColorDialog3, v.ScaleColor);
-      return;
-    case Command::Powrtdoparametrwstartowych1:
-      // The loader writes the survey-lines texts and shows them itself.
-      Powrtdoparametrwstartowych1Click(v, [&d] { d.host.Reload(); });
-      return;
-    case Command::Dugoosiobrotu1:
-      d.axis.Dugoosiobrotu1Click();
-      return;
-    case Command::Zmianapooeniaosiobrotu1:
-      d.axis.Zmianapooeniaosiobrotu1Click();
-      return;
-    case Command::Klawiszologiaprogram1:
-      d.keyHelp.Klawiszologiaprogram1Click(outer.width(), outer.height());
-      return;
-    case Command::Oprogramie1:
-      d.about.Oprogramie1Click();
-      return;
-    case Command::OpenSurvey:
-      d.host.OpenSurvey();
-      return;
-    case Command::SavePicture:
-      d.host.SavePicture();
-      return;
-    case Command::SaveAnimation:
-      d.host.SaveAnimation();
-      return;
-    case Command::SaveDrawing:
-      d.host.SaveDrawing();
-      return;
-    case Command::FullScreen:
-      d.host.ToggleFullScreen();
-      return;
-    case Command::FitView:
-      d.host.FitView();
-      return;
-    case Command::ShowPlan:
-      ShowPlan(v);
-      return;
-    case Command::ShowElevation:
-      ShowElevation(v);
-      return;
-    case Command::FindStation:
-      if (const std::optional<int32_t> row = d.asker(d.host.State().survey, d.host.Window())) {
-        // Picked as a click would, and the model spins about it.
-        const SurveyModel& m = d.host.State().survey;
-        PickStation(v, *row, false);
-        v.CentreX = m.X(*row);
-        v.CentreY = m.Y(*row);
-      }
-      return;
-    case Command::CopyPick: {
-      const std::string text =
-          PickClipboardText(d.host.State().survey, v.PickedFirst, v.PickedSecond);
-      if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-      return;
-    }
-    default:  // the toggles, above
-      return;
-  }
+  row.action(d_->scope);
 }
 
 void Controls::SetStationAsker(StationAsker asker) {
