@@ -6,7 +6,7 @@
 namespace mv {
 
 AxisSpan RotationAxisSpan(const Extents& box, int32_t lengthPercent) {
-  const long double minZ = Ext(box.minZ), maxZ = Ext(box.maxZ);
+  const long double minZ = Extended(box.minZ), maxZ = Extended(box.maxZ);
   const long double h = maxZ - minZ;
   // The percentage difference is an integer; widen first so no value of the
   // variable can overflow it.
@@ -19,17 +19,17 @@ MarkerBounds AxisMarkerBounds(const ViewState& v, Real48 originZ) {
   // distance from the centre of the box, formed as the value plus a fifth of
   // it. These are the limits of the arrow keys that move the axis.
   const auto widened = [](Real48 value, Real48 origin) {
-    const long double d = Ext(value) - Ext(origin);
-    return Ext(origin) + (d + 0.2L * d);
+    const long double d = Extended(value) - Extended(origin);
+    return Extended(origin) + (d + 0.2L * d);
   };
   const Extents& box = v.Box;
   MarkerBounds b;
-  b.x0 = widened(box.minX, v.OriginX) - Ext(v.CentreX);
-  b.x1 = widened(box.maxX, v.OriginX) - Ext(v.CentreX);
-  b.y0 = widened(box.minY, v.OriginY) - Ext(v.CentreY);
-  b.y1 = widened(box.maxY, v.OriginY) - Ext(v.CentreY);
-  b.z0 = Ext(box.minZ) - Ext(originZ);
-  b.z1 = Ext(box.maxZ) - Ext(originZ);
+  b.x0 = widened(box.minX, v.OriginX) - Extended(v.CentreX);
+  b.x1 = widened(box.maxX, v.OriginX) - Extended(v.CentreX);
+  b.y0 = widened(box.minY, v.OriginY) - Extended(v.CentreY);
+  b.y1 = widened(box.maxY, v.OriginY) - Extended(v.CentreY);
+  b.z0 = Extended(box.minZ) - Extended(originZ);
+  b.z1 = Extended(box.maxZ) - Extended(originZ);
   return b;
 }
 
@@ -38,15 +38,15 @@ void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   const OriginShift shift(gl, m.originZ);
   const AxisSpan axis = RotationAxisSpan(v.Box, v.AxisLengthPercent);
   gl.Begin(Prim::Lines);
-  gl.Vertex3f(0, 0, F(axis.top));
-  gl.Vertex3f(0, 0, F(axis.bottom));
+  gl.Vertex3f(0, 0, ToFloat(axis.top));
+  gl.Vertex3f(0, 0, ToFloat(axis.bottom));
   gl.End();
   // The arrowhead sits on the upper end, tip up; its size follows the
   // survey's height alone, not the axis length.
-  gl.Translatef(0, 0, F(axis.top));
+  gl.Translatef(0, 0, ToFloat(axis.top));
   const ConeSize cone = ArrowheadSize(v.Box);
   gl.SolidCone(static_cast<double>(cone.radius), static_cast<double>(cone.height));
-  gl.Translatef(0, 0, F(-axis.top));
+  gl.Translatef(0, 0, ToFloat(-axis.top));
 }
 
 void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m) {
@@ -55,18 +55,18 @@ void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m)
   // Two closed rectangles crossing along the axis: one in the plane y = 0,
   // one in the plane x = 0.
   gl.Begin(Prim::LineStrip);
-  gl.Vertex3f(F(b.x0), 0, F(b.z0));
-  gl.Vertex3f(F(b.x1), 0, F(b.z0));
-  gl.Vertex3f(F(b.x1), 0, F(b.z1));
-  gl.Vertex3f(F(b.x0), 0, F(b.z1));
-  gl.Vertex3f(F(b.x0), 0, F(b.z0));
+  gl.Vertex3f(ToFloat(b.x0), 0, ToFloat(b.z0));
+  gl.Vertex3f(ToFloat(b.x1), 0, ToFloat(b.z0));
+  gl.Vertex3f(ToFloat(b.x1), 0, ToFloat(b.z1));
+  gl.Vertex3f(ToFloat(b.x0), 0, ToFloat(b.z1));
+  gl.Vertex3f(ToFloat(b.x0), 0, ToFloat(b.z0));
   gl.End();
   gl.Begin(Prim::LineStrip);
-  gl.Vertex3f(0, F(b.y0), F(b.z0));
-  gl.Vertex3f(0, F(b.y1), F(b.z0));
-  gl.Vertex3f(0, F(b.y1), F(b.z1));
-  gl.Vertex3f(0, F(b.y0), F(b.z1));
-  gl.Vertex3f(0, F(b.y0), F(b.z0));
+  gl.Vertex3f(0, ToFloat(b.y0), ToFloat(b.z0));
+  gl.Vertex3f(0, ToFloat(b.y1), ToFloat(b.z0));
+  gl.Vertex3f(0, ToFloat(b.y1), ToFloat(b.z1));
+  gl.Vertex3f(0, ToFloat(b.y0), ToFloat(b.z1));
+  gl.Vertex3f(0, ToFloat(b.y0), ToFloat(b.z0));
   gl.End();
 }
 

@@ -94,6 +94,38 @@ std::optional<std::pair<int, int>> Size(const QString& text) {
   return std::pair{w, h};
 }
 
+// The options of an export that take a value.
+bool TakesValue(const QString& option) {
+  static const QStringList kValued{"--export", "--size", "--tilt", "--turn", "--tick"};
+  return kValued.contains(option);
+}
+
+// Puts the value of an option that takes one into `request`; what is wrong
+// with the value, or empty.
+QString SetExportValue(ExportRequest& request, const QString& option, const QString& value) {
+  if (option == "--export") {
+    if (value.isEmpty()) return "--export needs a file name";
+    request.out = QFile::encodeName(value).toStdString();
+  } else if (option == "--size") {
+    const auto size = Size(value);
+    if (!size)
+      return QString("--size '%1' is not a size from 1x1 to %2x%2").arg(value).arg(kLargestExport);
+    request.width = size->first;
+    request.height = size->second;
+  } else if (option == "--tick") {
+    bool ok = false;
+    const qlonglong tick = value.toLongLong(&ok);
+    if (!ok || tick < 0 || tick > kTickCountLimit)
+      return QString("--tick '%1' is not a tick from 0 to %2").arg(value).arg(kTickCountLimit);
+    request.tick = static_cast<int32_t>(tick);
+  } else {
+    const auto degrees = Number(value);
+    if (!degrees) return QString("%1 '%2' is not a number of degrees").arg(option, value);
+    (option == "--tilt" ? request.tilt : request.turn) = *degrees;
+  }
+  return {};
+}
+
 }  // namespace
 
 QString AsksForInformation(const QStringList& arguments) {
@@ -122,38 +154,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   bool exporting = false, exportOption = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
-    // The options of an export that take a value.
-    static const QStringList kValued{"--export", "--size", "--tilt", "--turn", "--tick"};
-    if (!optionsEnded && kValued.contains(a)) {
+    if (!optionsEnded && TakesValue(a)) {
       if (i + 1 >= arguments.size()) return fail(QString("%1 needs a value").arg(a));
-      const QString value = arguments[++i];
-      if (a == "--export") {
-        if (value.isEmpty()) return fail("--export needs a file name");
-        request.out = QFile::encodeName(value).toStdString();
-        exporting = true;
-        continue;
-      }
-      exportOption = true;
-      if (a == "--size") {
-        const auto size = Size(value);
-        if (!size)
-          return fail(QString("--size '%1' is not a size from 1x1 to %2x%2")
-                          .arg(value)
-                          .arg(kLargestExport));
-        request.width = size->first;
-        request.height = size->second;
-      } else if (a == "--tick") {
-        bool ok = false;
-        const qlonglong tick = value.toLongLong(&ok);
-        if (!ok || tick < 0 || tick > kTickCountLimit)
-          return fail(
-              QString("--tick '%1' is not a tick from 0 to %2").arg(value).arg(kTickCountLimit));
-        request.tick = static_cast<int32_t>(tick);
-      } else {
-        const auto degrees = Number(value);
-        if (!degrees) return fail(QString("%1 '%2' is not a number of degrees").arg(a, value));
-        (a == "--tilt" ? request.tilt : request.turn) = *degrees;
-      }
+      const QString problem = SetExportValue(request, a, arguments[++i]);
+      if (!problem.isEmpty()) return fail(problem);
+      (a == "--export" ? exporting : exportOption) = true;
     } else if (!optionsEnded && (a == "--plan" || a == "--depth")) {
       exportOption = true;
       (a == "--plan" ? request.plan : request.depth) = true;
