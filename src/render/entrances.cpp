@@ -3,12 +3,11 @@
 #include <algorithm>
 
 #include "render/draw_helpers.h"
-#include "render/solids.h"
 
 namespace mv {
 
-EntranceRows DrawableEntrances(const SurveyModel& m) {
-  EntranceRows out;
+EntranceSlots DrawableEntrances(const SurveyModel& m) {
+  EntranceSlots out;
   const int32_t count = std::min(m.entranceCount, kMaxEntrances);
   for (int32_t k = 0; k < count; ++k) {
     const int32_t p = m.entrances[static_cast<size_t>(k)];
@@ -18,6 +17,8 @@ EntranceRows DrawableEntrances(const SurveyModel& m) {
 }
 
 void DrawEntrances(GlApi& gl, const ViewState& v, const SurveyModel& m) {
+  // A cave map marks its entrances over the picture instead.
+  if (v.MapStyle) return;
   const OriginShift shift(gl, m.originZ);
   SetColor(gl, v.LineColor);
   const double radius = static_cast<double>(EntranceRadius(v.Box));

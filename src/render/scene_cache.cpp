@@ -58,7 +58,7 @@ const std::vector<int32_t>& SceneCache::LineStations(const SurveyModel& m) {
 
 const std::vector<int32_t>& SceneCache::Entrances(const SurveyModel& m) {
   if (!entrances_.valid || entrances_.generation != m.generation)
-    entrances_ = {m.generation, true, EntranceStations(m)};
+    entrances_ = {m.generation, true, EntranceRows(m)};
   return entrances_.rows;
 }
 
@@ -68,6 +68,14 @@ const QImage& SceneCache::PickRing(double pixelRatio) {
     ringRatio_ = pixelRatio;
   }
   return ring_;
+}
+
+const QImage& SceneCache::EntranceMark(double pixelRatio) {
+  if (mark_.isNull() || markRatio_ != pixelRatio) {
+    mark_ = EntranceMarkImage(pixelRatio);
+    markRatio_ = pixelRatio;
+  }
+  return mark_;
 }
 
 const QImage& SceneCache::PickText(const SurveyModel& m, int32_t first, int32_t second,
