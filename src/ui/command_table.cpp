@@ -117,6 +117,7 @@ constexpr CommandRow kCommands[] = {
     {Command::CopyPick, "CopyPick", "Kopiuj wskazane stacje", Ctrl(Qt::Key_C), {}, kNoButton},
     {Command::SaveAnimation, "Zapiszanimacje1", "Zapisz animację obrotu...", 0, {}, kNoButton},
     {Command::SaveDrawing, "ZapiszrysunekSVG1", "Zapisz rysunek SVG...", 0, {}, kNoButton},
+    {Command::MapOverlays, "MapOverlays", nullptr, 0, Toggle::MapOverlays, kNoButton},
 };
 
 constexpr bool InOrder() {

@@ -39,8 +39,9 @@ enum class Command {
   CopyPick,
   SaveAnimation,
   SaveDrawing,
+  MapOverlays,
 };
-inline constexpr size_t kCommandCount = static_cast<size_t>(Command::SaveDrawing) + 1;
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::MapOverlays) + 1;
 
 // A toolbar button: its sunken group on the strip, its name and left edge
 // within the group, its picture, and its hint while it does not follow a

@@ -63,6 +63,7 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   Item(lines, Command::Kolorliniipomiarowych1);
   Item(lines, Command::DepthColours);
   Item(object_, Command::Zaznaczotworyobiektu1);
+  Item(object_, Command::MapOverlays);
   object_->addSeparator();
   Item(object_, Command::FitView);
   Item(object_, Command::ShowPlan);
