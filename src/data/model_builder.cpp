@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unordered_set>
+#include <utility>
 
 namespace mv {
 
@@ -148,11 +150,14 @@ void ModelBuilder::Entrance(RawPoint p, std::string_view name) {
   entrancePoints_.push_back(p);
   ++entrancesFound_;
   Flag(p, kStationEntrance);
+  Spend(name.size());
+  const int32_t row = RowOf(p);
   if (model_.entranceCount < kMaxEntrances) {
-    Spend(name.size());
-    model_.entrances[model_.entranceCount++] = RowOf(p);
-    model_.entranceNames.emplace_back(name);
+    model_.entrances[model_.entranceCount++] = row;
+  } else {
+    model_.moreEntrances.push_back(row);
   }
+  model_.entranceNames.emplace_back(name);
 }
 
 SurveyModel ModelBuilder::Finish(std::string title) {
@@ -161,9 +166,9 @@ SurveyModel ModelBuilder::Finish(std::string title) {
   m.lines = std::move(lines_);
   const size_t rows = points_.size();
 
-  // Names and flags of the stations there are; the first name wins.
-  constexpr size_t kNone = SIZE_MAX;
-  std::vector<size_t> nameOf;  // index into pending_ by row
+  // Names and flags of the stations there are. The first name given for a
+  // station is its own; other names of the same point are its aliases.
+  std::vector<std::pair<int32_t, size_t>> named;  // (row, index into pending_)
   for (size_t k = 0; k < pending_.size(); ++k) {
     const Pending& n = pending_[k];
     const int32_t row = FindRow(n.p);
@@ -172,17 +177,34 @@ SurveyModel ModelBuilder::Finish(std::string title) {
       if (m.stationFlags.empty()) m.stationFlags.assign(rows, 0);
       m.stationFlags[row] |= n.flags;
     }
-    if (n.size == 0) continue;
-    if (nameOf.empty()) nameOf.assign(rows, kNone);
-    if (nameOf[row] == kNone) nameOf[row] = k;
+    if (n.size != 0) named.emplace_back(row, k);
   }
-  if (!nameOf.empty()) {
+  if (!named.empty()) {
+    // Stable by row, so each row's names keep the order they were given in.
+    std::stable_sort(named.begin(), named.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    const auto text = [&](size_t k) {
+      return std::string_view(pendingChars_).substr(pending_[k].begin, pending_[k].size);
+    };
     m.stationNames.Reserve(rows, nameBytes_);
+    std::unordered_set<std::string_view> seen;
+    size_t i = 0;
     for (size_t r = 0; r < rows; ++r) {
-      const size_t k = nameOf[r];
-      m.stationNames.Append(
-          k == kNone ? std::string_view()
-                     : std::string_view(pendingChars_).substr(pending_[k].begin, pending_[k].size));
+      if (i == named.size() || named[i].first != static_cast<int32_t>(r)) {
+        m.stationNames.Append({});
+        continue;
+      }
+      const std::string_view own = text(named[i++].second);
+      m.stationNames.Append(own);
+      if (i == named.size() || named[i].first != static_cast<int32_t>(r)) continue;
+      seen.clear();
+      seen.insert(own);
+      for (; i < named.size() && named[i].first == static_cast<int32_t>(r); ++i) {
+        const std::string_view alias = text(named[i].second);
+        if (!seen.insert(alias).second) continue;
+        m.aliasRows.push_back(static_cast<int32_t>(r));
+        m.aliasNames.Append(alias);
+      }
     }
   }
   std::vector<Pending>().swap(pending_);

@@ -25,8 +25,9 @@ struct RawPoint {
 // that a kept leg or a kept entrance touches; consecutive legs share a
 // survey-line row (at most 29 shots each) until a move or a left-out leg
 // breaks the chain. Names and flags may be given for any position before or
-// after its legs; they go to the station there, if there is one, and the
-// first name given for a position is the one kept.
+// after its legs; they go to the station there, if there is one. The first
+// name given for a position is the station's own, later different ones its
+// aliases.
 //
 // The origin is the lower corner of the stations' box in x and y rounded
 // down to whole metres and the top of the box rounded up to a whole metre in
@@ -64,8 +65,9 @@ class ModelBuilder {
 
   void Name(RawPoint p, std::string_view name);
   void Flag(RawPoint p, uint8_t flags);
-  // An entrance: distinct positions count once, the first kMaxEntrances are
-  // kept in the model (each a station) with their names.
+  // An entrance: distinct positions count once, each a station with its
+  // name; the first kMaxEntrances fill the model's entrance slots, the rest
+  // go to moreEntrances.
   void Entrance(RawPoint p, std::string_view name);
   int64_t EntrancesFound() const { return entrancesFound_; }
 

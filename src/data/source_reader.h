@@ -74,7 +74,7 @@ struct SourceInfo {
   int64_t duplicateLegs = 0;
   int64_t legsLeftOut = 0;
 
-  // Distinct entrance positions; the model keeps the first kMaxEntrances.
+  // Distinct entrance positions; the model keeps them all.
   int64_t entrancesFound = 0;
 
   // Counts one leg and says whether `options` keep it.

@@ -1,5 +1,7 @@
 #include "data/survey_model.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 
 namespace mv {
@@ -7,6 +9,56 @@ namespace mv {
 uint64_t NextModelGeneration() {
   static uint64_t g = 0;
   return ++g;
+}
+
+std::vector<int32_t> EntranceRows(const SurveyModel& m) {
+  std::vector<int32_t> rows;
+  const int32_t n = std::clamp(m.entranceCount, 0, kMaxEntrances);
+  rows.reserve(static_cast<size_t>(n) + m.moreEntrances.size());
+  for (int32_t k = 0; k < n; ++k)
+    if (m.ValidStation(m.entrances[static_cast<size_t>(k)]))
+      rows.push_back(m.entrances[static_cast<size_t>(k)]);
+  for (const int32_t row : m.moreEntrances)
+    if (m.ValidStation(row)) rows.push_back(row);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+std::string_view EntranceName(const SurveyModel& m, int32_t row) {
+  const size_t n = static_cast<size_t>(std::clamp(m.entranceCount, 0, kMaxEntrances));
+  for (size_t k = 0; k < n && k < m.entranceNames.size(); ++k)
+    if (m.entrances[k] == row && !m.entranceNames[k].empty()) return m.entranceNames[k];
+  for (size_t k = 0; k < m.moreEntrances.size() && n + k < m.entranceNames.size(); ++k)
+    if (m.moreEntrances[k] == row && !m.entranceNames[n + k].empty()) return m.entranceNames[n + k];
+  return {};
+}
+
+bool DescriptiveName(std::string_view name) {
+  const size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos) name.remove_prefix(dot + 1);
+  int letters = 0, digits = 0;
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (std::isdigit(u)) {
+      ++digits;
+    } else if (std::isalpha(u) || u >= 0x80) {
+      ++letters;
+    }
+  }
+  return letters >= 3 && letters > digits;
+}
+
+std::vector<std::string_view> StationNames(const SurveyModel& m, int32_t row) {
+  std::vector<std::string_view> names;
+  if (const std::string_view own = m.StationName(row); !own.empty()) names.push_back(own);
+  const auto [lo, hi] = std::equal_range(m.aliasRows.begin(), m.aliasRows.end(), row);
+  for (auto it = lo; it != hi; ++it) {
+    const size_t k = static_cast<size_t>(it - m.aliasRows.begin());
+    if (k < m.aliasNames.size()) names.push_back(m.aliasNames[k]);
+  }
+  std::stable_partition(names.begin(), names.end(), DescriptiveName);
+  return names;
 }
 
 SurveyModel PlaceholderModel() {

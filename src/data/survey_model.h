@@ -69,9 +69,17 @@ struct SurveyModel {
   NameTable stationNames;
   // StationFlag bits by row: empty, or one per row.
   std::vector<uint8_t> stationFlags;
-  // The names of entrances[0 .. entranceCount - 1] when the source names
-  // them, else empty.
+  // Entrances past the first kMaxEntrances, from sources that list more
+  // (the survey folder's object file holds at most kMaxEntrances).
+  std::vector<int32_t> moreEntrances;
+  // The names of entrances[0 .. entranceCount - 1], then of moreEntrances,
+  // when the source names them, else empty.
   std::vector<std::string> entranceNames;
+  // Names of stations besides the one in stationNames (equated stations of
+  // one point), in the order the source gives them: aliasNames[k] belongs to
+  // station aliasRows[k], and aliasRows ascends.
+  std::vector<int32_t> aliasRows;
+  NameTable aliasNames;
 
   int32_t StationCount() const { return static_cast<int32_t>(stations.size() / 3); }
   int32_t SurveyLineCount() const { return static_cast<int32_t>(lines.size() / kLineColumns); }
@@ -87,6 +95,24 @@ struct SurveyModel {
     return static_cast<size_t>(row) < stationFlags.size() ? stationFlags[row] : 0;
   }
 };
+
+// Every entrance of the survey, each row once, ascending: the valid rows of
+// the first entranceCount slots (at most kMaxEntrances), then the rest.
+std::vector<int32_t> EntranceRows(const SurveyModel& m);
+
+// The name the source gives entrance `row`, or empty.
+std::string_view EntranceName(const SurveyModel& m, int32_t row);
+
+// Every name of station `row`: the descriptive ones first (a name that is
+// more than a survey path and a station number, such as an entrance's
+// name), otherwise in the order the source gives them. Empty where the
+// source names the station not at all.
+std::vector<std::string_view> StationNames(const SurveyModel& m, int32_t row);
+
+// Whether a name says more than where a station lies in its survey: its
+// last dotted part has at least three letters and more letters than digits
+// ("otwor_polnocny", not "glowny.c130" or "12a").
+bool DescriptiveName(std::string_view name);
 
 // A new value for SurveyModel::generation, different from every earlier one.
 uint64_t NextModelGeneration();

@@ -7,8 +7,8 @@
 
 namespace mv {
 
-EntranceRows DrawableEntrances(const SurveyModel& m) {
-  EntranceRows out;
+EntranceSlots DrawableEntrances(const SurveyModel& m) {
+  EntranceSlots out;
   const int32_t count = std::min(m.entranceCount, kMaxEntrances);
   for (int32_t k = 0; k < count; ++k) {
     const int32_t p = m.entrances[static_cast<size_t>(k)];

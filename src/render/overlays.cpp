@@ -74,12 +74,7 @@ void Put(GlApi& gl, const QImage& image, double left, double top, const PictureG
 
 std::string LabelText(const SurveyModel& m, int32_t row, bool entrance) {
   if (entrance) {
-    const int32_t n = std::min<int32_t>(m.entranceCount, kMaxEntrances);
-    for (int32_t k = 0; k < n; ++k) {
-      const size_t i = static_cast<size_t>(k);
-      if (m.entrances[i] == row && i < m.entranceNames.size() && !m.entranceNames[i].empty())
-        return m.entranceNames[i];
-    }
+    if (const std::string_view name = EntranceName(m, row); !name.empty()) return std::string(name);
     // The survey folders name no station; their entrances carry the object's name.
     if (m.stationNames.empty() && !m.title.empty()) return m.title;
   }

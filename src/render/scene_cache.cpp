@@ -58,7 +58,7 @@ const std::vector<int32_t>& SceneCache::LineStations(const SurveyModel& m) {
 
 const std::vector<int32_t>& SceneCache::Entrances(const SurveyModel& m) {
   if (!entrances_.valid || entrances_.generation != m.generation)
-    entrances_ = {m.generation, true, EntranceStations(m)};
+    entrances_ = {m.generation, true, EntranceRows(m)};
   return entrances_.rows;
 }
 

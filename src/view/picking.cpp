@@ -41,17 +41,6 @@ std::vector<int32_t> LineStations(const SurveyModel& m) {
   return rows;
 }
 
-std::vector<int32_t> EntranceStations(const SurveyModel& m) {
-  std::vector<int32_t> rows;
-  const int32_t n = std::min(m.entranceCount, kMaxEntrances);
-  for (int32_t k = 0; k < n; ++k)
-    if (m.ValidStation(m.entrances[static_cast<size_t>(k)]))
-      rows.push_back(m.entrances[static_cast<size_t>(k)]);
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  return rows;
-}
-
 int32_t NearestStation(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
                        std::initializer_list<const std::vector<int32_t>*> candidates, double x,
                        double y) {
@@ -101,7 +90,7 @@ PicturePoint StationOnPicture(const ViewState& v, const SurveyModel& m, const Pi
 }
 
 double DepthReference(const SurveyModel& m) {
-  const std::vector<int32_t> entrances = EntranceStations(m);
+  const std::vector<int32_t> entrances = EntranceRows(m);
   double top = -INFINITY;
   for (const int32_t row : entrances) top = std::max(top, m.Z(row));
   if (!entrances.empty()) return top;

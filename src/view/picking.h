@@ -19,7 +19,6 @@ inline constexpr double kPickRadius = 8.0;
 // lines while the lines are drawn, and the entrances while they are shown.
 // Rows in increasing order, each once.
 std::vector<int32_t> LineStations(const SurveyModel& m);
-std::vector<int32_t> EntranceStations(const SurveyModel& m);
 
 // The station shown nearest to the point (x, y) of the picture (pixels from
 // its top left corner) within kPickRadius, or -1. Of stations equally near

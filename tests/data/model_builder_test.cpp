@@ -24,7 +24,8 @@ TEST(ModelBuilder, ChainsNamesFlagsAndEntrances) {
   b.Leg({1, 0, 0}, {2, 0, 0});     // continues the chain
   b.Leg({-0.0, 0, 0}, {0, 0, 5});  // -0.0 is 0.0: a new chain from station 0
   b.Name({1, 0, 0}, "first");
-  b.Name({1, 0, 0}, "second");   // the first name given stays
+  b.Name({1, 0, 0}, "second");   // the first name given stays; later ones are aliases
+  b.Name({1, 0, 0}, "first");    // a name given twice counts once
   b.Name({9, 9, 9}, "nowhere");  // no station there: dropped
   b.Flag({2, 0, 0}, kStationFixed);
   b.Entrance({2, 0, 0}, "door");
@@ -40,6 +41,8 @@ TEST(ModelBuilder, ChainsNamesFlagsAndEntrances) {
     EXPECT_EQ(m.StationName(r), names[r]) << r;
     EXPECT_EQ(m.StationFlags(r), flags[r]) << r;
   }
+  EXPECT_EQ(m.aliasRows, (std::vector<int32_t>{1}));
+  EXPECT_EQ(StationNames(m, 1), (std::vector<std::string_view>{"first", "second"}));
   EXPECT_EQ(b.EntrancesFound(), 2);
   EXPECT_EQ(m.entranceCount, 2);
   EXPECT_EQ(m.entranceNames, (std::vector<std::string>{"door", "off the legs"}));
@@ -47,6 +50,21 @@ TEST(ModelBuilder, ChainsNamesFlagsAndEntrances) {
   // Origin: lower corner in x and y, top in z, whole metres.
   EXPECT_EQ(static_cast<long double>(m.originX), 0);
   EXPECT_EQ(static_cast<long double>(m.originZ), 5);
+}
+
+TEST(ModelBuilder, EquatedNamesListTheDescriptiveOneFirst) {
+  ModelBuilder b;
+  b.Leg({0, 0, 0}, {1, 0, 0});
+  b.Name({1, 0, 0}, "zimna.glowny.c1");
+  b.Name({1, 0, 0}, "zimna.otwor_polnocny");
+  b.Name({1, 0, 0}, "czarna.12a");
+  const SurveyModel m = b.Finish("");
+  EXPECT_EQ(StationNames(m, 1), (std::vector<std::string_view>{"zimna.otwor_polnocny",
+                                                               "zimna.glowny.c1", "czarna.12a"}));
+  EXPECT_TRUE(StationNames(m, 0).empty());
+  for (const char* plain : {"p12", "a.b.c130", "12a", "E1", ""})
+    EXPECT_FALSE(DescriptiveName(plain));
+  for (const char* named : {"entrance", "x.sump2", "otwór"}) EXPECT_TRUE(DescriptiveName(named));
 }
 
 TEST(ModelBuilder, NamesPastTheBudgetStopTheRead) {

@@ -50,7 +50,7 @@ AppState Survey(int stations, bool named = true) {
 TEST(Picking, NearestShownStationWithinEightPixels) {
   const AppState s = Survey(3);
   const SurveyModel& m = s.survey;
-  const std::vector<int32_t> lines = LineStations(m), entrances = EntranceStations(m), none;
+  const std::vector<int32_t> lines = LineStations(m), entrances = EntranceRows(m), none;
   const PicturePoint p = StationOnPicture(s.view, m, kPicture, 1);
   ASSERT_TRUE(p.visible);
 
@@ -161,7 +161,7 @@ TEST(Picking, DescriptionAndClipboardText) {
 TEST(Labels, NoTwoOverlapTheEntranceFirstAndTheScreenBoundsTheWork) {
   const AppState s = Survey(100000);
   const SurveyModel& m = s.survey;
-  const std::vector<int32_t> lines = LineStations(m), entrances = EntranceStations(m);
+  const std::vector<int32_t> lines = LineStations(m), entrances = EntranceRows(m);
   int measured = 0;
   const auto width = [&](int32_t, bool) {
     ++measured;

@@ -459,7 +459,7 @@ TEST(Survex3d, GeometryFaults) {
   }
 }
 
-TEST(Survex3d, FirstTenDistinctEntrancesInFileOrder) {
+TEST(Survex3d, EveryDistinctEntranceInFileOrder) {
   Bytes3d b;
   b.Move(0, 0, 0).Line(100, 0, 0);
   b.Station(100, 0, 0, 0x04, 0, "e");
@@ -470,10 +470,15 @@ TEST(Survex3d, FirstTenDistinctEntrancesInFileOrder) {
   ASSERT_TRUE(s.ok()) << s.ErrorMessage();
   const SurveyModel& m = s.model;
   EXPECT_EQ(s.info.entrancesFound, 12);
+  // The first ten fill the entrance slots, the other two follow them.
   ASSERT_EQ(m.entranceCount, 10);
   EXPECT_EQ(CmOf(m, m.entrances[0]), (Cm{100, 0, 0}));
   for (int i = 1; i < 10; ++i) EXPECT_EQ(CmOf(m, m.entrances[i]), (Cm{0, 100 * i, 0}));
-  EXPECT_EQ(m.StationCount(), 2 + 9);  // kept entrances off the legs are stations too
+  ASSERT_EQ(m.moreEntrances.size(), 2u);
+  EXPECT_EQ(CmOf(m, m.moreEntrances[1]), (Cm{0, 1100, 0}));
+  EXPECT_EQ(EntranceRows(m).size(), 12u);
+  EXPECT_EQ(EntranceName(m, m.entrances[0]), "e");
+  EXPECT_EQ(m.StationCount(), 2 + 11);  // entrances off the legs are stations too
 }
 
 TEST(Survex3d, OriginRoundsOutwardToWholeMetres) {
