@@ -87,20 +87,13 @@ QString ChoiceText(const SurveyModel& m, int32_t row) {
 }  // namespace
 
 std::vector<std::string_view> NamesOfStation(const SurveyModel& m, int32_t row) {
-  // The model keeps one name a station and, apart from it, the name each
-  // entrance is given, which may be another name of the same point (an
-  // entrance equated to a survey station).
-  std::vector<std::string_view> names;
-  if (const std::string_view own = m.StationName(row); !own.empty()) names.push_back(own);
-  if (m.entranceNames.empty() || !(m.StationFlags(row) & kStationEntrance)) return names;
-  const int32_t named =
-      std::min<int32_t>(m.entranceCount, static_cast<int32_t>(m.entranceNames.size()));
-  for (int32_t i = 0; i < named; ++i) {
-    const std::string_view entrance = m.entranceNames[static_cast<size_t>(i)];
-    if (m.entrances[static_cast<size_t>(i)] == row && !entrance.empty() &&
-        std::find(names.begin(), names.end(), entrance) == names.end())
-      names.push_back(entrance);
-  }
+  // The station's own names, equated ones included, and the name its
+  // entrance is given where that is yet another.
+  std::vector<std::string_view> names = StationNames(m, row);
+  if (!(m.StationFlags(row) & kStationEntrance)) return names;
+  const std::string_view entrance = EntranceName(m, row);
+  if (!entrance.empty() && std::find(names.begin(), names.end(), entrance) == names.end())
+    names.push_back(entrance);
   return names;
 }
 
@@ -229,6 +222,9 @@ void FindStationDialog::ShowChoices(const std::vector<int32_t>& rows) {
     item->setData(Qt::UserRole, rows[i]);
   }
   choices_->setCurrentRow(0);
+  // As tall as its entries, up to ten; more scroll.
+  const int rowsShown = std::min(choices_->count(), 10);
+  choices_->setFixedHeight(choices_->sizeHintForRow(0) * rowsShown + 2 * choices_->frameWidth());
   QString text = QString("Pasujące stacje: %1").arg(rows.size());
   if (shown < rows.size()) text += QString(" (pokazano pierwsze %1)").arg(shown);
   message_->setText(text + " – wybierz jedną z listy albo wpisz dłuższą nazwę.");

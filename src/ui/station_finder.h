@@ -18,8 +18,8 @@ class QListWidget;
 
 namespace mv::ui {
 
-// Every name the survey gives the station of `row`, each once, the name it
-// is shown by first; empty where it has none. Finding goes through this
+// Every name the survey gives the station of `row`, each once, the most
+// descriptive first; empty where it has none. Finding goes through this
 // alone, so a point equated to others is found by any of its names.
 std::vector<std::string_view> NamesOfStation(const SurveyModel& m, int32_t row);
 
