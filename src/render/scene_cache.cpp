@@ -70,6 +70,14 @@ const QImage& SceneCache::PickRing(double pixelRatio) {
   return ring_;
 }
 
+const QImage& SceneCache::EntranceMark(double pixelRatio) {
+  if (mark_.isNull() || markRatio_ != pixelRatio) {
+    mark_ = EntranceMarkImage(pixelRatio);
+    markRatio_ = pixelRatio;
+  }
+  return mark_;
+}
+
 const QImage& SceneCache::PickText(const SurveyModel& m, int32_t first, int32_t second,
                                    const PictureGeometry& picture) {
   const PickKey key{m.generation, first, second, picture.width, picture.pixelRatio};

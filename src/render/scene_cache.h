@@ -32,6 +32,7 @@ class SceneCache {
   const std::vector<int32_t>& Entrances(const SurveyModel& m);
   LabelCache& Labels() { return labels_; }
   const QImage& PickRing(double pixelRatio);
+  const QImage& EntranceMark(double pixelRatio);
   // The lines that describe the picked stations, as a picture for the
   // lower left corner; made again only when the pick changes.
   const QImage& PickText(const SurveyModel& m, int32_t first, int32_t second,
@@ -49,8 +50,8 @@ class SceneCache {
   Rows lineStations_, entrances_;
   LabelCache labels_;
   QImage pickText_;
-  QImage ring_;
-  double ringRatio_ = 0;
+  QImage ring_, mark_;
+  double ringRatio_ = 0, markRatio_ = 0;
   struct PickKey {
     uint64_t generation;
     int32_t first, second;

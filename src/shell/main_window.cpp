@@ -95,7 +95,7 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   // tell whether the picture has changed since.
   view_->SetBeforeFrame([this] {
     const PictureGeometry g = Geometry();
-    ApplyPendingFit(state_, g);
+    KeepFitted(state_, g);
     gate_.Drawn(FrameInputsOf(state_, g), SpinAngle(state_.view),
                 SpinPixelsPerDegree(state_.view, DrawnCylinder(state_), g));
   });
@@ -284,13 +284,7 @@ void MainWindow::PickAt(double x, double y, bool second) {
   ViewState& v = state_.view;
   const SurveyModel& m = state_.survey;
   SceneCache& cache = view_->Cache();
-  // Only what the picture shows can be picked: the lines' stations while the
-  // lines are drawn, the entrances while they are shown.
-  static const std::vector<int32_t> kNone;
-  const int32_t row = NearestStation(v, m, Geometry(),
-                                     {v.LinesVisible ? &cache.LineStations(m) : &kNone,
-                                      v.EntrancesVisible ? &cache.Entrances(m) : &kNone},
-                                     x, y);
+  const int32_t row = StationAt(v, m, Geometry(), cache.LineStations(m), cache.Entrances(m), x, y);
   PickStation(v, row, second);
 }
 

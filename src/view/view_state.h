@@ -50,6 +50,15 @@ struct ViewState {
   bool StationNamesVisible = false;
   // The picked stations, rows of the survey or -1.
   int32_t PickedFirst = -1, PickedSecond = -1;
+  // The survey is drawn as a cave map (every source but the survey
+  // folders): fitted with every element in view, entrances marked at a
+  // fixed size, names and depth colours from the start.
+  bool MapStyle = false;
+  // A map's scale bar and compass over the picture.
+  bool MapOverlaysVisible = false;
+  // A view command (plan, elevation) asks for the view to be fitted again
+  // once it has turned; the framing carries it out before the next frame.
+  bool RefitRequested = false;
 
   // Left alone by SetStartParameters.
   int32_t TickCount = 0;

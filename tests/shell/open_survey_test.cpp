@@ -28,6 +28,8 @@
 #include "ui/key_actions.h"
 #include "ui/station_finder.h"
 #include "view/fit.h"
+#include "view/framing.h"
+#include "view/overlay_layout.h"
 #include "view/picking.h"
 
 using mv::MainWindow;
@@ -494,13 +496,17 @@ void OpenSurveyTest::fittedViewKeysAndDepthColours() {
   QTRY_VERIFY(w.View()->FramesDrawn() > 0);
   const mv::ViewState fitted = w.State().view;
   QVERIFY(fitted.Fitted);
-  const mv::ScreenBox area = mv::SceneArea(w.Geometry());
-  const mv::ScreenBox b =
-      mv::ProjectCylinder(fitted, mv::CylinderOf(w.State().survey, fitted.CentreX, fitted.CentreY),
-                          w.Geometry())
-          .box;
-  QVERIFY(b.left >= 0 && b.right <= area.right && b.bottom >= 0 && b.top <= area.top);
-  QVERIFY(b.Width() >= area.Width() / 2 || b.Height() >= area.Height() / 2);
+  // Everything the picture draws in the model fills the room the overlays
+  // leave, whatever the spin.
+  const auto holdsEverything = [&w] {
+    const mv::ScreenBox area = mv::MapFitArea(w.State().view, w.Geometry());
+    const mv::ScreenBox b =
+        mv::ProjectCylinder(w.State().view, mv::DrawnCylinder(w.State()), w.Geometry()).box;
+    return b.left >= area.left - 1e-6 && b.right <= area.right + 1e-6 &&
+           b.bottom >= area.bottom - 1e-6 && b.top <= area.top + 1e-6 &&
+           (b.Width() >= 0.9 * area.Width() || b.Height() >= 0.9 * area.Height());
+  };
+  QVERIFY(holdsEverything());
 
   // "+" scales the picture by a steady factor; Home fits again.
   QTest::keyClick(&w, Qt::Key_Plus);
@@ -511,22 +517,32 @@ void OpenSurveyTest::fittedViewKeysAndDepthColours() {
   QCOMPARE(w.State().view.ZoomScale.AsDouble(), fitted.ZoomScale.AsDouble());
   QCOMPARE(w.State().view.TargetZ.AsDouble(), fitted.TargetZ.AsDouble());
 
-  // P shows the plan, L the elevation; the zoom stays.
+  // P shows the plan and L the elevation, each fitted anew, the spin kept.
+  QTest::keyClick(&w, Qt::Key_Plus);
   QTest::keyClick(&w, Qt::Key_P);
   QCOMPARE(w.State().view.TiltAngle.AsDouble(), 90.0);
+  QTRY_VERIFY(!w.State().view.RefitRequested);
+  QVERIFY(holdsEverything());
   QTest::keyClick(&w, Qt::Key_L);
   QCOMPARE(w.State().view.TiltAngle.AsDouble(), fitted.TiltAngle.AsDouble());
+  QTRY_VERIFY(!w.State().view.RefitRequested);
   QCOMPARE(w.State().view.ZoomScale.AsDouble(), fitted.ZoomScale.AsDouble());
 
-  // Ctrl+G colours by depth and says what the next use will do.
+  // A cave map opens coloured by depth; Ctrl+G switches the colours off and
+  // says what the next use will do, and the fit takes the legend's room
+  // back.
   QAction* depth = w.findChild<QAction*>("DepthColours");
   QVERIFY(depth);
-  QCOMPARE(depth->text(), QString("Koloruj według głębokości"));
-  QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
   QVERIFY(w.State().view.DepthColours);
   QCOMPARE(depth->text(), QString("Nie koloruj według głębokości"));
+  const double withLegend = w.State().view.ZoomScale.AsDouble();
+  QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+  QVERIFY(!w.State().view.DepthColours);
+  QCOMPARE(depth->text(), QString("Koloruj według głębokości"));
   const qint64 frames = w.View()->FramesDrawn();
   QTRY_VERIFY(w.View()->FramesDrawn() > frames);
+  QTRY_VERIFY(w.State().view.ZoomScale.AsDouble() > withLegend);
+  QVERIFY(holdsEverything());
 }
 
 void OpenSurveyTest::clicksPickMeasureCopyAndFind() {
