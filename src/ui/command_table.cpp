@@ -133,6 +133,10 @@ const CommandRow& CommandRowOf(Command c) {
   return kCommands[static_cast<size_t>(c)];
 }
 
+int SecondKeyOf(Command c) {
+  return c == Command::Zmianapooeniaosiobrotu1 ? Ctrl(Qt::Key_F6) : 0;
+}
+
 const CommandRow (&AllCommands())[kCommandCount] {
   return kCommands;
 }

@@ -64,6 +64,10 @@ struct CommandRow {
 };
 
 const CommandRow& CommandRowOf(Command c);
+// A second key combination that runs the command, which its menu item does
+// not show; 0 for none. Ctrl+F6 switches the axis-position mode as Shift+F6
+// does, so the key help, which names Ctrl+F6, holds true.
+int SecondKeyOf(Command c);
 const CommandRow (&AllCommands())[kCommandCount];
 
 }  // namespace mv::ui

@@ -110,7 +110,10 @@ QAction* MenuToolbar::Item(QMenu* menu, Command c, QWidget* window) {
     window->addAction(action);
   }
   action->setObjectName(row.objectName);
-  action->setShortcut(row.key ? QKeySequence(row.key) : QKeySequence());
+  QList<QKeySequence> keys;
+  for (const int key : {row.key, SecondKeyOf(c)})
+    if (key) keys << QKeySequence(key);
+  action->setShortcuts(keys);
   QObject::connect(action, &QAction::triggered, action, [this, c] { run_(c); });
   actions_[Index(c)] = action;
   return action;

@@ -141,11 +141,12 @@ TEST(Picking, DescriptionAndClipboardText) {
                                      "1200,0 m,  6,0 m nad najwyższym otworem"});
   EXPECT_EQ(PickDescription(m, 3, 1)[2],
             "odległość 21,26 m:  w poziomie 20,88 m,  w pionie 4,00 m");
-  EXPECT_EQ(PickClipboardText(m, 3, 1),
+  EXPECT_EQ(PickClipboardText(m, 3, 1, '.'),
             "cave.s4\t482330.00\t5612409.00\t1194.00\n"
             "cave.s2\t482310.00\t5612403.00\t1198.00\n"
-            "distance\t21.26\thorizontal\t20.88\tvertical\t4.00\n");
-  EXPECT_EQ(PickClipboardText(m, -1, -1), "");
+            "odległość\t21.26\tpoziomo\t20.88\tpionowo\t4.00\n");
+  EXPECT_EQ(PickClipboardText(m, 1, -1, ','), "cave.s2\t482310,00\t5612403,00\t1198,00\n");
+  EXPECT_EQ(PickClipboardText(m, -1, -1, ','), "");
   // A name with a tab or line break cannot split the row; without names the
   // row counted from 1 stands in.
   m.stationNames = {};
