@@ -39,17 +39,11 @@ struct SourceError {
   std::string Message() const;
 };
 
-// Flags of a leg, as far as any format gives them.
-enum LegFlag : unsigned {
-  kLegSurface = 0x01,
-  kLegDuplicate = 0x02,
-  kLegSplay = 0x04,
-};
-
-// Which legs go into the model, by their flags. A leg with several flags is
-// left out when any of them is left out.
+// Which legs go into the model, by their flags (LegFlag, in survey_model.h).
+// A leg with several flags is left out when any of them is left out. The
+// default keeps every leg: the model flags each row's kind.
 struct LegOptions {
-  bool splays = false;  // radial shots to the walls: clutter in a line drawing
+  bool splays = false;
   bool surface = true;
   bool duplicates = true;
 
