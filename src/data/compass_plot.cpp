@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "data/model_builder.h"
@@ -16,6 +17,9 @@ namespace {
 constexpr double kMetresPerFoot = 0.3048;
 // Control-Z ends the data, as it ended text files under DOS.
 constexpr uint8_t kEndOfFile = 0x1a;
+// Passage sizes (feet) above this, or below 0, are placeholders for none
+// (Compass itself writes 999, other writers -9 or -9999).
+constexpr double kMaxSizeFeet = 900;
 
 bool Blank(char c) {
   return c == ' ' || c == '\t';
@@ -36,9 +40,10 @@ bool RecordLetter(std::string_view line) {
 
 class Reader {
  public:
-  Reader(std::span<const uint8_t> bytes, const LegOptions& options, ReadResult& out,
-         uint64_t& lineNo)
+  Reader(std::span<const uint8_t> bytes, std::string_view name, const LegOptions& options,
+         ReadResult& out, uint64_t& lineNo)
       : text_(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        name_(name),
         options_(options),
         out_(out),
         info_(out.info),
@@ -66,7 +71,9 @@ class Reader {
       throw ReadFault{SourceError::Place::kFile, 0,
                       "the file holds no survey legs to show (" +
                           std::to_string(info_.legsLeftOut) + " left out by their flags)"};
-    out_.model = builder_.Finish(std::move(title_));
+    EndPassage();
+    out_.model = builder_.Finish(std::move(title_), name_);
+    info_.warnings = builder_.TakeWarnings(name_);
   }
 
  private:
@@ -97,14 +104,24 @@ class Reader {
     }
   }
 
-  // "N<name> D <month> <day> <year> C<comment>": without a section name the
-  // first comment is the title.
+  // "N<name> D <month> <day> <year> C<comment>": a survey, whose shots
+  // follow. Without a section name the first comment is the title.
   void SurveyHeader(std::string_view rest) {
+    EndPassage();
+    size_t n = 0;
+    while (n < rest.size() && !Blank(rest[n])) ++n;
+    survey_ = builder_.SurveyChild(0, Name(rest.substr(0, n)));
     if (!title_.empty() || haveComment_) return;
     const size_t c = rest.find(" C");
     if (c == std::string_view::npos) return;
     haveComment_ = true;
     title_ = Name(TrimBlanks(rest.substr(c + 2)));
+  }
+
+  // The sections given so far make a passage.
+  void EndPassage() {
+    if (passageOpen_) builder_.EndPassage();
+    passageOpen_ = false;
   }
 
   // A station name as UTF-8.
@@ -146,15 +163,18 @@ class Reader {
     const std::string_view station = rest.substr(1, n - 1);
     rest.remove_prefix(n);
 
-    unsigned flags = 0;
+    uint8_t flags = 0;
     bool plotted = command != 'd';
+    bool sized = false;
+    double size[4];  // left, up, down, right
     for (;;) {
       rest = TrimBlanks(rest);
       if (rest.empty()) break;
       if (rest[0] == 'P') {
-        // Passage dimensions: four numbers, not drawn here.
         rest.remove_prefix(1);
-        for (const char* what : {"left", "up", "down", "right"}) Number(rest, what);
+        int k = 0;
+        for (const char* what : {"left", "up", "down", "right"}) size[k++] = Number(rest, what);
+        sized = true;
       } else if (rest[0] == 'I') {
         rest.remove_prefix(1);
         Number(rest, "distance from the entrance");
@@ -183,17 +203,43 @@ class Reader {
       }
     }
 
+    bool passage = plotted;
     if (command == 'M' || !builder_.HasCurrentPoint()) {
       // A draw with no point before it starts the first traverse.
+      EndPassage();
       builder_.MoveTo(p);
     } else if (!plotted) {
       ++info_.legs;
       ++info_.legsLeftOut;
       builder_.LeaveOut(p);
     } else if (info_.CountLeg(flags, options_)) {
-      builder_.LineTo(p);
+      builder_.LineTo(p, flags, survey_);
+      passage = !(flags & kLegSplay);
     } else {
       builder_.LeaveOut(p);
+      passage = false;
+    }
+    builder_.InSurvey(p, survey_);
+    // A passage runs along the traverse through stations with sizes; a
+    // station without any, a splay or a shot not drawn ends it.
+    const auto feet = [](double v) {
+      return v >= 0 && v <= kMaxSizeFeet ? static_cast<float>(v * kMetresPerFoot)
+                                         : std::numeric_limits<float>::quiet_NaN();
+    };
+    CrossSection c{};
+    if (sized) {
+      c.left = feet(size[0]);
+      c.up = feet(size[1]);
+      c.down = feet(size[2]);
+      c.right = feet(size[3]);
+    }
+    if (passage && sized &&
+        !(std::isnan(c.left) && std::isnan(c.right) && std::isnan(c.up) && std::isnan(c.down))) {
+      builder_.Section(p, c);
+      ++info_.sectionsFound;
+      passageOpen_ = true;
+    } else {
+      EndPassage();
     }
     // Names in UTF-8 or plain ASCII go to the builder without a copy.
     if (!station.empty()) {
@@ -207,6 +253,7 @@ class Reader {
   }
 
   std::string_view text_;
+  std::string_view name_;
   const LegOptions& options_;
   ReadResult& out_;
   SourceInfo& info_;
@@ -214,6 +261,8 @@ class Reader {
   ModelBuilder builder_;
   bool utf8_ = false;
   bool haveComment_ = false;
+  bool passageOpen_ = false;
+  int32_t survey_ = 0;
   std::string title_;
 };
 
@@ -291,7 +340,7 @@ ReadResult ReadCompassPlot(std::span<const uint8_t> bytes, std::string_view name
                            const LegOptions& options) {
   uint64_t line = 0;
   return GuardedRead(name, SourceError::Place::kLine, line,
-                     [&](ReadResult& r) { Reader(bytes, options, r, line).Run(); });
+                     [&](ReadResult& r) { Reader(bytes, name, options, r, line).Run(); });
 }
 
 }  // namespace mv

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/survey_model.h"
 
@@ -43,7 +44,7 @@ struct SourceError {
 // A leg with several flags is left out when any of them is left out. The
 // default keeps every leg: the model flags each row's kind.
 struct LegOptions {
-  bool splays = false;
+  bool splays = true;
   bool surface = true;
   bool duplicates = true;
 
@@ -70,6 +71,14 @@ struct SourceInfo {
 
   // Distinct entrance positions; the model keeps them all.
   int64_t entrancesFound = 0;
+  // Passage sections in the file (the model keeps those at its stations),
+  // and triangles of the wall meshes it gives.
+  int64_t sectionsFound = 0;
+  int64_t wallTriangles = 0;
+  // What the reader skipped without failing, one line each, to show the
+  // user (at most ModelBuilder::kMaxWarnings and a line saying how many
+  // more).
+  std::vector<std::string> warnings;
 
   // Counts one leg and says whether `options` keep it.
   bool CountLeg(unsigned flags, const LegOptions& options) {

@@ -115,13 +115,13 @@ TEST(CompassPlot, RecordsFlagsAndUnits) {
        {"a", "b", "c"},
        2,
        0},
-      {"flags: splay and not plotted left out, duplicate kept, d not plotted",
+      {"flags: splay and duplicate kept in rows of their own, not plotted left out",
        "M 0 0 0 Sa\nD 0 10 0 Sb FS\nD 0 20 0 Sc FP\nd 0 30 0 Sd\nD 0 40 0 Se FX\n"
        "D 0 50 0 Sf FLC\n",
-       {{1219, 1524}},
-       {"e", "f"},
+       {{0, 305}, {1219, 1524}},
+       {"a", "b", "e", "f"},
        5,
-       4},
+       3},
       {"a draw before any move starts the traverse",
        "D 0 0 0 Sa\nD 0 10 0 Sb\n",
        {{0, 305}},
@@ -247,16 +247,18 @@ TEST(TherionLox, ChunksNamesAndFlags) {
   ReadResult s = ReadTherionLox(b, "t.lox");
   ASSERT_TRUE(s.ok()) << s.ErrorMessage();
   const SurveyModel& m = s.model;
-  ASSERT_EQ(m.StationCount(), 2);  // the splay's end is no station
+  ASSERT_EQ(m.StationCount(), 3);
   EXPECT_EQ(m.StationName(0), "1@cave");
   EXPECT_EQ(m.StationName(1), "2@cave");
   EXPECT_EQ(m.StationFlags(0), kStationEntrance | kStationFixed);
+  EXPECT_EQ(m.StationFlags(2), kStationSplayEnd);
+  EXPECT_EQ(m.lineFlags, (std::vector<uint8_t>{0, kLegSplay}));
   EXPECT_EQ(m.entranceNames, std::vector<std::string>{"1@cave"});
   EXPECT_EQ(m.title, "cave");
   EXPECT_EQ(s.info.legs, 2);
   EXPECT_EQ(s.info.splayLegs, 1);
-  s = ReadTherionLox(b, "t.lox", LegOptions{.splays = true});
-  EXPECT_EQ(s.model.StationCount(), 3);
+  s = ReadTherionLox(b, "t.lox", LegOptions{.splays = false});
+  EXPECT_EQ(s.model.StationCount(), 2);  // the splay's end is no station
 
   // Ids out of order, and a shot Therion draws no line for.
   const std::string shuffled =
