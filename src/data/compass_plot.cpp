@@ -111,6 +111,7 @@ class Reader {
     size_t n = 0;
     while (n < rest.size() && !Blank(rest[n])) ++n;
     survey_ = builder_.SurveyChild(0, Name(rest.substr(0, n)));
+    previous_ = {NAN, NAN, NAN};
     if (!title_.empty() || haveComment_) return;
     const size_t c = rest.find(" C");
     if (c == std::string_view::npos) return;
@@ -122,6 +123,50 @@ class Reader {
   void EndPassage() {
     if (passageOpen_) builder_.EndPassage();
     passageOpen_ = false;
+  }
+
+  // A station record's sizes (left, up, down, right in feet, or none). A
+  // passage runs along drawn legs from one station with sizes to the next;
+  // a move back to its last station (after splays, say) does not break it,
+  // a move elsewhere or a leg from a station without sizes does. Splays,
+  // shots not drawn and stations without sizes add nothing.
+  void PassageSizes(RawPoint p, bool move, bool drawn, const double* size) {
+    const auto metres = [](double v) {
+      return v >= 0 && v <= kMaxSizeFeet ? static_cast<float>(v * kMetresPerFoot)
+                                         : std::numeric_limits<float>::quiet_NaN();
+    };
+    CrossSection c{};
+    bool any = false;
+    if (size != nullptr) {
+      c.left = metres(size[0]);
+      c.up = metres(size[1]);
+      c.down = metres(size[2]);
+      c.right = metres(size[3]);
+      any = !(std::isnan(c.left) && std::isnan(c.up) && std::isnan(c.down) && std::isnan(c.right));
+    }
+    const bool atLast = passageOpen_ && p == lastSection_.first;
+    if (move) {
+      if (atLast && (!any || SameSizes(c, lastSection_.second))) return;
+      EndPassage();
+    } else if (!drawn) {
+      return;
+    } else if (!(passageOpen_ && previous_ == lastSection_.first)) {
+      EndPassage();
+    }
+    if (!any) {
+      EndPassage();
+      return;
+    }
+    builder_.Section(p, c);
+    ++info_.sectionsFound;
+    lastSection_ = {p, c};
+    passageOpen_ = true;
+  }
+
+  static bool SameSizes(const CrossSection& a, const CrossSection& b) {
+    const auto same = [](float x, float y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+    return same(a.left, b.left) && same(a.right, b.right) && same(a.up, b.up) &&
+           same(a.down, b.down);
   }
 
   // A station name as UTF-8.
@@ -203,10 +248,10 @@ class Reader {
       }
     }
 
-    bool passage = plotted;
-    if (command == 'M' || !builder_.HasCurrentPoint()) {
+    bool drawn = false;  // a leg of the passage's own traverse (no splay)
+    const bool move = command == 'M' || !builder_.HasCurrentPoint();
+    if (move) {
       // A draw with no point before it starts the first traverse.
-      EndPassage();
       builder_.MoveTo(p);
     } else if (!plotted) {
       ++info_.legs;
@@ -214,33 +259,18 @@ class Reader {
       builder_.LeaveOut(p);
     } else if (info_.CountLeg(flags, options_)) {
       builder_.LineTo(p, flags, survey_);
-      passage = !(flags & kLegSplay);
+      drawn = !(flags & kLegSplay);
     } else {
       builder_.LeaveOut(p);
-      passage = false;
     }
     builder_.InSurvey(p, survey_);
-    // A passage runs along the traverse through stations with sizes; a
-    // station without any, a splay or a shot not drawn ends it.
-    const auto feet = [](double v) {
-      return v >= 0 && v <= kMaxSizeFeet ? static_cast<float>(v * kMetresPerFoot)
-                                         : std::numeric_limits<float>::quiet_NaN();
-    };
-    CrossSection c{};
-    if (sized) {
-      c.left = feet(size[0]);
-      c.up = feet(size[1]);
-      c.down = feet(size[2]);
-      c.right = feet(size[3]);
-    }
-    if (passage && sized &&
-        !(std::isnan(c.left) && std::isnan(c.right) && std::isnan(c.up) && std::isnan(c.down))) {
-      builder_.Section(p, c);
-      ++info_.sectionsFound;
-      passageOpen_ = true;
-    } else {
-      EndPassage();
-    }
+    // Survex and Therion name a station they know no name for "." or "-"
+    // (".." and "..." too) when they write a plot file: a wall point, with
+    // no passage through it.
+    const bool anonymous = station == "." || station == ".." || station == "..." || station == "-";
+    if (anonymous) builder_.Flag(p, kStationAnonymous);
+    PassageSizes(p, move, drawn && !anonymous, sized ? size : nullptr);
+    previous_ = p;
     // Names in UTF-8 or plain ASCII go to the builder without a copy.
     if (!station.empty()) {
       if (utf8_ || std::all_of(station.begin(), station.end(),
@@ -262,6 +292,8 @@ class Reader {
   bool utf8_ = false;
   bool haveComment_ = false;
   bool passageOpen_ = false;
+  std::pair<RawPoint, CrossSection> lastSection_{};
+  RawPoint previous_{};
   int32_t survey_ = 0;
   std::string title_;
 };

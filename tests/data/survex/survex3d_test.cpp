@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -693,6 +694,63 @@ TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
     }
   }
   EXPECT_GT(accepted, 0);  // some damage leaves a readable file, and it is drawable
+}
+
+// Passage sections as dump3d lists them: the same stations, sizes (an
+// omitted one, -0.01 in the dump, missing) and passage ends.
+TEST(Survex3d, PassageSectionsAgreeWithDump3d) {
+  for (const char* file : {"small_v5", "small_v6", "small_v7", "small_v8", "jaskinie_all"}) {
+    SCOPED_TRACE(file);
+    const Expected e = ParseDump(kDir + "/" + file + ".dump.txt", LegOptions{});
+    const ReadResult s = ReadFile3d(kDir + "/" + file + ".3d");
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+    const SurveyModel& m = s.model;
+    ASSERT_EQ(m.sections.size(), e.sections.size());
+    EXPECT_EQ(s.info.sectionsFound, static_cast<int64_t>(e.sections.size()));
+    EXPECT_TRUE(s.info.warnings.empty());
+    for (size_t k = 0; k < e.sections.size(); ++k) {
+      const CrossSection& c = m.sections[k];
+      const DumpSection& d = e.sections[k];
+      const std::vector<std::string_view> names = StationNames(m, c.station);
+      EXPECT_NE(std::find(names.begin(), names.end(), d.station), names.end()) << d.station;
+      const double dump[] = {d.left, d.right, d.up, d.down};
+      const float got[] = {c.left, c.right, c.up, c.down};
+      for (int i = 0; i < 4; ++i) {
+        if (dump[i] == -0.01) {
+          EXPECT_TRUE(std::isnan(got[i])) << d.station << " " << i;
+        } else {
+          EXPECT_NEAR(got[i], dump[i], 0.006) << d.station << " " << i;
+        }
+      }
+      EXPECT_EQ(c.EndsPassage(), d.end) << k;
+    }
+  }
+  // small_v3 and _v4 predate sections.
+  EXPECT_TRUE(ReadFile3d(kDir + "/small_v4.3d").model.sections.empty());
+}
+
+TEST(Survex3d, SurveyTreeFromTheNames) {
+  const ReadResult s = ReadFile3d(kDir + "/small_v8.3d");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  const SurveyModel& m = s.model;
+  std::vector<std::string> paths;
+  for (int32_t n = 0; n < m.SurveyCount(); ++n) paths.push_back(SurveyPath(m, n));
+  EXPECT_EQ(paths, (std::vector<std::string>{"", "small", "small.main", "small.surf", "small.side",
+                                             "small.long"}));
+  EXPECT_EQ(m.surveys[0].name, "small");  // the title
+  // Every leg's survey is the one its LINE item names; every named
+  // station's the prefix of its name.
+  const Expected e = ParseDump(kDir + "/small_v8.dump.txt", LegOptions{});
+  ASSERT_EQ(m.lineSurvey.size(), static_cast<size_t>(m.SurveyLineCount()));
+  for (int32_t r = 0; r < m.StationCount(); ++r) {
+    const std::string name(m.StationName(r));
+    if (name.empty()) continue;
+    EXPECT_EQ(SurveyPath(m, m.StationSurvey(r)), name.substr(0, name.rfind('.'))) << name;
+  }
+  int32_t sideLegs = 0;
+  for (int32_t r = 0; r < m.SurveyLineCount(); ++r)
+    if (SurveyPath(m, m.LineSurvey(r)) == "small.side") sideLegs += m.Line(r)[0];
+  EXPECT_EQ(sideLegs, 3);
 }
 
 }  // namespace
