@@ -77,7 +77,10 @@ std::string ObjectName(const std::string& title) {
 
 int Convert(std::span<char* const> args) {
   const std::filesystem::path source = args[0], outDir = args[1];
-  const mv::ReadResult s = mv::ReadSurveySource(source);
+  // The survey files cannot tell a splay from a leg: splays stay out.
+  mv::SourceOptions read;
+  read.legs.splays = false;
+  const mv::ReadResult s = mv::ReadSurveySource(source, read);
   if (!s.ok()) return Fail(s.ErrorMessage());
   std::error_code ec;
   std::filesystem::create_directories(outDir, ec);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "data/model_builder.h"
@@ -16,6 +17,9 @@ namespace {
 constexpr double kMetresPerFoot = 0.3048;
 // Control-Z ends the data, as it ended text files under DOS.
 constexpr uint8_t kEndOfFile = 0x1a;
+// Passage sizes (feet) above this, or below 0, are placeholders for none
+// (Compass itself writes 999, other writers -9 or -9999).
+constexpr double kMaxSizeFeet = 900;
 
 bool Blank(char c) {
   return c == ' ' || c == '\t';
@@ -36,9 +40,10 @@ bool RecordLetter(std::string_view line) {
 
 class Reader {
  public:
-  Reader(std::span<const uint8_t> bytes, const LegOptions& options, ReadResult& out,
-         uint64_t& lineNo)
+  Reader(std::span<const uint8_t> bytes, std::string_view name, const LegOptions& options,
+         ReadResult& out, uint64_t& lineNo)
       : text_(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        name_(name),
         options_(options),
         out_(out),
         info_(out.info),
@@ -66,7 +71,9 @@ class Reader {
       throw ReadFault{SourceError::Place::kFile, 0,
                       "the file holds no survey legs to show (" +
                           std::to_string(info_.legsLeftOut) + " left out by their flags)"};
-    out_.model = builder_.Finish(std::move(title_));
+    EndPassage();
+    out_.model = builder_.Finish(std::move(title_), name_);
+    info_.warnings = builder_.TakeWarnings(name_);
   }
 
  private:
@@ -97,14 +104,69 @@ class Reader {
     }
   }
 
-  // "N<name> D <month> <day> <year> C<comment>": without a section name the
-  // first comment is the title.
+  // "N<name> D <month> <day> <year> C<comment>": a survey, whose shots
+  // follow. Without a section name the first comment is the title.
   void SurveyHeader(std::string_view rest) {
+    EndPassage();
+    size_t n = 0;
+    while (n < rest.size() && !Blank(rest[n])) ++n;
+    survey_ = builder_.SurveyChild(0, Name(rest.substr(0, n)));
+    previous_ = {NAN, NAN, NAN};
     if (!title_.empty() || haveComment_) return;
     const size_t c = rest.find(" C");
     if (c == std::string_view::npos) return;
     haveComment_ = true;
     title_ = Name(TrimBlanks(rest.substr(c + 2)));
+  }
+
+  // The sections given so far make a passage.
+  void EndPassage() {
+    if (passageOpen_) builder_.EndPassage();
+    passageOpen_ = false;
+  }
+
+  // A station record's sizes (left, up, down, right in feet, or none). A
+  // passage runs along drawn legs from one station with sizes to the next;
+  // a move back to its last station (after splays, say) does not break it,
+  // a move elsewhere or a leg from a station without sizes does. Splays,
+  // shots not drawn and stations without sizes add nothing.
+  void PassageSizes(RawPoint p, bool move, bool drawn, const double* size) {
+    const auto metres = [](double v) {
+      return v >= 0 && v <= kMaxSizeFeet ? static_cast<float>(v * kMetresPerFoot)
+                                         : std::numeric_limits<float>::quiet_NaN();
+    };
+    CrossSection c{};
+    bool any = false;
+    if (size != nullptr) {
+      c.left = metres(size[0]);
+      c.up = metres(size[1]);
+      c.down = metres(size[2]);
+      c.right = metres(size[3]);
+      any = !(std::isnan(c.left) && std::isnan(c.up) && std::isnan(c.down) && std::isnan(c.right));
+    }
+    const bool atLast = passageOpen_ && p == lastSection_.first;
+    if (move) {
+      if (atLast && (!any || SameSizes(c, lastSection_.second))) return;
+      EndPassage();
+    } else if (!drawn) {
+      return;
+    } else if (!(passageOpen_ && previous_ == lastSection_.first)) {
+      EndPassage();
+    }
+    if (!any) {
+      EndPassage();
+      return;
+    }
+    builder_.Section(p, c);
+    ++info_.sectionsFound;
+    lastSection_ = {p, c};
+    passageOpen_ = true;
+  }
+
+  static bool SameSizes(const CrossSection& a, const CrossSection& b) {
+    const auto same = [](float x, float y) { return x == y || (std::isnan(x) && std::isnan(y)); };
+    return same(a.left, b.left) && same(a.right, b.right) && same(a.up, b.up) &&
+           same(a.down, b.down);
   }
 
   // A station name as UTF-8.
@@ -146,15 +208,18 @@ class Reader {
     const std::string_view station = rest.substr(1, n - 1);
     rest.remove_prefix(n);
 
-    unsigned flags = 0;
+    uint8_t flags = 0;
     bool plotted = command != 'd';
+    bool sized = false;
+    double size[4];  // left, up, down, right
     for (;;) {
       rest = TrimBlanks(rest);
       if (rest.empty()) break;
       if (rest[0] == 'P') {
-        // Passage dimensions: four numbers, not drawn here.
         rest.remove_prefix(1);
-        for (const char* what : {"left", "up", "down", "right"}) Number(rest, what);
+        int k = 0;
+        for (const char* what : {"left", "up", "down", "right"}) size[k++] = Number(rest, what);
+        sized = true;
       } else if (rest[0] == 'I') {
         rest.remove_prefix(1);
         Number(rest, "distance from the entrance");
@@ -183,7 +248,9 @@ class Reader {
       }
     }
 
-    if (command == 'M' || !builder_.HasCurrentPoint()) {
+    bool drawn = false;  // a leg of the passage's own traverse (no splay)
+    const bool move = command == 'M' || !builder_.HasCurrentPoint();
+    if (move) {
       // A draw with no point before it starts the first traverse.
       builder_.MoveTo(p);
     } else if (!plotted) {
@@ -191,10 +258,19 @@ class Reader {
       ++info_.legsLeftOut;
       builder_.LeaveOut(p);
     } else if (info_.CountLeg(flags, options_)) {
-      builder_.LineTo(p);
+      builder_.LineTo(p, flags, survey_);
+      drawn = !(flags & kLegSplay);
     } else {
       builder_.LeaveOut(p);
     }
+    builder_.InSurvey(p, survey_);
+    // Survex and Therion name a station they know no name for "." or "-"
+    // (".." and "..." too) when they write a plot file: a wall point, with
+    // no passage through it.
+    const bool anonymous = station == "." || station == ".." || station == "..." || station == "-";
+    if (anonymous) builder_.Flag(p, kStationAnonymous);
+    PassageSizes(p, move, drawn && !anonymous, sized ? size : nullptr);
+    previous_ = p;
     // Names in UTF-8 or plain ASCII go to the builder without a copy.
     if (!station.empty()) {
       if (utf8_ || std::all_of(station.begin(), station.end(),
@@ -207,6 +283,7 @@ class Reader {
   }
 
   std::string_view text_;
+  std::string_view name_;
   const LegOptions& options_;
   ReadResult& out_;
   SourceInfo& info_;
@@ -214,6 +291,10 @@ class Reader {
   ModelBuilder builder_;
   bool utf8_ = false;
   bool haveComment_ = false;
+  bool passageOpen_ = false;
+  std::pair<RawPoint, CrossSection> lastSection_{};
+  RawPoint previous_{};
+  int32_t survey_ = 0;
   std::string title_;
 };
 
@@ -291,7 +372,7 @@ ReadResult ReadCompassPlot(std::span<const uint8_t> bytes, std::string_view name
                            const LegOptions& options) {
   uint64_t line = 0;
   return GuardedRead(name, SourceError::Place::kLine, line,
-                     [&](ReadResult& r) { Reader(bytes, options, r, line).Run(); });
+                     [&](ReadResult& r) { Reader(bytes, name, options, r, line).Run(); });
 }
 
 }  // namespace mv

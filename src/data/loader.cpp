@@ -348,6 +348,8 @@ ReadResult Finished(bool ok, SourceError&& error, SurveyModel&& model) {
     return r;
   }
   r.info = FolderInfo(model);
+  // One survey, named by the object.
+  model.surveys = {SurveyNode{-1, model.title}};
   r.model = std::move(model);
   return r;
 }

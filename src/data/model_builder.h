@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "data/real48.h"
@@ -23,10 +24,11 @@ struct RawPoint {
 
 // Builds the model from positions: one station row per distinct position
 // that a kept leg or a kept entrance touches; consecutive legs share a
-// survey-line row (at most 29 shots each) until a move or a left-out leg
-// breaks the chain. Names and flags may be given for any position before or
-// after its legs; they go to the station there, if there is one. The first
-// name given for a position is the station's own, later different ones its
+// survey-line row (at most 29 shots each) until a move, a left-out leg, or a
+// leg of another kind (flags) or survey breaks the chain. Names, flags,
+// surveys and cross-sections may be given for any position before or after
+// its legs; they go to the station there, if there is one. The first name
+// given for a position is the station's own, later different ones its
 // aliases.
 //
 // The origin is the lower corner of the stations' box in x and y rounded
@@ -43,23 +45,28 @@ class ModelBuilder {
     double divide = 1.0;
   };
 
+  // A leg's survey that the builder finds from its stations' surveys.
+  static constexpr int32_t kSurveyOfStations = -1;
+
   ModelBuilder() : ModelBuilder(Units{1.0, 1.0}) {}
   explicit ModelBuilder(Units units);
 
-  // The name bytes kept, pending names included, may not exceed `bytes`;
-  // past it the builder throws ModelLimit. Readers set it from their input's
-  // size, so a file cannot make its names take far more memory than itself.
+  // The name bytes kept, pending names and survey names included, may not
+  // exceed `bytes`; past it the builder throws ModelLimit. Readers set it
+  // from their input's size, so a file cannot make its names take far more
+  // memory than itself.
   void SetNameBudget(size_t bytes) { nameBudget_ = bytes; }
 
   // Starts a new chain at p.
   void MoveTo(RawPoint p);
-  // A kept leg from the current point to p; there must be a current point.
-  void LineTo(RawPoint p);
+  // A kept leg from the current point to p, of LegFlag kind `flags`, in
+  // survey node `survey`; there must be a current point.
+  void LineTo(RawPoint p, uint8_t flags = 0, int32_t survey = 0);
   // A left-out leg to p: the chain breaks and p becomes the current point.
   void LeaveOut(RawPoint p);
   // A kept leg that continues the chain when `from` is its current point and
   // starts a new one otherwise.
-  void Leg(RawPoint from, RawPoint to);
+  void Leg(RawPoint from, RawPoint to, uint8_t flags = 0, int32_t survey = 0);
   bool HasCurrentPoint() const { return haveAt_; }
   bool HasLegs() const { return !lines_.empty(); }
 
@@ -71,20 +78,60 @@ class ModelBuilder {
   void Entrance(RawPoint p, std::string_view name);
   int64_t EntrancesFound() const { return entrancesFound_; }
 
-  // The model (origin rule applied); the builder is spent afterwards.
-  SurveyModel Finish(std::string title);
+  // Survey nodes. Node 0 is the root (named at Finish). The same name under
+  // the same parent is the same node.
+  int32_t SurveyChild(int32_t parent, std::string_view name);
+  // The node of a path of names joined by `separator` ("cave.main"), each
+  // prefix a node; an empty path is the root.
+  int32_t SurveyPath(std::string_view path, char separator);
+  // The station at p belongs to `survey` (the first survey given wins). A
+  // station given none takes the survey of its first leg.
+  void InSurvey(RawPoint p, int32_t survey);
+
+  // A passage's size at the station at p, or at the station with the name
+  // `station` (own name or alias); `s.station` is ignored. Sizes outside
+  // 0..kMaxPassageSize, NaN included, are kept as missing. A section whose
+  // station is not in the model is dropped with a warning; a passage's end
+  // flag then passes to the section before it.
+  void Section(RawPoint p, CrossSection s);
+  void Section(std::string_view station, CrossSection s);
+  // Ends the passage at the last section given, if any.
+  void EndPassage() {
+    if (!sections_.empty()) sections_.back().s.flags |= kSectionEnd;
+  }
+  // A wall mesh in raw units; indices must lie within its points.
+  void Mesh(std::vector<RawPoint> points, std::vector<uint32_t> triangles, int32_t survey);
+
+  // The model (origin rule applied, splays classified); the builder is
+  // spent afterwards. The root survey is named `title`, or `sourceName`'s
+  // file name when the title is empty. Throws ModelLimit when the positions
+  // span more than kMaxSpan metres.
+  SurveyModel Finish(std::string title, std::string_view sourceName = {});
+  // What Finish skipped, one line each beginning with `file` (at most
+  // kMaxWarnings lines and one saying how many more).
+  std::vector<std::string> TakeWarnings(std::string_view file);
+
+  // Coordinates (metres) further apart than this are a broken file.
+  static constexpr double kMaxSpan = 1e9;
+  static constexpr size_t kMaxWarnings = 100;
 
  private:
   int32_t RowOf(RawPoint p);          // adds the position when new
   int32_t FindRow(RawPoint p) const;  // -1 when absent
   void Grow();
-  void StartRow(int32_t first);
+  void StartRow(int32_t first, uint8_t flags, int32_t survey);
   void Spend(size_t nameBytes);
+  void Warn(std::string line);
+  void FinishSurveys(SurveyModel& m, std::string rootName);
+  void FinishSections(SurveyModel& m);
+  void FinishMeshes(SurveyModel& m, double ox, double oy, double oz);
 
   Units units_;
   std::vector<RawPoint> points_;  // by row
   std::vector<int32_t> slots_;    // open addressing over rows, at most half full
   std::vector<int32_t> lines_;
+  std::vector<uint8_t> lineFlags_;
+  std::vector<int32_t> lineSurvey_;
   size_t rowBase_ = 0;
   RawPoint at_{};
   bool haveAt_ = false;
@@ -92,13 +139,40 @@ class ModelBuilder {
 
   struct Pending {
     RawPoint p;
-    size_t begin, size;  // in pendingChars_; size 0 with flags only
+    size_t begin, size;  // in pendingChars_; size 0 with flags or survey only
+    int32_t survey;      // -1 for none
     uint8_t flags;
   };
   std::vector<Pending> pending_;
   std::string pendingChars_;
   size_t nameBudget_ = SIZE_MAX;
   size_t nameBytes_ = 0;
+
+  // Survey nodes, interned by (parent, name); the last path looked up is
+  // remembered, since stations of one survey come together.
+  std::vector<SurveyNode> surveys_;
+  std::unordered_map<std::string, int32_t> surveyIndex_;
+  std::string lastPath_;
+  int32_t lastPathNode_ = 0;
+  char lastSeparator_ = 0;
+
+  struct PendingSection {
+    RawPoint p;
+    size_t begin, size;  // the station's name in sectionNames_; size 0: by position
+    CrossSection s;
+  };
+  std::vector<PendingSection> sections_;
+  std::string sectionNames_;
+
+  struct PendingMesh {
+    std::vector<RawPoint> points;
+    std::vector<uint32_t> triangles;
+    int32_t survey;
+  };
+  std::vector<PendingMesh> meshes_;
+
+  std::vector<std::string> warnings_;
+  size_t warningsDropped_ = 0;
 
   std::vector<RawPoint> entrancePoints_;  // every distinct one seen
   std::vector<int32_t> entranceSlots_;
@@ -125,7 +199,8 @@ struct LoadResult {
 LoadResult FinishLoad(SurveyModel&& model);
 
 // A reader's result finished the same way; a failed read stays failed, and
-// a survey without extent is named after `source`.
+// a survey without extent is named after `source`. The reader's warnings
+// go to standard error, a line each.
 LoadResult FinishLoad(ReadResult&& read, std::string_view source);
 
 }  // namespace mv

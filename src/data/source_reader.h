@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/survey_model.h"
 
@@ -39,17 +40,11 @@ struct SourceError {
   std::string Message() const;
 };
 
-// Flags of a leg, as far as any format gives them.
-enum LegFlag : unsigned {
-  kLegSurface = 0x01,
-  kLegDuplicate = 0x02,
-  kLegSplay = 0x04,
-};
-
-// Which legs go into the model, by their flags. A leg with several flags is
-// left out when any of them is left out.
+// Which legs go into the model, by their flags (LegFlag, in survey_model.h).
+// A leg with several flags is left out when any of them is left out. The
+// default keeps every leg: the model flags each row's kind.
 struct LegOptions {
-  bool splays = false;  // radial shots to the walls: clutter in a line drawing
+  bool splays = true;
   bool surface = true;
   bool duplicates = true;
 
@@ -76,6 +71,14 @@ struct SourceInfo {
 
   // Distinct entrance positions; the model keeps them all.
   int64_t entrancesFound = 0;
+  // Passage sections in the file (the model keeps those at its stations),
+  // and triangles of the wall meshes it gives.
+  int64_t sectionsFound = 0;
+  int64_t wallTriangles = 0;
+  // What the reader skipped without failing, one line each, to show the
+  // user (at most ModelBuilder::kMaxWarnings and a line saying how many
+  // more).
+  std::vector<std::string> warnings;
 
   // Counts one leg and says whether `options` keep it.
   bool CountLeg(unsigned flags, const LegOptions& options) {

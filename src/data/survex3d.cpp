@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <optional>
 #include <string>
 
 #include "data/model_builder.h"
@@ -18,6 +20,12 @@ constexpr int kNewestVersion = 8;
 // Flags of a station (LABEL items) in every version.
 constexpr unsigned kLabelEntrance = 0x04;
 constexpr unsigned kLabelFixed = 0x10;
+constexpr unsigned kLabelAnonymous = 0x20;
+// XSECT items: bit 0 of the code ends the passage; an omitted size is -1 cm.
+constexpr unsigned kSectionLast = 0x01;
+constexpr int32_t kSizeOmitted = -1;
+// Station and survey names are joined by this in every version.
+constexpr char kSeparator = '.';
 // Version 8: a LINE item with this flag reuses the label buffer unchanged.
 constexpr unsigned kLegNoLabel = 0x20;
 
@@ -30,14 +38,20 @@ uint8_t ModelFlags(unsigned labelFlags) {
   uint8_t flags = 0;
   if (labelFlags & kLabelEntrance) flags |= kStationEntrance;
   if (labelFlags & kLabelFixed) flags |= kStationFixed;
+  if (labelFlags & kLabelAnonymous) flags |= kStationAnonymous;
   return flags;
 }
 
 class Reader {
  public:
-  Reader(std::span<const uint8_t> bytes, const LegOptions& options, ReadResult& out,
-         uint64_t& itemStart)
-      : b_(bytes), options_(options), out_(out), info_(out.info), itemStart_(itemStart) {}
+  Reader(std::span<const uint8_t> bytes, std::string_view name, const LegOptions& options,
+         ReadResult& out, uint64_t& itemStart)
+      : b_(bytes),
+        name_(name),
+        options_(options),
+        out_(out),
+        info_(out.info),
+        itemStart_(itemStart) {}
 
   void Run() {
     info_.format = SourceFormat::kSurvex3d;
@@ -192,10 +206,15 @@ class Reader {
 
   void Move(RawPoint p) { builder_.MoveTo(p); }
 
-  void Leg(RawPoint to, unsigned flags) {
+  // A leg of the survey `survey` names, or, in versions whose legs name no
+  // survey, of its stations' survey.
+  void Leg(RawPoint to, unsigned flags, std::optional<std::string_view> survey = std::nullopt) {
     if (!builder_.HasCurrentPoint()) FailItem("LINE item with no MOVE before it");
+    flags &= kLegSurface | kLegDuplicate | kLegSplay;
     if (info_.CountLeg(flags, options_)) {
-      builder_.LineTo(to);
+      builder_.LineTo(
+          to, static_cast<uint8_t>(flags),
+          survey ? builder_.SurveyPath(*survey, kSeparator) : ModelBuilder::kSurveyOfStations);
     } else {
       builder_.LeaveOut(to);
     }
@@ -204,7 +223,30 @@ class Reader {
   void Station(RawPoint p, unsigned flags, std::string_view label) {
     builder_.Name(p, label);
     builder_.Flag(p, ModelFlags(flags));
+    const size_t dot = label.rfind(kSeparator);
+    if (dot != std::string_view::npos)
+      builder_.InSurvey(p, builder_.SurveyPath(label.substr(0, dot), kSeparator));
     if (flags & kLabelEntrance) builder_.Entrance(p, label);
+  }
+
+  // An XSECT item's sizes, after its label: four signed 16- or 32-bit
+  // centimetres.
+  void Section(unsigned code) {
+    const bool wide = code >= 0x32;
+    float size[4];
+    for (float& v : size) {
+      const int32_t cm = wide ? static_cast<int32_t>(U32()) : static_cast<int16_t>(U16());
+      v = cm == kSizeOmitted ? std::numeric_limits<float>::quiet_NaN()
+                             : static_cast<float>(cm / 100.0);
+    }
+    CrossSection s{};
+    s.left = size[0];
+    s.right = size[1];
+    s.up = size[2];
+    s.down = size[3];
+    s.flags = (code & kSectionLast) ? kSectionEnd : 0;
+    builder_.Section(label_, s);
+    ++info_.sectionsFound;
   }
 
   void Finish() {
@@ -212,7 +254,8 @@ class Reader {
       FailItem("the file holds no survey legs to show (" + std::to_string(info_.legsLeftOut) +
                " left out by their flags)");
     info_.entrancesFound = builder_.EntrancesFound();
-    out_.model = builder_.Finish(std::move(title_));
+    out_.model = builder_.Finish(std::move(title_), name_);
+    info_.warnings = builder_.TakeWarnings(name_);
   }
 
   // --- items, version 8 --------------------------------------------------
@@ -269,11 +312,11 @@ class Reader {
       } else if (code >= 0x30 && code <= 0x33) {
         item_ = "XSECT item";
         Label8();
-        Skip(code <= 0x31 ? 8 : 16);
+        Section(code);
       } else if (code >= 0x40 && code <= 0x7f) {
         item_ = "LINE item";
         if ((code & kLegNoLabel) == 0) Label8();
-        Leg(ReadPoint(), code & 0x1f);
+        Leg(ReadPoint(), code & 0x1f, label_);
       } else if (code >= 0x80) {
         item_ = "LABEL item";
         Label8();
@@ -349,7 +392,7 @@ class Reader {
       } else if (code >= 0x30 && code <= 0x33 && v >= 5) {
         item_ = "XSECT item";
         Label3To7();
-        Skip(code <= 0x31 ? 8 : 16);
+        Section(code);
       } else if (code >= 0x40 && code <= 0x7f) {
         item_ = "LABEL item";
         Label3To7();
@@ -357,7 +400,7 @@ class Reader {
       } else if (code >= 0x80 && code <= 0xbf) {
         item_ = "LINE item";
         Label3To7();
-        Leg(ReadPoint(), code & 0x3f);
+        Leg(ReadPoint(), code & 0x3f, label_);
       } else {
         known = false;
       }
@@ -523,6 +566,7 @@ class Reader {
   }
 
   std::span<const uint8_t> b_;
+  std::string_view name_;
   const LegOptions& options_;
   ReadResult& out_;
   SourceInfo& info_;
@@ -547,7 +591,7 @@ ReadResult ReadSurvex3d(std::span<const uint8_t> bytes, std::string_view name,
                         const LegOptions& options) {
   uint64_t at = 0;
   return GuardedRead(name, SourceError::Place::kByte, at,
-                     [&](ReadResult& r) { Reader(bytes, options, r, at).Run(); });
+                     [&](ReadResult& r) { Reader(bytes, name, options, r, at).Run(); });
 }
 
 }  // namespace mv

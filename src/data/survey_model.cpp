@@ -61,6 +61,32 @@ std::vector<std::string_view> StationNames(const SurveyModel& m, int32_t row) {
   return names;
 }
 
+std::string SurveyPath(const SurveyModel& m, int32_t node, char separator) {
+  std::vector<int32_t> chain;
+  // Parents come before their children, so the walk ends; the bound guards
+  // a hand-made model that breaks the rule.
+  for (int32_t n = node;
+       n > 0 && static_cast<size_t>(n) < m.surveys.size() && chain.size() <= m.surveys.size();
+       n = m.surveys[static_cast<size_t>(n)].parent)
+    chain.push_back(n);
+  std::string path;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    if (!path.empty()) path += separator;
+    path += m.surveys[static_cast<size_t>(*it)].name;
+  }
+  return path;
+}
+
+std::vector<std::vector<int32_t>> SurveyChildren(const SurveyModel& m) {
+  std::vector<std::vector<int32_t>> children(static_cast<size_t>(m.SurveyCount()));
+  for (size_t k = 1; k < m.surveys.size(); ++k) {
+    const int32_t parent = m.surveys[k].parent;
+    if (parent >= 0 && static_cast<size_t>(parent) < k)
+      children[static_cast<size_t>(parent)].push_back(static_cast<int32_t>(k));
+  }
+  return children;
+}
+
 SurveyModel PlaceholderModel() {
   SurveyModel m;
   m.stations.assign(6, 0.0);

@@ -21,6 +21,66 @@ inline constexpr int kMaxEntrances = 10;
 enum StationFlag : uint8_t {
   kStationEntrance = 1,
   kStationFixed = 2,
+  // Every leg at the station is a splay: a point on the wall, not a survey
+  // station (set when a load finishes, whatever the station's name).
+  kStationSplayEnd = 4,
+  // The format says the station has no name of its own (a wall point).
+  kStationAnonymous = 8,
+};
+
+// The kind of a leg, as far as any format gives it; one byte per survey-line
+// row (SurveyModel::lineFlags).
+enum LegFlag : uint8_t {
+  kLegSurface = 0x01,
+  kLegDuplicate = 0x02,
+  kLegSplay = 0x04,  // a shot from a station to the wall
+};
+
+// One node of the survey hierarchy. Node 0 is the root, the whole survey,
+// named by the survey's title or its file's name; every other node's parent
+// comes before it.
+struct SurveyNode {
+  int32_t parent;    // -1 for the root
+  std::string name;  // this level's part only ("main", not "cave.main")
+  bool operator==(const SurveyNode&) const = default;
+};
+
+// The shape a passage's section is drawn with, where the format says.
+enum class SectionShape : uint8_t { kUnknown = 0, kOval, kSquare, kDiamond, kTunnel };
+
+// CrossSection::flags.
+enum SectionFlag : uint8_t {
+  kSectionEnd = 0x01,  // the last section of its passage
+  // Bits 1-3 hold the SectionShape.
+  kSectionShapeShift = 1,
+  kSectionShapeMask = 0x0e,
+};
+
+// The passage's size at a station: distances from it to the walls, in
+// metres; NaN where the survey gives none. Readers store a measured size as
+// a finite value from 0 to kMaxPassageSize; anything else is missing.
+struct CrossSection {
+  int32_t station;  // row in SurveyModel::stations
+  float left, right, up, down;
+  uint8_t flags;  // SectionFlag bits
+
+  bool EndsPassage() const { return (flags & kSectionEnd) != 0; }
+  SectionShape Shape() const {
+    return static_cast<SectionShape>((flags & kSectionShapeMask) >> kSectionShapeShift);
+  }
+};
+
+// Sizes above this (metres) are taken as faults and stored as missing.
+inline constexpr float kMaxPassageSize = 10000.0f;
+
+// A wall surface given as triangles (a Therion scrap).
+struct WallMesh {
+  // x, y, z of each point in metres, relative to the model's origin (the
+  // survey's own coordinates less originX/Y/Z), so floats keep millimetres.
+  std::vector<float> xyz;
+  // Three point indices per triangle, each below xyz.size() / 3.
+  std::vector<uint32_t> triangles;
+  int32_t survey = 0;  // node in SurveyModel::surveys
 };
 
 // Names by row, in one block of characters: walking the names never touches
@@ -81,6 +141,23 @@ struct SurveyModel {
   std::vector<int32_t> aliasRows;
   NameTable aliasNames;
 
+  // LegFlag bits of every leg of a survey-line row (a row never mixes kinds):
+  // empty when every row holds plain legs, else one per row.
+  std::vector<uint8_t> lineFlags;
+
+  // The survey hierarchy: empty, or the root and its descendants. Each
+  // station and each survey-line row belongs to one node (a row never spans
+  // two); empty per-row vectors put everything in the root.
+  std::vector<SurveyNode> surveys;
+  std::vector<int32_t> stationSurvey;  // by station row
+  std::vector<int32_t> lineSurvey;     // by survey-line row
+
+  // Passage sizes in the order the source gives them: a passage is a run of
+  // sections ending at one flagged kSectionEnd.
+  std::vector<CrossSection> sections;
+  // Wall surfaces the source gives ready made.
+  std::vector<WallMesh> meshes;
+
   int32_t StationCount() const { return static_cast<int32_t>(stations.size() / 3); }
   int32_t SurveyLineCount() const { return static_cast<int32_t>(lines.size() / kLineColumns); }
   double X(int32_t row) const { return stations[3 * static_cast<size_t>(row)]; }
@@ -94,7 +171,25 @@ struct SurveyModel {
   uint8_t StationFlags(int32_t row) const {
     return static_cast<size_t>(row) < stationFlags.size() ? stationFlags[row] : 0;
   }
+  uint8_t LineFlags(int32_t row) const {
+    return static_cast<size_t>(row) < lineFlags.size() ? lineFlags[row] : 0;
+  }
+  int32_t SurveyCount() const { return surveys.empty() ? 1 : static_cast<int32_t>(surveys.size()); }
+  int32_t StationSurvey(int32_t row) const {
+    return static_cast<size_t>(row) < stationSurvey.size() ? stationSurvey[row] : 0;
+  }
+  int32_t LineSurvey(int32_t row) const {
+    return static_cast<size_t>(row) < lineSurvey.size() ? lineSurvey[row] : 0;
+  }
 };
+
+// The name of survey node `node` with its ancestors' below the root,
+// joined by `separator` ("cave.main"); empty for the root.
+std::string SurveyPath(const SurveyModel& m, int32_t node, char separator = '.');
+
+// Rows of the survey nodes' children: children[k] lists the nodes whose
+// parent is k, ascending. A model with no tree has the root alone.
+std::vector<std::vector<int32_t>> SurveyChildren(const SurveyModel& m);
 
 // Every entrance of the survey, each row once, ascending: the valid rows of
 // the first entranceCount slots (at most kMaxEntrances), then the rest.

@@ -83,21 +83,21 @@ std::span<const FormatReader> FormatReaders() {
   return kReaders;
 }
 
-std::string OneOf(const std::vector<std::string>& items) {
+std::string OneOf(const std::vector<std::string>& items, std::string_view or_) {
   std::string list;
   for (size_t i = 0; i < items.size(); ++i) {
-    if (i > 0) list += i + 1 == items.size() ? " or " : ", ";
+    if (i > 0) list += i + 1 == items.size() ? " " + std::string(or_) + " " : ", ";
     list += items[i];
   }
   return list;
 }
 
-std::string SurveyExtensions() {
+std::string SurveyExtensions(std::string_view or_) {
   std::vector<std::string> extensions;
   for (const FormatReader& r : kReaders)
     for (const std::string_view e : r.extensions)
       if (!e.empty()) extensions.emplace_back(e);
-  return OneOf(extensions);
+  return OneOf(extensions, or_);
 }
 
 ReadResult ReadSurveySource(const std::filesystem::path& path, const SourceOptions& options) {

@@ -51,10 +51,10 @@ std::span<const FormatReader> FormatReaders();
 inline constexpr std::array<std::string_view, 3> kSurveyFolderFiles = {
     kStationFileName, kSurveyLineFileName, kObjectFileName};
 
-// "a, b or c": the items as a list for a sentence.
-std::string OneOf(const std::vector<std::string>& items);
+// "a, b or c": the items as a list for a sentence, `or` before the last.
+std::string OneOf(const std::vector<std::string>& items, std::string_view or_ = "or");
 // Every format's extensions: ".3d, .lox, .plt, .plf or .svx".
-std::string SurveyExtensions();
+std::string SurveyExtensions(std::string_view or_ = "or");
 
 // Reads the survey at `path`: a folder through the survey-folder loader, a
 // file by the reader its extension names (in any letter case) when the

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -12,21 +13,26 @@ namespace mv {
 
 namespace {
 
-enum ChunkType : uint32_t { kSurveys = 1, kStations = 2, kShots = 3 };
-// Scraps (4), surface grids (5) and surface pictures (6) are skipped like
-// any chunk of an unknown type.
+enum ChunkType : uint32_t { kSurveys = 1, kStations = 2, kShots = 3, kScraps = 4 };
+constexpr size_t kChunkTypes = 4;
+// Surface grids (5) and surface pictures (6) are skipped like any chunk of
+// an unknown type.
 
 constexpr size_t kHeaderSize = 16;
 constexpr size_t kSurveySize = 24;   // id, name, parent, title
 constexpr size_t kStationSize = 52;  // id, survey, name, comment, flags, x, y, z
 constexpr size_t kShotSize = 92;     // from, to, 8 dimensions, flags, section, survey, threshold
+constexpr size_t kScrapSize = 32;    // id, survey, points, point data, triangles, triangle data
 
 constexpr uint32_t kStationEntranceFlag = 2;
 constexpr uint32_t kStationFixedFlag = 4;
 constexpr uint32_t kShotSurface = 1;
 constexpr uint32_t kShotDuplicate = 2;
 constexpr uint32_t kShotInvisible = 4;
+constexpr uint32_t kShotNoSizes = 8;  // the shot's passage sizes are not to be used
 constexpr uint32_t kShotSplay = 16;
+// Section shapes 0 (none) to 4 (tunnel), as SectionShape numbers them.
+constexpr uint32_t kLastShape = 4;
 
 uint32_t U32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -49,6 +55,8 @@ size_t RecordSize(uint32_t type) {
       return kStationSize;
     case kShots:
       return kShotSize;
+    case kScraps:
+      return kScrapSize;
   }
   return 0;
 }
@@ -61,6 +69,8 @@ const char* ChunkName(uint32_t type) {
       return "station";
     case kShots:
       return "shot";
+    case kScraps:
+      return "scrap";
   }
   return "unknown";
 }
@@ -116,8 +126,9 @@ class IdIndex {
 
 class Reader {
  public:
-  Reader(std::span<const uint8_t> bytes, const LegOptions& options, ReadResult& out, uint64_t& at)
-      : b_(bytes), options_(options), out_(out), info_(out.info), at_(at) {}
+  Reader(std::span<const uint8_t> bytes, std::string_view name, const LegOptions& options,
+         ReadResult& out, uint64_t& at)
+      : b_(bytes), name_(name), options_(options), out_(out), info_(out.info), at_(at) {}
 
   void Run() {
     info_.format = SourceFormat::kTherionLox;
@@ -127,13 +138,16 @@ class Reader {
     ReadSurveys();
     ReadStations();
     ReadShots();
+    ReadScraps();
     for (const Station& s : stations_) {
       const std::string name = Qualified(s);
       builder_.Name(s.p, name);
       uint8_t flags = 0;
       if (s.flags & kStationEntranceFlag) flags |= kStationEntrance;
       if (s.flags & kStationFixedFlag) flags |= kStationFixed;
+      if (name.empty()) flags |= kStationAnonymous;
       builder_.Flag(s.p, flags);
+      builder_.InSurvey(s.p, NodeOfId(s.survey));
       if (s.flags & kStationEntranceFlag) builder_.Entrance(s.p, name);
     }
     if (!builder_.HasLegs())
@@ -141,7 +155,9 @@ class Reader {
                       "the file holds no survey legs to show (" +
                           std::to_string(info_.legsLeftOut) + " left out by their flags)"};
     info_.entrancesFound = builder_.EntrancesFound();
-    out_.model = builder_.Finish(Title());
+    at_ = b_.size();
+    out_.model = builder_.Finish(Title(), name_);
+    info_.warnings = builder_.TakeWarnings(name_);
   }
 
  private:
@@ -209,6 +225,7 @@ class Reader {
       Fail(at_, "two surveys have the same id");
     paths_.resize(surveys_.size());
     pathState_.assign(surveys_.size(), 0);
+    nodes_.assign(surveys_.size(), kNoNode);
   }
 
   void ReadStations() {
@@ -248,22 +265,151 @@ class Reader {
         const uint8_t* r = c.records + size_t{i} * kShotSize;
         const size_t at = c.offset + size_t{i} * kShotSize;
         at_ = at;
-        const Station& from = StationOf(U32(r), at, "from");
-        const Station& to = StationOf(U32(r + 4), at, "to");
+        const uint32_t fromId = U32(r), toId = U32(r + 4);
+        const Station& from = StationOf(fromId, at, "from");
+        const Station& to = StationOf(toId, at, "to");
         const uint32_t shot = U32(r + 72);
+        // Walls may be built along shots that are not drawn, but never along
+        // a shot to a wall point.
+        if (!(shot & (kShotNoSizes | kShotSplay))) ShotSections(r, from, to, fromId, toId);
         if (shot & kShotInvisible) {
           // Joins passage outlines for Therion's viewer; never a leg drawn.
           ++info_.legs;
           ++info_.legsLeftOut;
           continue;
         }
-        unsigned flags = 0;
+        uint8_t flags = 0;
         if (shot & kShotSurface) flags |= kLegSurface;
         if (shot & kShotDuplicate) flags |= kLegDuplicate;
+        // The bit itself: 0x16 would take duplicate and hidden shots too.
         if (shot & kShotSplay) flags |= kLegSplay;
-        if (info_.CountLeg(flags, options_)) builder_.Leg(from.p, to.p);
+        if (info_.CountLeg(flags, options_))
+          builder_.Leg(from.p, to.p, flags, NodeOfId(U32(r + 80)));
       }
     }
+    info_.sectionsFound = static_cast<int64_t>(sections_.size());
+    for (const PendingSection& p : sections_) builder_.Section(p.p, p.s);
+    std::vector<PendingSection>().swap(sections_);
+  }
+
+  // A shot's sizes at both its ends (left, right, up, down in metres; a
+  // negative one is missing). Consecutive shots whose sizes agree at the
+  // station they share make one passage. A shot whose eight sizes are all
+  // zero has none: that is how Therion writes a shot without them.
+  void ShotSections(const uint8_t* r, const Station& from, const Station& to, uint32_t fromId,
+                    uint32_t toId) {
+    float size[8];
+    bool any = false;
+    for (int k = 0; k < 8; ++k) {
+      const double v = F64(r + 8 + 8 * k);
+      any |= v != 0;
+      size[k] = v < 0 ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(v);
+    }
+    if (!any) return;
+    const uint32_t shape = U32(r + 76);
+    const uint8_t flags =
+        static_cast<uint8_t>((shape <= kLastShape ? shape : 0) << kSectionShapeShift);
+    const auto section = [&](const float* s) {
+      CrossSection c{};
+      c.left = s[0];
+      c.right = s[1];
+      c.up = s[2];
+      c.down = s[3];
+      c.flags = flags;
+      return c;
+    };
+    const CrossSection start = section(size), end = section(size + 4);
+    const auto same = [](const CrossSection& a, const CrossSection& b) {
+      const auto eq = [](float x, float y) { return x == y || (x != x && y != y); };
+      return eq(a.left, b.left) && eq(a.right, b.right) && eq(a.up, b.up) && eq(a.down, b.down) &&
+             a.flags == (b.flags | kSectionEnd);
+    };
+    if (!sections_.empty() && lastSectionId_ == fromId && same(sections_.back().s, start)) {
+      sections_.back().s.flags &= static_cast<uint8_t>(~kSectionEnd);
+    } else {
+      sections_.push_back({from.p, start});
+    }
+    sections_.push_back({to.p, end});
+    sections_.back().s.flags |= kSectionEnd;
+    lastSectionId_ = toId;
+  }
+
+  // Scraps: triangle meshes of the passage walls.
+  void ReadScraps() {
+    for (const Chunk& c : chunks_[kScraps - 1]) {
+      for (uint32_t i = 0; i < c.count; ++i) {
+        const uint8_t* r = c.records + size_t{i} * kScrapSize;
+        const size_t at = c.offset + size_t{i} * kScrapSize;
+        at_ = at;
+        const uint32_t points = U32(r + 8), triangles = U32(r + 20);
+        const std::string_view pointBytes = Block(c, r + 12, at, "points", points, 24);
+        const std::string_view triangleBytes = Block(c, r + 24, at, "triangles", triangles, 12);
+        std::vector<RawPoint> xyz(points);
+        for (uint32_t k = 0; k < points; ++k) {
+          const auto* q = reinterpret_cast<const uint8_t*>(pointBytes.data()) + 24 * size_t{k};
+          xyz[k] = {F64(q), F64(q + 8), F64(q + 16)};
+          if (!std::isfinite(xyz[k].x) || !std::isfinite(xyz[k].y) || !std::isfinite(xyz[k].z))
+            Fail(at, "point " + std::to_string(k) + " of this scrap is not at a finite place");
+        }
+        std::vector<uint32_t> corners(3 * size_t{triangles});
+        for (size_t k = 0; k < corners.size(); ++k) {
+          corners[k] = U32(reinterpret_cast<const uint8_t*>(triangleBytes.data()) + 4 * k);
+          if (corners[k] >= points)
+            Fail(at, "triangle " + std::to_string(k / 3) + " of this scrap names point " +
+                         std::to_string(corners[k]) + " of its " + std::to_string(points));
+        }
+        if (triangles > 0) builder_.Mesh(std::move(xyz), std::move(corners), NodeOfId(U32(r + 4)));
+        info_.wallTriangles += triangles;
+      }
+    }
+  }
+
+  // A block of `count` items of `itemSize` bytes in a chunk's data, from a
+  // {position, size} field.
+  std::string_view Block(const Chunk& c, const uint8_t* field, size_t recordAt, const char* what,
+                         uint32_t count, size_t itemSize) {
+    const uint32_t pos = U32(field), size = U32(field + 4);
+    if (uint64_t{count} * itemSize != size)
+      Fail(recordAt, std::string("this scrap's ") + what + " take " + std::to_string(size) +
+                         " bytes, which is not " + std::to_string(count) + " of " +
+                         std::to_string(itemSize) + " bytes");
+    if (uint64_t{pos} + size > c.data.size())
+      Fail(recordAt, std::string("this scrap's ") + what + " lie outside its chunk's " +
+                         std::to_string(c.data.size()) + " bytes of data");
+    return c.data.substr(pos, size);
+  }
+
+  // The node of the survey tree for a survey id; the root for none. The
+  // file's own root (a survey without a name, usually id 0) is the tree's.
+  int32_t NodeOfId(uint32_t id) {
+    const int64_t s = surveyIds_.Find(id);
+    return s < 0 ? 0 : NodeOf(static_cast<size_t>(s));
+  }
+
+  int32_t NodeOf(size_t survey) {
+    if (nodes_[survey] >= 0) return nodes_[survey];
+    // Up to a survey whose node is known, or the top, or a cycle; then down
+    // again, each node under its parent's.
+    std::vector<size_t> chain;
+    int32_t top = 0;
+    for (size_t s = survey;;) {
+      if (nodes_[s] >= 0) {
+        top = nodes_[s];
+        break;
+      }
+      if (nodes_[s] == kOnChain) break;  // a cycle: its first survey hangs from the root
+      nodes_[s] = kOnChain;
+      chain.push_back(s);
+      const int64_t parent = surveyIds_.Find(surveys_[s].parent);
+      if (parent < 0 || static_cast<size_t>(parent) == s) break;
+      s = static_cast<size_t>(parent);
+    }
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      const Survey& v = surveys_[*it];
+      if (!v.name.empty()) top = builder_.SurveyChild(top, v.name);
+      nodes_[*it] = top;
+    }
+    return nodes_[survey];
   }
 
   // The survey's dotted path up to the unnamed root: "entrance.cave". Each
@@ -319,6 +465,7 @@ class Reader {
   }
 
   std::span<const uint8_t> b_;
+  std::string_view name_;
   const LegOptions& options_;
   ReadResult& out_;
   SourceInfo& info_;
@@ -326,7 +473,7 @@ class Reader {
   ModelBuilder builder_;
   size_t budget_ = 0;
 
-  std::vector<Chunk> chunks_[3];
+  std::vector<Chunk> chunks_[kChunkTypes];
   std::vector<Survey> surveys_;
   IdIndex surveyIds_;
   std::vector<std::string> paths_;
@@ -335,6 +482,16 @@ class Reader {
   std::vector<Station> stations_;
   std::vector<uint32_t> ids_;
   IdIndex stationIds_;
+
+  static constexpr int32_t kNoNode = -1, kOnChain = -2;
+  std::vector<int32_t> nodes_;  // tree node of each survey record
+
+  struct PendingSection {
+    RawPoint p;
+    CrossSection s;
+  };
+  std::vector<PendingSection> sections_;
+  uint32_t lastSectionId_ = 0;
 };
 
 }  // namespace
@@ -351,7 +508,7 @@ ReadResult ReadTherionLox(std::span<const uint8_t> bytes, std::string_view name,
                           const LegOptions& options) {
   uint64_t at = 0;
   return GuardedRead(name, SourceError::Place::kByte, at,
-                     [&](ReadResult& r) { Reader(bytes, options, r, at).Run(); });
+                     [&](ReadResult& r) { Reader(bytes, name, options, r, at).Run(); });
 }
 
 }  // namespace mv

@@ -46,12 +46,12 @@ QString WriteFailure(const QSaveFile& out) {
 }
 
 constexpr ExportKind kExportKinds[] = {
-    {ExportFormat::Png, ".png", "a picture", "Zapisz obraz", "Obraz PNG (*.png)", "jaskinia.png",
-     nullptr, "Błąd zapisu obrazu!", "obrazu"},
+    {ExportFormat::Png, ".png", "a picture", "Zapisz obraz", "Obraz PNG (*.png)", nullptr,
+     "Błąd zapisu obrazu!", "obrazu"},
     {ExportFormat::Gif, ".gif", "one turn", "Zapisz animację obrotu", "Animacja GIF (*.gif)",
-     "jaskinia.gif", "Zapisywanie animacji obrotu...", "Błąd zapisu animacji!", "animacji"},
-    {ExportFormat::Svg, ".svg", "a drawing", "Zapisz rysunek SVG", "Rysunek SVG (*.svg)",
-     "jaskinia.svg", nullptr, "Błąd zapisu rysunku!", "rysunku"},
+     "Zapisywanie animacji obrotu...", "Błąd zapisu animacji!", "animacji"},
+    {ExportFormat::Svg, ".svg", "a drawing", "Zapisz rysunek SVG", "Rysunek SVG (*.svg)", nullptr,
+     "Błąd zapisu rysunku!", "rysunku"},
 };
 
 // ".png, .gif or .svg"

@@ -26,12 +26,11 @@ enum class ExportFormat { Png, Gif, Svg };
 // Each kind of file the program writes, and all it says about it.
 struct ExportKind {
   ExportFormat format;
-  const char* extension;    // lower case, with the dot
-  const char* usage;        // what the usage text calls it
-  const char* title;        // of the save dialog and the progress box
-  const char* filter;       // the save dialog's file type
-  const char* defaultName;  // the name the save dialog offers
-  const char* progress;     // the progress box's caption; null for an export without one
+  const char* extension;  // lower case, with the dot
+  const char* usage;      // what the usage text calls it
+  const char* title;      // of the save dialog and the progress box
+  const char* filter;     // the save dialog's file type
+  const char* progress;   // the progress box's caption; null for an export without one
   const char* failureTitle;
   const char* what;  // the box's "Nie udało się zapisać <what> <file>"
 };

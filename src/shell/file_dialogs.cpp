@@ -40,6 +40,26 @@ QStringList SurveyNameFilters() {
          QStringList{QString("Folder z plikami Dane (%1)").arg(folder), "Wszystkie pliki (*)"};
 }
 
+QString SurveyFormatsByProgram() {
+  QStringList programs;
+  std::vector<QStringList> extensions;
+  for (const FormatReader& r : FormatReaders()) {
+    const QString program = QString::fromUtf8(r.program.data(), r.program.size());
+    qsizetype at = programs.indexOf(program);
+    if (at < 0) {
+      at = programs.size();
+      programs << program;
+      extensions.emplace_back();
+    }
+    for (const std::string_view e : r.extensions)
+      if (!e.empty()) extensions[static_cast<size_t>(at)] << QString::fromUtf8(e.data(), e.size());
+  }
+  QStringList formats;
+  for (qsizetype i = 0; i < programs.size(); ++i)
+    formats << programs[i] + " " + extensions[static_cast<size_t>(i)].join(" i ");
+  return formats.join(", ");
+}
+
 QString PathText(const std::filesystem::path& p) {
   return QFile::decodeName(QByteArray::fromStdString(p.string()));
 }

@@ -36,6 +36,23 @@ void ReportSaveFailure(const MainWindow::NoticeBox& box, QWidget* parent, const 
       QString("Nie udało się zapisać %1 %2:\n%3").arg(kind.what, PathText(file), error));
 }
 
+// Over the empty picture of a start with nothing to open.
+QLabel* MakeStartHint(QWidget* parent) {
+  auto* hint = new QLabel(parent);
+  hint->setObjectName("StartHint");
+  hint->setText(
+      "Otwórz dane jaskini... (Ctrl+O)\n\n"
+      "albo upuść je na to okno:\n"
+      "folder z plikami Dane*.bin,\n" +
+      SurveyFormatsByProgram());
+  hint->setAlignment(Qt::AlignCenter);
+  hint->setStyleSheet("QLabel { color: #c8c8c8; background: transparent; font-size: 15px; }");
+  // Clicks and drops go through to the window.
+  hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+  hint->hide();
+  return hint;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* parent,
@@ -68,8 +85,12 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   note_->setObjectName("NoteLabel");
   note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 190); color: white; padding: 4px; }");
   note_->hide();
+  hint_ = MakeStartHint(overlay_);
   opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box), [this] {
     controls_->SyncTexts();
+    setWindowTitle(CaptionFor(state_.survey, opener_->Source(), opener_->LastLoadOk()));
+    hint_->setVisible(opener_->Source().empty());
+    PlaceStartHint();
     if (opener_->LastLoadOk()) {
       recent_->Add(opener_->Source());
       FillRecentMenu();
@@ -172,6 +193,12 @@ void MainWindow::FillRecentMenu() {
   menu->setEnabled(!sources.isEmpty());
 }
 
+void MainWindow::PlaceStartHint() {
+  hint_->adjustSize();
+  hint_->move((overlay_->width() - hint_->width()) / 2,
+              (overlay_->height() + kToolbarHeight - hint_->height()) / 2);
+}
+
 void MainWindow::ShowNote(const QString& text) {
   note_->setText(text);
   note_->adjustSize();
@@ -185,11 +212,15 @@ void MainWindow::ShowNote(const QString& text) {
   });
 }
 
-void MainWindow::SavePicture() {
+std::filesystem::path MainWindow::SuggestedPicture(const std::string& extension) const {
   const std::filesystem::path folder =
       pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
+  return folder / PictureNameFor(opener_->Source(), extension);
+}
+
+void MainWindow::SavePicture() {
   const ExportKind& kind = ExportKindOf(ExportFormat::Png);
-  const auto file = pictureChooser_(this, folder / kind.defaultName);
+  const auto file = pictureChooser_(this, SuggestedPicture(kind.extension));
   if (!file) return;
   // The picture alone, drawn afresh into an offscreen buffer of the
   // picture's size; the toolbar strip and panels are separate widgets.
@@ -216,9 +247,7 @@ void MainWindow::SaveDrawing() {
 
 void MainWindow::Export(ExportFormat format) {
   const ExportKind& kind = ExportKindOf(format);
-  const std::filesystem::path folder =
-      pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
-  const auto file = pictureChooser_(this, folder / kind.defaultName);
+  const auto file = pictureChooser_(this, SuggestedPicture(kind.extension));
   if (!file) return;
   // The view as it is now: the clock goes on ticking while the frames are
   // drawn.
@@ -246,6 +275,10 @@ void MainWindow::Export(ExportFormat format) {
 }
 
 void MainWindow::FitView() {
+  // After a find or a move of the axis, the survey spins about its middle
+  // again.
+  state_.view.CentreX = opener_->OpenedCentreX();
+  state_.view.CentreY = opener_->OpenedCentreY();
   FitNow(state_, Geometry());
 }
 
@@ -360,6 +393,7 @@ void MainWindow::FormResize() {
   panel1_->resize(outer.width() - 8, kToolbarHeight);
   view_->SetOuterSize(outer);
   controls_->PlacePanels(outer.width(), outer.height());
+  PlaceStartHint();
   if (isVisible()) RefitIfUntouched(state_, Geometry());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMainWindow>
 #include <Qt>
 
@@ -56,10 +57,23 @@ void FindStation(CommandScope& s) {
   v.CentreY = m.Y(*row);
 }
 
+// The decimal mark of the user's locale, which their spreadsheet reads
+// (QLocale's default is the system's); a dot where the mark is not one
+// ASCII character.
+char SpreadsheetDecimalPoint() {
+  const QString mark = QLocale().decimalPoint();
+  return mark.size() == 1 && mark[0].unicode() < 0x80 ? static_cast<char>(mark[0].unicode()) : '.';
+}
+
 void CopyPick(CommandScope& s) {
   const ViewState& v = s.View();
-  const std::string text = PickClipboardText(s.host.State().survey, v.PickedFirst, v.PickedSecond);
-  if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+  const std::string text = PickClipboardText(s.host.State().survey, v.PickedFirst, v.PickedSecond,
+                                             SpreadsheetDecimalPoint());
+  if (text.empty()) {
+    s.host.ShowNote("Nie wskazano stacji do skopiowania: najpierw kliknij stację na rysunku.");
+    return;
+  }
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 constexpr CommandRow kCommands[] = {
@@ -269,6 +283,8 @@ constexpr CommandRow kCommands[] = {
      kNoButton,
      nullptr,
      [](CommandScope& s) { s.host.SaveDrawing(); }},
+    {Command::MapOverlays, "MapOverlays", nullptr, 0, Toggle::MapOverlays, kNoButton, nullptr,
+     nullptr},
 };
 
 constexpr bool InOrder() {
@@ -288,6 +304,10 @@ static_assert(std::size(kCommands) == kCommandCount && InOrder() && EveryCommand
 
 const CommandRow& CommandRowOf(Command c) {
   return kCommands[static_cast<size_t>(c)];
+}
+
+int SecondKeyOf(Command c) {
+  return c == Command::Zmianapooeniaosiobrotu1 ? Ctrl(Qt::Key_F6) : 0;
 }
 
 const CommandRow (&AllCommands())[kCommandCount] {

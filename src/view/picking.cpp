@@ -17,11 +17,6 @@ std::string Metres(double v, int decimals = 1) {
   return DecimalText(v, decimals, ',');
 }
 
-// Metres as copied for a spreadsheet: two decimals, a decimal dot.
-std::string Plain(double v) {
-  return DecimalText(v, 2, '.');
-}
-
 }  // namespace
 
 std::string DecimalText(double v, int decimals, char point) {
@@ -192,7 +187,9 @@ std::vector<std::string> PickDescription(const SurveyModel& m, int32_t first, in
   return lines;
 }
 
-std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t second) {
+std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t second, char point) {
+  // Metres as a spreadsheet reads them: two decimals, the user's decimal mark.
+  const auto Plain = [point](double v) { return DecimalText(v, 2, point); };
   std::string text;
   for (const int32_t row : {first, second}) {
     if (!m.ValidStation(row)) continue;
@@ -203,7 +200,7 @@ std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t secon
     const double dx = m.X(second) - m.X(first), dy = m.Y(second) - m.Y(first),
                  dz = m.Z(second) - m.Z(first);
     const double h = std::hypot(dx, dy);
-    text += "distance\t" + Plain(std::hypot(h, dz)) + "\thorizontal\t" + Plain(h) + "\tvertical\t" +
+    text += "odległość\t" + Plain(std::hypot(h, dz)) + "\tpoziomo\t" + Plain(h) + "\tpionowo\t" +
             Plain(std::abs(dz)) + "\n";
   }
   return text;

@@ -77,9 +77,9 @@ std::string StationNamesText(const SurveyModel& m, int32_t row);
 std::vector<std::string> PickDescription(const SurveyModel& m, int32_t first, int32_t second);
 
 // The pick as tab-separated text for a spreadsheet: one line per station,
-// name, x, y, z in metres with two decimals and a decimal dot, and with two
-// stations a line of the distance and its horizontal and vertical parts.
-// Empty without a pick.
-std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t second);
+// name, x, y, z in metres with two decimals after the decimal mark `point`,
+// and with two stations a line of the distance and its horizontal and
+// vertical parts, in Polish words. Empty without a pick.
+std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t second, char point);
 
 }  // namespace mv

@@ -70,8 +70,8 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
       {d / "leg.txt", 2, ""},  // known by its content
       {d / "leg.plt", 2, ""},
       {d / "plot.3d", 2, ""},
-      {d / "cave.lox", 78, ""},
-      {d / "lox.plt", 78, ""},
+      {d / "cave.lox", 79, ""},  // with the splay's end
+      {d / "lox.plt", 79, ""},
       {d / "junk.PLF", 0, "junk.PLF: line 1: not a plot file record"},
       {d / "notes.txt", 0, "notes.txt: not a survey this program reads"},
       {"", 0, "no survey file or folder was given"},

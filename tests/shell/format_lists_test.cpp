@@ -8,6 +8,7 @@
 #include "data/survey_source.h"
 #include "shell/command_line.h"
 #include "shell/exports.h"
+#include "shell/failure_reasons.h"
 #include "shell/file_dialogs.h"
 
 namespace {
@@ -36,6 +37,8 @@ void FormatListsTest::everySurveyFormatIsListed() {
   const QString readmeText = QString::fromUtf8(readme.readAll());
   const QString unknown = QString::fromStdString(
       mv::ReadSurveySource(QFINDTESTDATA("format_lists_test.cpp").toStdString()).ErrorMessage());
+  const QString polish = mv::PolishFailureReason(
+      *mv::ReadSurveySource(QFINDTESTDATA("format_lists_test.cpp").toStdString()).error);
   for (const mv::FormatReader& r : mv::FormatReaders()) {
     for (const std::string_view e : r.extensions) {
       if (e.empty()) continue;
@@ -50,6 +53,9 @@ void FormatListsTest::everySurveyFormatIsListed() {
       QVERIFY2(Usage().contains(Text(r.program) + " "), qPrintable(ext));
       QVERIFY2(Usage().contains(ext), qPrintable(ext));
       QVERIFY2(unknown.contains(ext), qPrintable(unknown));
+      QVERIFY2(polish.contains(ext), qPrintable(polish));
+      QVERIFY2(mv::SurveyFormatsByProgram().contains(Text(r.program) + " "), qPrintable(ext));
+      QVERIFY2(mv::SurveyFormatsByProgram().contains(ext), qPrintable(ext));
       QVERIFY2(readmeText.contains("`" + ext + "`"), qPrintable(ext));
     }
   }
@@ -64,8 +70,9 @@ void FormatListsTest::everyExportKindIsListed() {
   const QString problem = mv::ExportNameProblem("cave.bmp");
   QVERIFY(problem.startsWith("unknown picture format '.bmp'"));
   for (const mv::ExportKind& k : mv::ExportKinds()) {
-    QCOMPARE(mv::ExportFormatOf(k.defaultName), std::optional(k.format));
-    QCOMPARE(mv::ExportFormatOf(QString(k.defaultName).toUpper().toStdString()),
+    const std::string name = std::string("jaskinia") + k.extension;
+    QCOMPARE(mv::ExportFormatOf(name), std::optional(k.format));
+    QCOMPARE(mv::ExportFormatOf(QString::fromStdString(name).toUpper().toStdString()),
              std::optional(k.format));
     QVERIFY2(QString(k.filter).contains(QString("(*%1)").arg(k.extension)), k.filter);
     QVERIFY2(Usage().contains(QString("%1 %2").arg(k.extension, k.usage)), k.extension);

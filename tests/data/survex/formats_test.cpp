@@ -3,7 +3,9 @@
 // lists it; then hand-written files for the odd cases of each format.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -115,13 +117,13 @@ TEST(CompassPlot, RecordsFlagsAndUnits) {
        {"a", "b", "c"},
        2,
        0},
-      {"flags: splay and not plotted left out, duplicate kept, d not plotted",
+      {"flags: splay and duplicate kept in rows of their own, not plotted left out",
        "M 0 0 0 Sa\nD 0 10 0 Sb FS\nD 0 20 0 Sc FP\nd 0 30 0 Sd\nD 0 40 0 Se FX\n"
        "D 0 50 0 Sf FLC\n",
-       {{1219, 1524}},
-       {"e", "f"},
+       {{0, 305}, {1219, 1524}},
+       {"a", "b", "e", "f"},
        5,
-       4},
+       3},
       {"a draw before any move starts the traverse",
        "D 0 0 0 Sa\nD 0 10 0 Sb\n",
        {{0, 305}},
@@ -247,16 +249,18 @@ TEST(TherionLox, ChunksNamesAndFlags) {
   ReadResult s = ReadTherionLox(b, "t.lox");
   ASSERT_TRUE(s.ok()) << s.ErrorMessage();
   const SurveyModel& m = s.model;
-  ASSERT_EQ(m.StationCount(), 2);  // the splay's end is no station
+  ASSERT_EQ(m.StationCount(), 3);
   EXPECT_EQ(m.StationName(0), "1@cave");
   EXPECT_EQ(m.StationName(1), "2@cave");
   EXPECT_EQ(m.StationFlags(0), kStationEntrance | kStationFixed);
+  EXPECT_EQ(m.StationFlags(2), kStationSplayEnd);
+  EXPECT_EQ(m.lineFlags, (std::vector<uint8_t>{0, kLegSplay}));
   EXPECT_EQ(m.entranceNames, std::vector<std::string>{"1@cave"});
   EXPECT_EQ(m.title, "cave");
   EXPECT_EQ(s.info.legs, 2);
   EXPECT_EQ(s.info.splayLegs, 1);
-  s = ReadTherionLox(b, "t.lox", LegOptions{.splays = true});
-  EXPECT_EQ(s.model.StationCount(), 3);
+  s = ReadTherionLox(b, "t.lox", LegOptions{.splays = false});
+  EXPECT_EQ(s.model.StationCount(), 2);  // the splay's end is no station
 
   // Ids out of order, and a shot Therion draws no line for.
   const std::string shuffled =
@@ -356,6 +360,166 @@ TEST(TherionLox, TruncatedFileFailsWithoutReadingPastEnd) {
       }
     }
   }
+}
+
+struct NamedSection {
+  std::string station;  // without the survey a .lox adds
+  float left, right, up, down;
+  bool end;
+};
+
+std::vector<NamedSection> NamedSections(const SurveyModel& m) {
+  std::vector<NamedSection> out;
+  for (const CrossSection& c : m.sections) {
+    std::string name(m.StationName(c.station));
+    out.push_back({name.substr(0, name.find('@')), c.left, c.right, c.up, c.down, c.EndsPassage()});
+  }
+  return out;
+}
+
+// Therion writes one survey with passage sizes as a .lox (sizes at both
+// ends of each shot) and a .plt (sizes at each station, in feet, in the
+// order left, up, down, right; all four differ at station 1): both give the
+// same passages.
+TEST(Formats, PassageSizesOfLoxAndPltAgree) {
+  const ReadResult lox = ReadTherionLox(ReadBytes(kDir + "/passages.lox"), "passages.lox");
+  const ReadResult plt = ReadCompassPlot(ReadBytes(kDir + "/passages.plt"), "passages.plt");
+  ASSERT_TRUE(lox.ok()) << lox.ErrorMessage();
+  ASSERT_TRUE(plt.ok()) << plt.ErrorMessage();
+  const std::vector<NamedSection> a = NamedSections(lox.model), b = NamedSections(plt.model);
+  const std::vector<std::string> stations = {"1", "2", "6", "7", "2", "3", "4", "5"};
+  ASSERT_EQ(a.size(), stations.size());
+  ASSERT_EQ(b.size(), stations.size());
+  for (size_t k = 0; k < a.size(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(a[k].station, stations[k]);
+    EXPECT_EQ(b[k].station, stations[k]);
+    EXPECT_NEAR(a[k].left, b[k].left, 0.005);
+    EXPECT_NEAR(a[k].right, b[k].right, 0.005);
+    EXPECT_NEAR(a[k].up, b[k].up, 0.005);
+    EXPECT_NEAR(a[k].down, b[k].down, 0.005);
+    EXPECT_EQ(a[k].end, k == 3 || k == 7);
+    EXPECT_EQ(b[k].end, k == 3 || k == 7);
+  }
+  // Station 1: left 1, right 2, up 3, down 0.5 metres.
+  EXPECT_FLOAT_EQ(a[0].left, 1.0f);
+  EXPECT_FLOAT_EQ(a[0].right, 2.0f);
+  EXPECT_FLOAT_EQ(a[0].up, 3.0f);
+  EXPECT_FLOAT_EQ(a[0].down, 0.5f);
+  for (const CrossSection& c : lox.model.sections)
+    EXPECT_EQ(c.Shape(), SectionShape::kOval);  // Therion's default
+  // The .plt names its splays' ends "." and flags none: they are splays by
+  // where they lead, like the .lox's flagged ones.
+  for (const ReadResult* r : {&lox, &plt}) {
+    int splays = 0;
+    for (int32_t row = 0; row < r->model.SurveyLineCount(); ++row)
+      if (r->model.LineFlags(row) & kLegSplay) splays += r->model.Line(row)[0];
+    EXPECT_EQ(splays, 2);
+  }
+}
+
+TEST(CompassPlot, SizesAreLeftUpDownRightInFeet) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  // Each row: the records, then the sections (left, right, up, down in
+  // feet; -1 for missing) and their passage ends.
+  struct Row {
+    std::string what, text;
+    std::vector<std::array<float, 5>> sections;  // l r u d end
+  };
+  const Row rows[] = {
+      {"the order of the four sizes",
+       "M 0 0 0 Sa P 1 2 3 4\nD 0 10 0 Sb P 5 6 7 8\n",
+       {{1, 4, 2, 3, 0}, {5, 8, 6, 7, 1}}},
+      {"below 0 and above 900 missing, 900 kept",
+       "M 0 0 0 Sa P -9 999 900 -9999\nD 0 10 0 Sb P 1 1 1 1\n",
+       {{-1, -1, 999, 900, 0}, {1, 1, 1, 1, 1}}},
+      {"a station without sizes ends the passage",
+       "M 0 0 0 Sa P 1 1 1 1\nD 0 10 0 Sb P -9 -9 -9 -9\nD 0 20 0 Sc P 2 2 2 2\nD 0 30 0 Sd P 3 3 "
+       "3 3\n",
+       {{1, 1, 1, 1, 1}, {2, 2, 2, 2, 0}, {3, 3, 3, 3, 1}}},
+      {"a splay and a move back do not",
+       "M 0 0 0 Sa P 1 1 1 1\nD 0 10 0 Sb P 2 2 2 2\nD 5 10 0 Sw P 9 9 9 9 FS\n"
+       "M 0 10 0 Sb P 2 2 2 2\nD 0 20 0 Sc P 3 3 3 3\nM 0 0 0 Sa P 1 1 1 1\nD 9 0 0 Sz P 4 4 4 4\n",
+       {{1, 1, 1, 1, 0}, {2, 2, 2, 2, 0}, {3, 3, 3, 3, 1}, {1, 1, 1, 1, 0}, {4, 4, 4, 4, 1}}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const ReadResult s = ReadCompassPlot(Bytes(r.text), "t.plt");
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+    ASSERT_EQ(s.model.sections.size(), r.sections.size());
+    for (size_t k = 0; k < r.sections.size(); ++k) {
+      const CrossSection& c = s.model.sections[k];
+      const float got[] = {c.left, c.right, c.up, c.down};
+      for (int i = 0; i < 4; ++i) {
+        const float feet = r.sections[k][i];
+        const float want = feet < 0 || feet > 900 ? nan : feet * 0.3048f;
+        if (std::isnan(want)) {
+          EXPECT_TRUE(std::isnan(got[i])) << k << " " << i;
+        } else {
+          EXPECT_FLOAT_EQ(got[i], want) << k << " " << i;
+        }
+      }
+      EXPECT_EQ(c.EndsPassage(), r.sections[k][4] != 0) << k;
+    }
+  }
+}
+
+// A scrap record: `points` points from byte 0 of the chunk's data, then
+// `triangles` triangles after them.
+std::string Scrap(uint32_t points, uint32_t triangles, uint32_t pointBytes, uint32_t triangleAt) {
+  return U32(0) + U32(1) + U32(points) + U32(0) + U32(pointBytes) + U32(triangles) +
+         U32(triangleAt) + U32(12 * triangles);
+}
+
+TEST(TherionLox, ScrapsAreWallMeshes) {
+  const std::string points =
+      F64(0) + F64(0) + F64(0) + F64(1) + F64(0) + F64(0) + F64(0) + F64(1) + F64(-1);
+  const std::string triangle = U32(0) + U32(1) + U32(2);
+  const std::string base = SmallLox();
+  ReadResult s =
+      ReadTherionLox(Bytes(base + Chunk(4, 1, Scrap(3, 1, 72, 72), points + triangle)), "t.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  ASSERT_EQ(s.model.meshes.size(), 1u);  // SmallLox's own scrap is empty
+  const WallMesh& w = s.model.meshes[0];
+  EXPECT_EQ(w.triangles, (std::vector<uint32_t>{0, 1, 2}));
+  // Relative to the origin (0, 0, 0 here: x and y round down, z up).
+  EXPECT_EQ(w.xyz, (std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, -1}));
+  EXPECT_EQ(SurveyPath(s.model, w.survey), "cave");
+  EXPECT_EQ(s.info.wallTriangles, 1);
+
+  const size_t at = base.size() + 16;
+  const std::pair<std::string, std::string> bad[] = {
+      {Chunk(4, 1, Scrap(3, 1, 72, 72), points + U32(0) + U32(3) + U32(1)),
+       "triangle 0 of this scrap names point 3 of its 3"},
+      {Chunk(4, 1, Scrap(3, 1, 71, 72), points + triangle),
+       "this scrap's points take 71 bytes, which is not 3 of 24 bytes"},
+      {Chunk(4, 1, Scrap(3, 1, 72, 80), points + triangle),
+       "this scrap's triangles lie outside its chunk's 84 bytes of data"},
+      {Chunk(4, 1, Scrap(3, 1, 72, 72), F64(NAN) + points.substr(8) + triangle),
+       "point 0 of this scrap is not at a finite place"},
+  };
+  for (const auto& [chunk, error] : bad) {
+    s = ReadTherionLox(Bytes(base + chunk), "t.lox");
+    EXPECT_EQ(s.ErrorMessage(), "t.lox: byte " + std::to_string(at) + ": " + error);
+  }
+
+  // Therion's own walls, made from the passage sizes.
+  s = ReadTherionLox(ReadBytes(kDir + "/passages.lox"), "passages.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_EQ(s.model.meshes.size(), 3u);
+  for (const WallMesh& m : s.model.meshes)
+    for (const uint32_t t : m.triangles) EXPECT_LT(t, m.xyz.size() / 3);
+}
+
+// Coordinates no survey has, or a span that overflows, are refused instead
+// of giving a station at infinity.
+TEST(TherionLox, StationsBeyondAnySurveyAreRefused) {
+  const std::string far = Chunk(2, 2, Station(0, 0, 0, 0, 1e308) + Station(1, 0, 0, 0, -1e308)) +
+                          Chunk(3, 1, Shot(0, 1));
+  const ReadResult s = ReadTherionLox(Bytes(far), "t.lox");
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.ErrorMessage().find("more than 1000000000 m apart"), std::string::npos)
+      << s.ErrorMessage();
 }
 
 }  // namespace

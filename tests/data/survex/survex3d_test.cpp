@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -41,7 +42,7 @@ struct DumpCase {
 };
 
 std::string CaseName(const DumpCase& c) {
-  return c.file + (c.options.splays ? "_splays" : "") + (c.options.surface ? "" : "_nosurface") +
+  return c.file + (c.options.splays ? "" : "_nosplays") + (c.options.surface ? "" : "_nosurface") +
          (c.options.duplicates ? "" : "_noduplicates");
 }
 
@@ -114,18 +115,18 @@ TEST_P(AgreesWithDump, SameLegsEntrancesAndOrigin) {
 }
 
 constexpr LegOptions kDefault;
-constexpr LegOptions kSplays{.splays = true};
+constexpr LegOptions kNoSplays{.splays = false};
 constexpr LegOptions kUnderground{.splays = false, .surface = false, .duplicates = false};
 
 INSTANTIATE_TEST_SUITE_P(
     Surveys, AgreesWithDump,
     testing::Values(DumpCase{"jaskinie_zimna", kDefault}, DumpCase{"jaskinie_czarna", kDefault},
-                    DumpCase{"jaskinie_all", kDefault}, DumpCase{"jaskinie_all", kSplays},
+                    DumpCase{"jaskinie_all", kDefault}, DumpCase{"jaskinie_all", kNoSplays},
                     DumpCase{"jaskinie_all", kUnderground}, DumpCase{"small_v3", kDefault},
                     DumpCase{"small_v4", kDefault}, DumpCase{"small_v5", kDefault},
                     DumpCase{"small_v6", kDefault}, DumpCase{"small_v7", kDefault},
-                    DumpCase{"small_v8", kDefault}, DumpCase{"small_v8", kSplays},
-                    DumpCase{"small_v8", kUnderground}, DumpCase{"small_v3", kSplays}),
+                    DumpCase{"small_v8", kDefault}, DumpCase{"small_v8", kNoSplays},
+                    DumpCase{"small_v8", kUnderground}, DumpCase{"small_v3", kNoSplays}),
     [](const testing::TestParamInfo<DumpCase>& i) { return CaseName(i.param); });
 
 // Survex's own test surveys, every format version among them: each file
@@ -151,8 +152,8 @@ TEST(Survex3d, SurvexCorpusAgreesWithDump3d) {
     ExpectAgrees(s, e);
     agreed += result.total_part_count() == faultsBefore;
   }
-  EXPECT_EQ(agreed, 121);
-  EXPECT_EQ(refused, 23);
+  EXPECT_EQ(agreed, 122);
+  EXPECT_EQ(refused, 22);
 }
 
 TEST(Survex3d, WrittenOutAndReadBackTheModelIsUnchanged) {
@@ -311,8 +312,10 @@ TEST(Survex3d, ItemsThatCarryNoGeometryAreSkipped) {
     b.Line(200, 0, 0).End();
     const ReadResult s = Read(b);
     ASSERT_TRUE(s.ok()) << s.ErrorMessage();
-    EXPECT_EQ(s.model.SurveyLineCount(), 1);
-    EXPECT_EQ(s.model.Line(0)[0], 2);
+    // An XSECT leaves its station's name in the label buffer, which the
+    // next leg then names as its survey: two rows then, but the same legs.
+    EXPECT_EQ(LegsOf(RowsOf(s.model)), LegsOf({{{0, 0, 0}, {100, 0, 0}, {200, 0, 0}}}));
+    EXPECT_EQ(s.model.StationCount(), 3);
   }
 }
 
@@ -418,7 +421,8 @@ TEST(Survex3d, ChainsBreakAtMovesAndLeftOutLegs) {
     bool splays;
     std::vector<std::vector<int>> lines;  // positions / 100
   };
-  const Row rows[] = {{false, {{0, 1}, {9, 2}, {1, 3}}}, {true, {{0, 1, 9, 2}, {1, 3}}}};
+  // Kept, the splay has a row of its own.
+  const Row rows[] = {{false, {{0, 1}, {9, 2}, {1, 3}}}, {true, {{0, 1}, {1, 9}, {9, 2}, {1, 3}}}};
   for (const Row& r : rows) {
     LegOptions options;
     options.splays = r.splays;
@@ -453,7 +457,7 @@ TEST(Survex3d, GeometryFaults) {
                    ": the file holds no survey legs to show (0 left out by their flags)"},
   };
   for (const auto& [bytes, error] : rows) {
-    const ReadResult s = Read(bytes);
+    const ReadResult s = Read(bytes, LegOptions{.splays = false});
     EXPECT_FALSE(s.ok());
     EXPECT_EQ(s.ErrorMessage(), "t.3d: " + error);
   }
@@ -590,13 +594,14 @@ TEST(Survex3d, OldestVersions) {
       {"text, CR LF header",
        id + "\r\nv0.01\r\ntitle\r\ndate\r\nline 0 0 0 1 0 0\r\ndraw 2 0 0\r\n"
             "cross 5 5 5\nmove 1 0 0\ndraw 1.00 +1 0\nname \\a.b 0 0 0\nname c 1.0 0 0\n",
-       {{0, 1, 2}, {1, 1}},
+       // The unnamed dead end 2 is taken for a wall point: its leg is a splay.
+       {{0, 1}, {1, 2}, {1, 1}},
        "a.b",
        "c"},
       {"Bv0.01: a MOVE before label code 2 only places the label",
        id + "\nBv0.01\nt\nd\n" + i32(4) + point(0) + i32(5) + point(100) + i32(4) + point(0) +
            i32(2) + "s.0\n" + i32(5) + point(200) + i32(3) + "s.1\n" + point(100) + i32(-1),
-       {{0, 1, 2}},
+       {{0, 1}, {1, 2}},
        "s.0",
        "s.1"},
       {"v2: labels with flags, by length, and at the last point",
@@ -689,6 +694,63 @@ TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
     }
   }
   EXPECT_GT(accepted, 0);  // some damage leaves a readable file, and it is drawable
+}
+
+// Passage sections as dump3d lists them: the same stations, sizes (an
+// omitted one, -0.01 in the dump, missing) and passage ends.
+TEST(Survex3d, PassageSectionsAgreeWithDump3d) {
+  for (const char* file : {"small_v5", "small_v6", "small_v7", "small_v8", "jaskinie_all"}) {
+    SCOPED_TRACE(file);
+    const Expected e = ParseDump(kDir + "/" + file + ".dump.txt", LegOptions{});
+    const ReadResult s = ReadFile3d(kDir + "/" + file + ".3d");
+    ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+    const SurveyModel& m = s.model;
+    ASSERT_EQ(m.sections.size(), e.sections.size());
+    EXPECT_EQ(s.info.sectionsFound, static_cast<int64_t>(e.sections.size()));
+    EXPECT_TRUE(s.info.warnings.empty());
+    for (size_t k = 0; k < e.sections.size(); ++k) {
+      const CrossSection& c = m.sections[k];
+      const DumpSection& d = e.sections[k];
+      const std::vector<std::string_view> names = StationNames(m, c.station);
+      EXPECT_NE(std::find(names.begin(), names.end(), d.station), names.end()) << d.station;
+      const double dump[] = {d.left, d.right, d.up, d.down};
+      const float got[] = {c.left, c.right, c.up, c.down};
+      for (int i = 0; i < 4; ++i) {
+        if (dump[i] == -0.01) {
+          EXPECT_TRUE(std::isnan(got[i])) << d.station << " " << i;
+        } else {
+          EXPECT_NEAR(got[i], dump[i], 0.006) << d.station << " " << i;
+        }
+      }
+      EXPECT_EQ(c.EndsPassage(), d.end) << k;
+    }
+  }
+  // small_v3 and _v4 predate sections.
+  EXPECT_TRUE(ReadFile3d(kDir + "/small_v4.3d").model.sections.empty());
+}
+
+TEST(Survex3d, SurveyTreeFromTheNames) {
+  const ReadResult s = ReadFile3d(kDir + "/small_v8.3d");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  const SurveyModel& m = s.model;
+  std::vector<std::string> paths;
+  for (int32_t n = 0; n < m.SurveyCount(); ++n) paths.push_back(SurveyPath(m, n));
+  EXPECT_EQ(paths, (std::vector<std::string>{"", "small", "small.main", "small.surf", "small.side",
+                                             "small.long"}));
+  EXPECT_EQ(m.surveys[0].name, "small");  // the title
+  // Every leg's survey is the one its LINE item names; every named
+  // station's the prefix of its name.
+  const Expected e = ParseDump(kDir + "/small_v8.dump.txt", LegOptions{});
+  ASSERT_EQ(m.lineSurvey.size(), static_cast<size_t>(m.SurveyLineCount()));
+  for (int32_t r = 0; r < m.StationCount(); ++r) {
+    const std::string name(m.StationName(r));
+    if (name.empty()) continue;
+    EXPECT_EQ(SurveyPath(m, m.StationSurvey(r)), name.substr(0, name.rfind('.'))) << name;
+  }
+  int32_t sideLegs = 0;
+  for (int32_t r = 0; r < m.SurveyLineCount(); ++r)
+    if (SurveyPath(m, m.LineSurvey(r)) == "small.side") sideLegs += m.Line(r)[0];
+  EXPECT_EQ(sideLegs, 3);
 }
 
 }  // namespace
