@@ -265,7 +265,7 @@ void BenchOne(int64_t legs, const Options& o) {
   // A click on the middle of the picture: the nearest shown station.
   {
     const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
-    const std::vector<int32_t>& stations = cache.LineStations(m);
+    const std::vector<int32_t>& stations = cache.LineStations(m, v);
     const std::vector<int32_t>& entrances = cache.Entrances(m);
     std::vector<double> t;
     for (int run = 0; run < o.runs; ++run) {
