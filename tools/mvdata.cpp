@@ -5,6 +5,7 @@
 // Exit codes: 0 done; 1 the input is bad, or a file could not be read or
 // written; 2 the command line is wrong.
 #include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "data/loader.h"
 #include "data/records.h"
 #include "data/survey_source.h"
+#include "data/survey_stats.h"
 #include "data/survey_writer.h"
 #include "mv_version.h"
 #include "survey_text.h"
@@ -96,12 +98,34 @@ int Convert(std::span<char* const> args) {
   return kOk;
 }
 
+// A node named on the command line: its dotted path, or "#N" for node N.
+int32_t NodeArgument(const mv::SurveyModel& m, std::string_view arg) {
+  if (arg.size() > 1 && arg[0] == '#') {
+    int32_t n = -1;
+    const auto [end, ec] = std::from_chars(arg.data() + 1, arg.data() + arg.size(), n);
+    return ec == std::errc() && end == arg.data() + arg.size() && n >= 0 && n < m.SurveyCount()
+               ? n
+               : -1;
+  }
+  return mv::FindSurvey(m, arg);
+}
+
+std::string Metres(double v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f", v);
+  return text;
+}
+
 int Info(std::span<char* const> args) {
   const std::filesystem::path source = args[0];
   const mv::ReadResult s = mv::ReadSurveySource(source);
   if (!s.ok()) return Fail(s.ErrorMessage());
+  for (const std::string& line : s.info.warnings) std::cerr << "mvdata: " << line << '\n';
   const mv::SurveyModel& m = s.model;
   const mv::SourceInfo& i = s.info;
+  const mv::SurveyStats all = mv::ComputeSurveyStats(m)[0];
+  size_t triangles = 0;
+  for (const mv::WallMesh& w : m.meshes) triangles += w.triangles.size() / 3;
   std::cout << "file: " << source.string() << "\n"
             << "format: " << mv::FormatName(i.format);
   if (i.format == mv::SourceFormat::kSurvex3d || i.format == mv::SourceFormat::kSurvexSource)
@@ -111,11 +135,16 @@ int Info(std::span<char* const> args) {
   std::cout << "\n";
   if (!m.title.empty()) std::cout << "title: " << m.title << "\n";
   if (!i.coordinateSystem.empty()) std::cout << "coordinate system: " << i.coordinateSystem << "\n";
+  // The kinds are the model's: splays include legs to wall points that the
+  // file does not flag.
   std::cout << "stations: " << m.StationCount() << "\n"
             << "legs: " << i.legs << " (" << i.legs - i.legsLeftOut << " shown)\n"
-            << "splays: " << i.splayLegs << "\n"
-            << "surface legs: " << i.surfaceLegs << "\n"
-            << "duplicate legs: " << i.duplicateLegs << "\n"
+            << "splays: " << all.splays << "\n"
+            << "surface legs: " << all.surfaceLegs << "\n"
+            << "duplicate legs: " << all.duplicates << "\n"
+            << "cross-sections: " << m.sections.size() << "\n"
+            << "wall triangles: " << triangles << "\n"
+            << "surveys: " << m.SurveyCount() << "\n"
             << "entrances: " << i.entrancesFound << "\n";
   if (m.StationCount() > 0) {
     double lo[3], hi[3];
@@ -134,27 +163,76 @@ int Info(std::span<char* const> args) {
   return kOk;
 }
 
+// The statistics of a node (the whole survey without one) as a table of
+// tab-separated rows, for a spreadsheet.
+int Stats(std::span<char* const> args) {
+  const std::filesystem::path source = args[0];
+  const mv::ReadResult s = mv::ReadSurveySource(source);
+  if (!s.ok()) return Fail(s.ErrorMessage());
+  const mv::SurveyModel& m = s.model;
+  const int32_t node = args.size() > 1 ? NodeArgument(m, args[1]) : 0;
+  if (node < 0) return Fail(source.string() + ": no survey \"" + args[1] + "\"");
+  const mv::SurveyStats st = mv::ComputeSurveyStats(m)[static_cast<size_t>(node)];
+  const auto station = [&](const mv::Reach& r) {
+    return r.station < 0 ? std::string() : "\t" + std::string(m.StationName(r.station));
+  };
+  std::cout << "survey\t"
+            << (node == 0 ? m.surveys.empty() ? m.title : m.surveys[0].name
+                          : mv::SurveyPath(m, node))
+            << "\n"
+            << "legs\t" << st.legs << "\n"
+            << "splays\t" << st.splays << "\n"
+            << "duplicate legs\t" << st.duplicates << "\n"
+            << "surface legs\t" << st.surfaceLegs << "\n"
+            << "stations\t" << st.stations << "\n"
+            << "entrances\t" << st.entrances << "\n"
+            << "length (m)\t" << Metres(st.length) << "\n"
+            << "horizontal length (m)\t" << Metres(st.horizontalLength) << "\n"
+            << "vertical length (m)\t" << Metres(st.verticalLength) << "\n"
+            << "splay length (m)\t" << Metres(st.splayLength) << "\n"
+            << "duplicate length (m)\t" << Metres(st.duplicateLength) << "\n"
+            << "surface length (m)\t" << Metres(st.surfaceLength) << "\n"
+            << "highest (m)\t" << Metres(st.highest.at) << station(st.highest) << "\n"
+            << "lowest (m)\t" << Metres(st.lowest.at) << station(st.lowest) << "\n"
+            << "vertical range (m)\t" << Metres(st.VerticalRange()) << "\n"
+            << "north (m)\t" << Metres(st.north.at) << station(st.north) << "\n"
+            << "south (m)\t" << Metres(st.south.at) << station(st.south) << "\n"
+            << "north-south range (m)\t" << Metres(st.NorthSouthRange()) << "\n"
+            << "east (m)\t" << Metres(st.east.at) << station(st.east) << "\n"
+            << "west (m)\t" << Metres(st.west.at) << station(st.west) << "\n"
+            << "east-west range (m)\t" << Metres(st.EastWestRange()) << "\n";
+  std::cout.flush();
+  if (!std::cout) return Fail("cannot write the output");
+  return kOk;
+}
+
 struct Command {
   std::string_view name;
   std::string_view arguments;
   std::string_view purpose;
-  size_t argumentCount;
+  size_t argumentCount;  // at least
+  size_t mostArguments;
   int (*run)(std::span<char* const> args);
 };
 
 constexpr Command kCommands[] = {
     {"build", "<survey.txt> <outdir>",
-     "write Dane.bin, Dane1.bin and Dane2.bin into <outdir> from a text survey", 2, Build},
-    {"dump", "<dir>", "print the survey files of <dir> as a text survey", 1, Dump},
+     "write Dane.bin, Dane1.bin and Dane2.bin into <outdir> from a text survey", 2, 2, Build},
+    {"dump", "<dir>", "print the survey files of <dir> as a text survey", 1, 1, Dump},
     {"convert", "<survey> <outdir>",
      "write the survey files into <outdir> from any survey the viewer opens (.3d, .svx, .plt, "
      ".plf, .lox or a survey folder; splays left out)",
-     2, Convert},
-    {"from3d", "<survey> <outdir>", "another name for convert", 2, Convert},
+     2, 2, Convert},
+    {"from3d", "<survey> <outdir>", "another name for convert", 2, 2, Convert},
     {"info", "<survey>",
-     "print the format, the counts of stations, legs, splays, surface legs and entrances, and "
-     "the bounding box in metres",
-     1, Info},
+     "print the format, the counts of stations, legs, splays, surface and duplicate legs, "
+     "cross-sections, wall triangles, surveys and entrances, and the bounding box in metres",
+     1, 1, Info},
+    {"stats", "<survey> [<node>]",
+     "print the counts, lengths (net of splays, duplicates and surface legs, and each apart) "
+     "and extents of the whole survey or of one node of its tree (a dotted path, or #N), as "
+     "tab-separated rows",
+     1, 2, Stats},
 };
 
 int Usage() {
@@ -178,7 +256,8 @@ int main(int argc, char** argv) {
   const std::string_view name = argv[1];
   for (const Command& c : kCommands) {
     if (c.name != name) continue;
-    if (static_cast<size_t>(argc - 2) != c.argumentCount) return Usage();
+    const size_t given = static_cast<size_t>(argc - 2);
+    if (given < c.argumentCount || given > c.mostArguments) return Usage();
     return c.run(std::span<char* const>(argv + 2, argv + argc));
   }
   if (name == "--version") {

@@ -165,6 +165,7 @@ int32_t ModelBuilder::SurveyChild(int32_t parent, std::string_view name) {
 
 int32_t ModelBuilder::SurveyPath(std::string_view path, char separator) {
   if (path.empty()) return 0;
+  Spend(path.size());
   if (separator == lastSeparator_ && path == lastPath_) return lastPathNode_;
   int32_t node = 0;
   size_t from = 0;

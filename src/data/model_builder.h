@@ -82,8 +82,11 @@ class ModelBuilder {
   // the same parent is the same node.
   int32_t SurveyChild(int32_t parent, std::string_view name);
   // The node of a path of names joined by `separator` ("cave.main"), each
-  // prefix a node; an empty path is the root.
+  // prefix a node; an empty path is the root. The path's bytes count
+  // against the name budget, each call.
   int32_t SurveyPath(std::string_view path, char separator);
+  // The nodes so far (the root's name is given at Finish).
+  const std::vector<SurveyNode>& Surveys() const { return surveys_; }
   // The station at p belongs to `survey` (the first survey given wins). A
   // station given none takes the survey of its first leg.
   void InSurvey(RawPoint p, int32_t survey);

@@ -209,6 +209,14 @@ std::vector<std::string_view> StationNames(const SurveyModel& m, int32_t row);
 // ("otwor_polnocny", not "glowny.c130" or "12a").
 bool DescriptiveName(std::string_view name);
 
+// The first promise of the model's shape that `m` breaks, or an empty
+// string: line rows within their stations, per-row and per-station vectors
+// empty or full, the survey tree with each parent before its child,
+// sections at stations with sizes missing or within range, mesh corners
+// among their points, every coordinate finite. Whatever a reader returns
+// keeps them all.
+std::string ModelFault(const SurveyModel& m);
+
 // A new value for SurveyModel::generation, different from every earlier one.
 uint64_t NextModelGeneration();
 

@@ -294,7 +294,7 @@ std::vector<PlacedLabel> Labels(const ViewState& v, const SurveyModel& m, SceneC
   const bool stationNames = v.StationNamesVisible && v.LinesVisible;
   const bool entranceNames = v.EntrancesVisible && (v.MapStyle || v.StationNamesVisible);
   if (!stationNames && !entranceNames) return {};
-  if (!entranceNames && cache.LineStations(m).empty()) return {};
+  if (!entranceNames && cache.LineStations(m, v).empty()) return {};
   LabelCache& labels = cache.Labels();
   // The overlays keep their places, and labels go where they hide the
   // fewest survey lines.
@@ -304,10 +304,11 @@ std::vector<PlacedLabel> Labels(const ViewState& v, const SurveyModel& m, SceneC
   if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
     blocked.push_back({-1, false, pick.left, pick.top, pick.width, pick.height});
   LineCoverage lines;
-  if (v.LinesVisible) lines = CoverageOf(v, m, picture);
+  if (v.LinesVisible)
+    lines = CoverageOf(v, m, picture, [&](int32_t row) { return LegDrawn(v, m.LineFlags(row)); });
   return PlaceLabels(
       v, m, picture, entranceNames ? cache.Entrances(m) : kNone,
-      stationNames ? cache.LineStations(m) : kNone,
+      stationNames ? cache.LineStations(m, v) : kNone,
       [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight,
       2000, blocked, lines.Empty() ? nullptr : &lines);
 }

@@ -28,7 +28,7 @@ class SceneCache {
 
   // The stations of the survey lines and the entrances, as a click may pick
   // them and labels name them; made once per survey.
-  const std::vector<int32_t>& LineStations(const SurveyModel& m);
+  const std::vector<int32_t>& LineStations(const SurveyModel& m, const ViewState& v);
   const std::vector<int32_t>& Entrances(const SurveyModel& m);
   LabelCache& Labels() { return labels_; }
   const QImage& PickRing(double pixelRatio);
@@ -46,6 +46,7 @@ class SceneCache {
     uint64_t generation = 0;
     bool valid = false;
     std::vector<int32_t> rows;
+    bool splays = true, surface = true;  // whether those kinds were drawn
   };
   Rows lineStations_, entrances_;
   LabelCache labels_;

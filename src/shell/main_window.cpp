@@ -286,7 +286,8 @@ void MainWindow::PickAt(double x, double y, bool second) {
   ViewState& v = state_.view;
   const SurveyModel& m = state_.survey;
   SceneCache& cache = view_->Cache();
-  const int32_t row = StationAt(v, m, Geometry(), cache.LineStations(m), cache.Entrances(m), x, y);
+  const int32_t row =
+      StationAt(v, m, Geometry(), cache.LineStations(m, v), cache.Entrances(m), x, y);
   PickStation(v, row, second);
 }
 

@@ -28,9 +28,12 @@ std::string DecimalText(double v, int decimals, char point) {
   return s;
 }
 
-std::vector<int32_t> LineStations(const SurveyModel& m) {
+namespace {
+
+std::vector<int32_t> StationsOfRows(const SurveyModel& m, const ViewState* v) {
   std::vector<uint8_t> used(static_cast<size_t>(m.StationCount()), 0);
   for (int32_t i = 0; i < m.SurveyLineCount(); ++i) {
+    if (v && !LegDrawn(*v, m.LineFlags(i))) continue;
     const int32_t* line = m.Line(i);
     const int32_t last = std::min(line[0] + 1, kLineColumns - 1);
     // A line stops at its first station outside the survey, as it is drawn.
@@ -41,6 +44,16 @@ std::vector<int32_t> LineStations(const SurveyModel& m) {
   for (size_t r = 0; r < used.size(); ++r)
     if (used[r]) rows.push_back(static_cast<int32_t>(r));
   return rows;
+}
+
+}  // namespace
+
+std::vector<int32_t> LineStations(const SurveyModel& m) {
+  return StationsOfRows(m, nullptr);
+}
+
+std::vector<int32_t> LineStations(const SurveyModel& m, const ViewState& v) {
+  return StationsOfRows(m, &v);
 }
 
 int32_t NearestStation(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,

@@ -19,6 +19,9 @@ inline constexpr double kPickRadius = 8.0;
 // lines while the lines are drawn, and the entrances while they are shown.
 // Rows in increasing order, each once.
 std::vector<int32_t> LineStations(const SurveyModel& m);
+// The same for the legs the view `v` draws: a station only on legs of a
+// hidden kind is not shown.
+std::vector<int32_t> LineStations(const SurveyModel& m, const ViewState& v);
 
 // The station shown nearest to the point (x, y) of the picture (pixels from
 // its top left corner) within kPickRadius, or -1. Of stations equally near

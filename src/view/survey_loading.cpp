@@ -14,6 +14,11 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
     s.view.MapStyle = map;
     Set(Toggle::DepthColours, map, s.view, s.texts);
     Set(Toggle::MapOverlays, map, s.view, s.texts);
+    // Splays faded and surface legs hidden, as a caver expects them; the
+    // walls wherever the survey gives passage sizes.
+    s.view.Splays = LegShow::Faded;
+    s.view.SurfaceLegs = LegShow::Hidden;
+    s.view.WallsVisible = !s.survey.sections.empty() || !s.survey.meshes.empty();
     s.view.Box = r.box;
     s.view.CentreX = r.centreX;
     s.view.CentreY = r.centreY;

@@ -9,6 +9,11 @@
 
 namespace mv {
 
+// How a kind of leg is drawn: like the other legs, faded (a quarter of its
+// colour over black), or not at all. Hidden legs are never picked, labelled
+// or measured.
+enum class LegShow : uint8_t { Shown, Faded, Hidden };
+
 struct ViewState {
   // Set by SetStartParameters.
   Real48 SpinStep;  // degrees per timer tick
@@ -51,6 +56,12 @@ struct ViewState {
   bool MapStyle = false;
   // A map's scale bar and compass over the picture.
   bool MapOverlaysVisible = false;
+  // Splays (shots to the walls) and surface legs; set for each survey when
+  // it opens.
+  LegShow Splays = LegShow::Faded;
+  LegShow SurfaceLegs = LegShow::Hidden;
+  // The passages' walls, where the survey has their sizes or meshes.
+  bool WallsVisible = false;
   // A view command (plan, elevation) asks for the view to be fitted again
   // once it has turned; the framing carries it out before the next frame.
   bool RefitRequested = false;
@@ -79,6 +90,19 @@ inline constexpr long double kNearZero = 0.0001L;
 inline constexpr int32_t kStartAxisLengthPercent = 120;
 
 void SetStartParameters(ViewState& v);
+
+// Whether the picture draws a leg with these LegFlag bits: a leg of a
+// hidden kind is not drawn (a splay on the surface is both kinds).
+inline bool LegDrawn(const ViewState& v, uint8_t legFlags) {
+  return !((legFlags & kLegSplay) && v.Splays == LegShow::Hidden) &&
+         !((legFlags & kLegSurface) && v.SurfaceLegs == LegShow::Hidden);
+}
+
+// Whether a leg lies underground and counts for the depth colours' range:
+// neither a splay nor a surface leg.
+inline bool LegUnderground(uint8_t legFlags) {
+  return (legFlags & (kLegSplay | kLegSurface)) == 0;
+}
 
 // The spin angle in degrees: SpinStep x TickCount, in extended precision.
 inline long double SpinAngle(const ViewState& v) {

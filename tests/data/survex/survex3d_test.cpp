@@ -654,7 +654,8 @@ TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
   // A fixed seed keeps the run repeatable; a failure prints the case number.
   std::mt19937 rng(20240615);
   int accepted = 0;
-  for (const char* name : {"small_v8.3d", "small_v3.3d", "small_v6.3d", "jaskinie_czarna.3d"}) {
+  for (const char* name :
+       {"small_v8.3d", "small_v3.3d", "small_v6.3d", "jaskinie_czarna.3d", "passages.3d"}) {
     const std::vector<uint8_t> whole = ReadBytes(kDir + "/" + name);
     for (int i = 0; i < 2000; ++i) {
       std::vector<uint8_t> b = whole;
