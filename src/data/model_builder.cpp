@@ -130,10 +130,14 @@ void ModelBuilder::Spend(size_t nameBytes) {
                      " bytes, far more than the file itself"};
 }
 
-void ModelBuilder::Name(RawPoint p, std::string_view name) {
-  if (name.empty()) return;
+void ModelBuilder::Name(RawPoint p, std::string_view name, int32_t survey) {
+  if (survey <= 0 || static_cast<size_t>(survey) >= surveys_.size()) survey = -1;
+  if (name.empty()) {
+    InSurvey(p, survey);
+    return;
+  }
   Spend(name.size());
-  pending_.push_back({Normal(p), pendingChars_.size(), name.size(), -1, 0});
+  pending_.push_back({Normal(p), pendingChars_.size(), name.size(), survey, 0});
   pendingChars_.append(name);
 }
 

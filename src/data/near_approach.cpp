@@ -16,91 +16,28 @@ struct Leg {
   int32_t a, b;  // station rows
 };
 
-struct Box {
-  double lo[3], hi[3];
-
-  static Box Empty() {
-    constexpr double inf = std::numeric_limits<double>::infinity();
-    return {{inf, inf, inf}, {-inf, -inf, -inf}};
-  }
-  void Add(const double* p) {
-    for (int i = 0; i < 3; ++i) {
-      lo[i] = std::min(lo[i], p[i]);
-      hi[i] = std::max(hi[i], p[i]);
-    }
-  }
-  void Add(const Box& o) {
-    Add(o.lo);
-    Add(o.hi);
-  }
-  // The square of the least distance between a point of each box.
-  double DistanceSquared(const Box& o) const {
-    double d = 0;
-    for (int i = 0; i < 3; ++i) {
-      const double gap = std::max({0.0, o.lo[i] - hi[i], lo[i] - o.hi[i]});
-      d += gap * gap;
-    }
-    return d;
-  }
-};
-
 const double* At(const SurveyModel& m, int32_t row) {
   return &m.stations[3 * static_cast<size_t>(row)];
 }
 
-Box BoxOf(const SurveyModel& m, const Leg& l) {
-  Box b = Box::Empty();
-  b.Add(At(m, l.a));
-  b.Add(At(m, l.b));
-  return b;
-}
-
-// The legs of each part, and the graph that says which legs are joined.
+// The legs of each part, and the graph of every leg of the survey, each
+// link tagged with the part its leg is in (0 for none).
 struct Parts {
   std::vector<Leg> from, to;
   ApproachResult::Problem problem = ApproachResult::Problem::kNone;
 };
 
-Parts SplitLegs(const SurveyModel& m, const ApproachQuery& q) {
-  Parts p;
-  const int32_t nodes = m.SurveyCount();
-  if (q.node < 0 || q.node >= nodes || q.other < -1 || q.other >= nodes) {
-    p.problem = ApproachResult::Problem::kNoSuchNode;
-    return p;
-  }
-  if (q.other >= 0 && (InSubtree(m, q.other, q.node) || InSubtree(m, q.node, q.other))) {
-    p.problem = ApproachResult::Problem::kOverlap;
-    return p;
-  }
-  // Which part each node's legs go to: 1 the node's, 2 the other's, 0 none.
-  std::vector<uint8_t> side(static_cast<size_t>(nodes), q.other < 0 ? 2 : 0);
-  for (int32_t n = 0; n < nodes; ++n) {
-    if (InSubtree(m, n, q.node)) {
-      side[static_cast<size_t>(n)] = 1;
-    } else if (q.other >= 0 && InSubtree(m, n, q.other)) {
-      side[static_cast<size_t>(n)] = 2;
-    }
-  }
-  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
-    const uint8_t kind = m.LineFlags(r);
-    if ((kind & kLegSurface) || ((kind & kLegSplay) && !q.splays)) continue;
-    const int32_t node = m.LineSurvey(r);
-    const uint8_t s = side[static_cast<size_t>(node >= 0 && node < nodes ? node : 0)];
-    if (s == 0) continue;
-    const int32_t* l = m.Line(r);
-    for (int32_t i = 1; i <= l[0]; ++i) (s == 1 ? p.from : p.to).push_back({l[i], l[i + 1]});
-  }
-  if (p.from.empty() || p.to.empty()) p.problem = ApproachResult::Problem::kNoLegs;
-  return p;
-}
-
-// Stations within kJoinedWithinLegs legs of a leg's ends, over every leg of
-// the survey.
-class Neighbourhood {
+class Graph {
  public:
-  explicit Neighbourhood(const SurveyModel& m) : stamp_(static_cast<size_t>(m.StationCount()), 0) {
+  struct Link {
+    int32_t station;
+    uint8_t part;
+  };
+
+  Graph(const SurveyModel& m, const std::vector<uint8_t>& rowPart)
+      : start_(static_cast<size_t>(m.StationCount()) + 1, 0),
+        stamp_(static_cast<size_t>(m.StationCount()), 0) {
     const size_t n = stamp_.size();
-    start_.assign(n + 1, 0);
     for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
       const int32_t* l = m.Line(r);
       for (int32_t i = 1; i <= l[0]; ++i) {
@@ -109,18 +46,26 @@ class Neighbourhood {
       }
     }
     for (size_t k = 0; k < n; ++k) start_[k + 1] += start_[k];
-    next_.resize(start_[n]);
+    links_.resize(start_[n]);
     std::vector<size_t> fill(start_.begin(), start_.end() - 1);
     for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
       const int32_t* l = m.Line(r);
+      const uint8_t part = rowPart[static_cast<size_t>(r)];
       for (int32_t i = 1; i <= l[0]; ++i) {
-        next_[fill[static_cast<size_t>(l[i])]++] = l[i + 1];
-        next_[fill[static_cast<size_t>(l[i + 1])]++] = l[i];
+        links_[fill[static_cast<size_t>(l[i])]++] = {l[i + 1], part};
+        links_[fill[static_cast<size_t>(l[i + 1])]++] = {l[i], part};
       }
     }
   }
 
-  // The stations near leg `l`, ascending.
+  template <class Each>
+  void ForEachLink(int32_t s, Each&& each) const {
+    for (size_t k = start_[static_cast<size_t>(s)]; k < start_[static_cast<size_t>(s) + 1]; ++k)
+      each(links_[k]);
+  }
+
+  // The stations within kJoinedWithinLegs legs (of any kind) of a leg's
+  // ends, ascending.
   std::vector<int32_t> Near(const Leg& l) {
     ++generation_;
     std::vector<int32_t> found, frontier = {l.a, l.b}, deeper;
@@ -128,8 +73,9 @@ class Neighbourhood {
     for (int depth = 0; depth < kJoinedWithinLegs && !frontier.empty(); ++depth) {
       deeper.clear();
       for (const int32_t s : frontier)
-        for (size_t k = start_[static_cast<size_t>(s)]; k < start_[static_cast<size_t>(s) + 1]; ++k)
-          if (Visit(next_[k], found)) deeper.push_back(next_[k]);
+        ForEachLink(s, [&](const Link& k) {
+          if (Visit(k.station, found)) deeper.push_back(k.station);
+        });
       frontier.swap(deeper);
     }
     std::sort(found.begin(), found.end());
@@ -146,10 +92,71 @@ class Neighbourhood {
   }
 
   std::vector<size_t> start_;
-  std::vector<int32_t> next_;
+  std::vector<Link> links_;
   std::vector<uint32_t> stamp_;
   uint32_t generation_ = 0;
 };
+
+// Part 1 is the node's, part 2 the other's.
+constexpr uint8_t kFromPart = 1, kToPart = 2;
+
+Parts SplitLegs(const SurveyModel& m, const ApproachQuery& q, std::vector<uint8_t>& rowPart) {
+  Parts p;
+  const int32_t nodes = m.SurveyCount();
+  if (q.node < 0 || q.node >= nodes || q.other < -1 || q.other >= nodes) {
+    p.problem = ApproachResult::Problem::kNoSuchNode;
+    return p;
+  }
+  if (q.other >= 0 && (InSubtree(m, q.other, q.node) || InSubtree(m, q.node, q.other))) {
+    p.problem = ApproachResult::Problem::kOverlap;
+    return p;
+  }
+  std::vector<uint8_t> side(static_cast<size_t>(nodes), q.other < 0 ? kToPart : 0);
+  for (int32_t n = 0; n < nodes; ++n) {
+    if (InSubtree(m, n, q.node)) {
+      side[static_cast<size_t>(n)] = kFromPart;
+    } else if (q.other >= 0 && InSubtree(m, n, q.other)) {
+      side[static_cast<size_t>(n)] = kToPart;
+    }
+  }
+  rowPart.assign(static_cast<size_t>(m.SurveyLineCount()), 0);
+  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
+    const uint8_t kind = m.LineFlags(r);
+    if ((kind & kLegSurface) || ((kind & kLegSplay) && !q.splays)) continue;
+    const int32_t node = m.LineSurvey(r);
+    const uint8_t part = side[static_cast<size_t>(node >= 0 && node < nodes ? node : 0)];
+    rowPart[static_cast<size_t>(r)] = part;
+    if (part == 0) continue;
+    const int32_t* l = m.Line(r);
+    for (int32_t i = 1; i <= l[0]; ++i)
+      (part == kFromPart ? p.from : p.to).push_back({l[i], l[i + 1]});
+  }
+  if (p.from.empty() || p.to.empty()) p.problem = ApproachResult::Problem::kNoLegs;
+  return p;
+}
+
+// Whether the pair (a, b), closest at s along a and t along b, is where the
+// parts come closest locally: when the closest point is a leg's end, no
+// other leg of that part at that end comes closer to the other leg. So a
+// pair that only leads towards a closer one is no approach of its own.
+bool LocalMinimum(const SurveyModel& m, const Graph& g, const Leg& a, uint8_t aPart, const Leg& b,
+                  uint8_t bPart, double s, double t, double squared) {
+  const auto closer = [&](int32_t end, int32_t skip, uint8_t part, const Leg& other) {
+    bool found = false;
+    g.ForEachLink(end, [&](const Graph::Link& k) {
+      if (found || k.part != part || k.station == skip) return;
+      double u, v;
+      found = SegmentDistanceSquared(At(m, end), At(m, k.station), At(m, other.a), At(m, other.b),
+                                     u, v) < squared * (1 - 1e-12);
+    });
+    return found;
+  };
+  if (s <= 0 && closer(a.a, a.b, aPart, b)) return false;
+  if (s >= 1 && closer(a.b, a.a, aPart, b)) return false;
+  if (t <= 0 && closer(b.a, b.b, bPart, a)) return false;
+  if (t >= 1 && closer(b.b, b.a, bPart, a)) return false;
+  return true;
+}
 
 // The approaches accepted so far, nearest first; a candidate met later is
 // farther than all of them.
@@ -206,101 +213,79 @@ bool Joined(const std::vector<int32_t>& near, const Leg& b) {
          std::binary_search(near.begin(), near.end(), b.b);
 }
 
-// Which legs of one part meet at each station.
-class PartGraph {
- public:
-  PartGraph(size_t stations, const std::vector<Leg>& legs) : start_(stations + 1, 0) {
-    for (const Leg& l : legs) {
-      ++start_[static_cast<size_t>(l.a) + 1];
-      ++start_[static_cast<size_t>(l.b) + 1];
-    }
-    for (size_t k = 0; k < stations; ++k) start_[k + 1] += start_[k];
-    next_.resize(start_[stations]);
-    std::vector<size_t> fill(start_.begin(), start_.end() - 1);
-    for (const Leg& l : legs) {
-      next_[fill[static_cast<size_t>(l.a)]++] = l.b;
-      next_[fill[static_cast<size_t>(l.b)]++] = l.a;
-    }
-  }
-  template <class Each>
-  void ForEachNeighbour(int32_t s, Each&& each) const {
-    for (size_t k = start_[static_cast<size_t>(s)]; k < start_[static_cast<size_t>(s) + 1]; ++k)
-      each(next_[k]);
-  }
+// A box in single precision around the model's origin, rounded outwards,
+// so that the gap between two boxes is never more than the true one.
+struct FloatBox {
+  float lo[3], hi[3];
 
- private:
-  std::vector<size_t> start_;
-  std::vector<int32_t> next_;
+  static FloatBox Around(const double* p, const double* q, const double* origin) {
+    FloatBox b;
+    for (int i = 0; i < 3; ++i) {
+      const double x = p[i] - origin[i], y = q[i] - origin[i];
+      b.lo[i] = std::nextafter(static_cast<float>(std::min(x, y)), -INFINITY);
+      b.hi[i] = std::nextafter(static_cast<float>(std::max(x, y)), INFINITY);
+    }
+    return b;
+  }
+  static FloatBox Empty() {
+    return {{INFINITY, INFINITY, INFINITY}, {-INFINITY, -INFINITY, -INFINITY}};
+  }
+  void Add(const FloatBox& o) {
+    for (int i = 0; i < 3; ++i) {
+      lo[i] = std::min(lo[i], o.lo[i]);
+      hi[i] = std::max(hi[i], o.hi[i]);
+    }
+  }
+  // The square of the least distance between a point of each box; the
+  // differences of two floats are exact in double.
+  double DistanceSquared(const FloatBox& o) const {
+    double d = 0;
+    for (int i = 0; i < 3; ++i) {
+      const double gap =
+          std::max({0.0, double(o.lo[i]) - double(hi[i]), double(lo[i]) - double(o.hi[i])});
+      d += gap * gap;
+    }
+    return d;
+  }
 };
 
-// Whether the pair (a, b), closest at s along a and t along b, is where the
-// parts come closest locally: when the closest point is a leg's end, no
-// other leg of that part at that end comes closer to the other leg. So a
-// pair that only leads towards a closer one is no approach of its own.
-bool LocalMinimum(const SurveyModel& m, const Leg& a, const Leg& b, double s, double t,
-                  double squared, const PartGraph& aGraph, const PartGraph& bGraph) {
-  const auto closer = [&](int32_t end, int32_t skip, const PartGraph& g, const Leg& other) {
-    bool found = false;
-    g.ForEachNeighbour(end, [&](int32_t n) {
-      if (found || n == skip) return;
-      double u, v;
-      found = SegmentDistanceSquared(At(m, end), At(m, n), At(m, other.a), At(m, other.b), u, v) <
-              squared * (1 - 1e-12);
-    });
-    return found;
-  };
-  if (s <= 0 && closer(a.a, a.b, aGraph, b)) return false;
-  if (s >= 1 && closer(a.b, a.a, aGraph, b)) return false;
-  if (t <= 0 && closer(b.a, b.b, bGraph, a)) return false;
-  if (t >= 1 && closer(b.b, b.a, bGraph, a)) return false;
-  return true;
-}
-
-// A bounding-volume tree over legs: each node a box over a range of `legs`
+// A bounding-volume tree over legs: each node a box over a range of legs
 // (a leaf) or over its two children.
 class LegTree {
  public:
+  struct Item {
+    FloatBox box;
+    Leg leg;
+  };
   struct Node {
-    Box box;
-    int32_t first, count;  // legs of a leaf; count 0 for an inner node
+    FloatBox box;
+    int32_t first, count;  // items of a leaf; count 0 for an inner node
     int32_t left, right;
   };
 
-  LegTree(const SurveyModel& m, std::vector<Leg> legs) : legs_(std::move(legs)) {
-    boxes_.reserve(legs_.size());
-    for (const Leg& l : legs_) boxes_.push_back(BoxOf(m, l));
-    std::vector<int32_t> order(legs_.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int32_t>(i);
-    nodes_.reserve(2 * legs_.size() / kLeafSize + 2);
-    Build(order, 0, static_cast<int32_t>(order.size()));
-    std::vector<Leg> sortedLegs;
-    std::vector<Box> sortedBoxes;
-    sortedLegs.reserve(legs_.size());
-    sortedBoxes.reserve(legs_.size());
-    for (const int32_t i : order) {
-      sortedLegs.push_back(legs_[static_cast<size_t>(i)]);
-      sortedBoxes.push_back(boxes_[static_cast<size_t>(i)]);
-    }
-    legs_.swap(sortedLegs);
-    boxes_.swap(sortedBoxes);
+  LegTree(const SurveyModel& m, const std::vector<Leg>& legs, const double* origin) {
+    items_.reserve(legs.size());
+    for (const Leg& l : legs)
+      items_.push_back({FloatBox::Around(At(m, l.a), At(m, l.b), origin), l});
+    nodes_.reserve(2 * legs.size() / kLeafSize + 2);
+    Build(0, static_cast<int32_t>(items_.size()));
   }
 
   const std::vector<Node>& Nodes() const { return nodes_; }
-  const Leg& LegAt(int32_t i) const { return legs_[static_cast<size_t>(i)]; }
-  const Box& BoxAt(int32_t i) const { return boxes_[static_cast<size_t>(i)]; }
+  const Item& ItemAt(int32_t i) const { return items_[static_cast<size_t>(i)]; }
 
  private:
   static constexpr int32_t kLeafSize = 4;
 
-  int32_t Build(std::vector<int32_t>& order, int32_t first, int32_t end) {
+  int32_t Build(int32_t first, int32_t end) {
     const int32_t index = static_cast<int32_t>(nodes_.size());
-    nodes_.push_back({Box::Empty(), first, 0, -1, -1});
-    Box box = Box::Empty(), centres = Box::Empty();
+    nodes_.push_back({FloatBox::Empty(), first, 0, -1, -1});
+    FloatBox box = FloatBox::Empty(), centres = FloatBox::Empty();
     for (int32_t i = first; i < end; ++i) {
-      const Box& b = boxes_[static_cast<size_t>(order[static_cast<size_t>(i)])];
+      const FloatBox& b = items_[static_cast<size_t>(i)].box;
       box.Add(b);
-      const double c[3] = {(b.lo[0] + b.hi[0]) / 2, (b.lo[1] + b.hi[1]) / 2,
-                           (b.lo[2] + b.hi[2]) / 2};
+      FloatBox c;
+      for (int k = 0; k < 3; ++k) c.lo[k] = c.hi[k] = b.lo[k] + b.hi[k];
       centres.Add(c);
     }
     nodes_[static_cast<size_t>(index)].box = box;
@@ -309,24 +294,21 @@ class LegTree {
       return index;
     }
     int axis = 0;
-    for (int i = 1; i < 3; ++i)
-      if (centres.hi[i] - centres.lo[i] > centres.hi[axis] - centres.lo[axis]) axis = i;
+    for (int k = 1; k < 3; ++k)
+      if (centres.hi[k] - centres.lo[k] > centres.hi[axis] - centres.lo[axis]) axis = k;
     const int32_t middle = first + (end - first) / 2;
-    std::nth_element(order.begin() + first, order.begin() + middle, order.begin() + end,
-                     [&](int32_t x, int32_t y) {
-                       const Box& a = boxes_[static_cast<size_t>(x)];
-                       const Box& b = boxes_[static_cast<size_t>(y)];
-                       return a.lo[axis] + a.hi[axis] < b.lo[axis] + b.hi[axis];
+    std::nth_element(items_.begin() + first, items_.begin() + middle, items_.begin() + end,
+                     [axis](const Item& x, const Item& y) {
+                       return x.box.lo[axis] + x.box.hi[axis] < y.box.lo[axis] + y.box.hi[axis];
                      });
-    const int32_t left = Build(order, first, middle);
-    const int32_t right = Build(order, middle, end);
+    const int32_t left = Build(first, middle);
+    const int32_t right = Build(middle, end);
     nodes_[static_cast<size_t>(index)].left = left;
     nodes_[static_cast<size_t>(index)].right = right;
     return index;
   }
 
-  std::vector<Leg> legs_;
-  std::vector<Box> boxes_;
+  std::vector<Item> items_;
   std::vector<Node> nodes_;
 };
 
@@ -336,13 +318,13 @@ class Nearest {
  public:
   struct Entry {
     double key;     // squared; a lower bound for a node, exact for a leg
-    int32_t index;  // node, or leg when `leg`
+    int32_t index;  // node, or item when `leg`
     bool leg;
     bool operator>(const Entry& o) const { return key > o.key; }
   };
 
-  Nearest(const SurveyModel& m, const LegTree& tree, const Leg& query)
-      : m_(m), tree_(tree), query_(query), box_(BoxOf(m, query)) {
+  Nearest(const SurveyModel& m, const LegTree& tree, const Leg& query, const double* origin)
+      : query_(query), box_(FloatBox::Around(At(m, query.a), At(m, query.b), origin)) {
     Push({box_.DistanceSquared(tree.Nodes()[0].box), 0, false});
   }
 
@@ -350,23 +332,22 @@ class Nearest {
   double Key() const { return heap_.front().key; }
 
   // One step: a node opens into its children or legs; a leg comes out.
-  // Returns the leg's index when one does, else -1.
-  int32_t Step() {
+  // Returns the leg's item when one does, else -1.
+  int32_t Step(const SurveyModel& m, const LegTree& tree) {
     std::pop_heap(heap_.begin(), heap_.end(), std::greater<>());
     const Entry e = heap_.back();
     heap_.pop_back();
     if (e.leg) return e.index;
-    const LegTree::Node& n = tree_.Nodes()[static_cast<size_t>(e.index)];
+    const LegTree::Node& n = tree.Nodes()[static_cast<size_t>(e.index)];
     if (n.count == 0) {
       for (const int32_t c : {n.left, n.right})
-        Push({box_.DistanceSquared(tree_.Nodes()[static_cast<size_t>(c)].box), c, false});
+        Push({box_.DistanceSquared(tree.Nodes()[static_cast<size_t>(c)].box), c, false});
       return -1;
     }
     for (int32_t i = n.first; i < n.first + n.count; ++i) {
-      const Leg& l = tree_.LegAt(i);
+      const Leg& l = tree.ItemAt(i).leg;
       double s, t;
-      Push({SegmentDistanceSquared(At(m_, query_.a), At(m_, query_.b), At(m_, l.a), At(m_, l.b), s,
-                                   t),
+      Push({SegmentDistanceSquared(At(m, query_.a), At(m, query_.b), At(m, l.a), At(m, l.b), s, t),
             i, true});
     }
     return -1;
@@ -378,10 +359,8 @@ class Nearest {
     std::push_heap(heap_.begin(), heap_.end(), std::greater<>());
   }
 
-  const SurveyModel& m_;
-  const LegTree& tree_;
   Leg query_;
-  Box box_;
+  FloatBox box_;
   std::vector<Entry> heap_;
 };
 
@@ -433,45 +412,49 @@ double SegmentDistanceSquared(const double* p0, const double* p1, const double* 
 
 ApproachResult FindApproaches(const SurveyModel& m, const ApproachQuery& q) {
   ApproachResult result;
-  Parts parts = SplitLegs(m, q);
+  std::vector<uint8_t> rowPart;
+  Parts parts = SplitLegs(m, q, rowPart);
   result.problem = parts.problem;
   if (parts.problem != ApproachResult::Problem::kNone || q.k <= 0) return result;
+  Graph graph(m, rowPart);
+  std::vector<uint8_t>().swap(rowPart);
 
   // The tree goes over the larger part; the smaller one asks.
   const bool swapped = parts.from.size() > parts.to.size();
   if (swapped) std::swap(parts.from, parts.to);
-  const size_t stations = static_cast<size_t>(m.StationCount());
-  const PartGraph fromGraph(stations, parts.from), toGraph(stations, parts.to);
-  const LegTree tree(m, std::move(parts.to));
+  const uint8_t askingPart = swapped ? kToPart : kFromPart,
+                treePart = swapped ? kFromPart : kToPart;
+  const double origin[3] = {m.originX.AsDouble(), m.originY.AsDouble(), m.originZ.AsDouble()};
+  const LegTree tree(m, parts.to, origin);
+  std::vector<Leg>().swap(parts.to);
   std::vector<Nearest> searches;
   searches.reserve(parts.from.size());
-  for (const Leg& l : parts.from) searches.emplace_back(m, tree, l);
+  for (const Leg& l : parts.from) searches.emplace_back(m, tree, l, origin);
 
   // Every search's next step, nearest first over all of them: the legs
   // come out in order of distance over every pair.
   using Head = std::pair<double, int32_t>;
   std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
   for (size_t i = 0; i < searches.size(); ++i) heads.push({searches[i].Key(), int32_t(i)});
-  Neighbourhood graph(m);
-  std::vector<std::vector<int32_t>> near(searches.size());
+  std::vector<std::vector<int32_t>> nearby(searches.size());
   std::vector<bool> nearKnown(searches.size(), false);
   Accepted accepted(m, q.k);
   while (!heads.empty() && !accepted.Full()) {
     const size_t i = static_cast<size_t>(heads.top().second);
     heads.pop();
     Nearest& search = searches[i];
-    const int32_t leg = search.Step();
-    if (leg >= 0) {
+    const int32_t item = search.Step(m, tree);
+    if (item >= 0) {
       const Leg& a = parts.from[i];
-      const Leg& b = tree.LegAt(leg);
+      const Leg& b = tree.ItemAt(item).leg;
       if (!nearKnown[i]) {
-        near[i] = graph.Near(a);
+        nearby[i] = graph.Near(a);
         nearKnown[i] = true;
       }
-      if (!Joined(near[i], b)) {
+      if (!Joined(nearby[i], b)) {
         double s, t;
         const Approach x = Between(m, a, b, swapped, &s, &t);
-        if (LocalMinimum(m, a, b, s, t, x.distance * x.distance, fromGraph, toGraph))
+        if (LocalMinimum(m, graph, a, askingPart, b, treePart, s, t, x.distance * x.distance))
           accepted.Offer(x);
       }
     }
@@ -483,12 +466,11 @@ ApproachResult FindApproaches(const SurveyModel& m, const ApproachQuery& q) {
 
 ApproachResult FindApproachesBruteForce(const SurveyModel& m, const ApproachQuery& q) {
   ApproachResult result;
-  const Parts parts = SplitLegs(m, q);
+  std::vector<uint8_t> rowPart;
+  const Parts parts = SplitLegs(m, q, rowPart);
   result.problem = parts.problem;
   if (parts.problem != ApproachResult::Problem::kNone) return result;
-  Neighbourhood graph(m);
-  const size_t stations = static_cast<size_t>(m.StationCount());
-  const PartGraph fromGraph(stations, parts.from), toGraph(stations, parts.to);
+  Graph graph(m, rowPart);
   struct Pair {
     double d;
     size_t a, b;
@@ -509,7 +491,8 @@ ApproachResult FindApproachesBruteForce(const SurveyModel& m, const ApproachQuer
     const Leg& b = parts.to[pairs[k].b];
     double s, t;
     const Approach x = Between(m, a, b, false, &s, &t);
-    if (LocalMinimum(m, a, b, s, t, x.distance * x.distance, fromGraph, toGraph)) accepted.Offer(x);
+    if (LocalMinimum(m, graph, a, kFromPart, b, kToPart, s, t, x.distance * x.distance))
+      accepted.Offer(x);
   }
   result.approaches = accepted.Take();
   return result;
