@@ -23,8 +23,6 @@ constexpr Stop kRamp[] = {
     {0.75, {0, 220, 255}}, {1.0, {40, 60, 255}},
 };
 
-constexpr int kMargin = 12;  // from the picture's right edge, logical pixels
-
 }  // namespace
 
 Rgb DepthColour(double shade) {
@@ -101,17 +99,6 @@ QImage DepthLegendImage(const DepthRange& r, double pixelRatio) {
     PaintDepthLegend(p, QRectF(0, 0, kLegendWidth, kLegendHeight), r);
   }
   return image.mirrored(false, true);
-}
-
-LegendPlace PlaceDepthLegend(const ViewState& v, const PictureGeometry& g) {
-  const int sceneHeight = g.height - g.toolbar;
-  LegendPlace place;
-  place.shown = v.LinesVisible && v.DepthColours && g.width >= kLegendWidth + 2 * kMargin &&
-                sceneHeight >= kLegendHeight + 2 * kMargin;
-  place.x = g.width - kMargin - kLegendWidth;
-  place.y = (sceneHeight - kLegendHeight) / 2;
-  place.top = g.height - place.y - kLegendHeight;
-  return place;
 }
 
 }  // namespace mv

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "view/camera.h"
+#include "view/overlay_layout.h"
 #include "view/view_state.h"
 
 class QPainter;
@@ -41,26 +42,12 @@ std::array<uint8_t, 3 * kDepthRampTexels> DepthRampTable();
 // a decimal comma, "1523,4 m".
 QString MetresText(double metres);
 
-// The legend in logical pixels: the ramp with the top and bottom altitudes
-// beside it and the depth of the bottom below the top under it.
-inline constexpr int kLegendWidth = 150;
-inline constexpr int kLegendHeight = 220;
-// Paints the legend into `area` (kLegendWidth x kLegendHeight is its size).
+// Paints the legend into `area` (kLegendWidth x kLegendHeight is its size):
+// the ramp with the top and bottom altitudes beside it and the depth of the
+// bottom below the top under it.
 void PaintDepthLegend(QPainter& p, const QRectF& area, const DepthRange& r);
 // The legend as a premultiplied RGBA image of `pixelRatio` device pixels to
 // a logical one, rows from the bottom up as OpenGL draws them.
 QImage DepthLegendImage(const DepthRange& r, double pixelRatio);
-
-// Where the legend goes while the lines are coloured by depth: at the right
-// edge of the scene area, vertically in its middle. (x, y) is its lower left
-// corner in window pixels from the picture's lower left corner, `top` its
-// upper edge in picture pixels from the top. `shown` is false while the
-// lines are not coloured or the picture has no room for it.
-struct LegendPlace {
-  int x = 0, y = 0;
-  double top = 0;
-  bool shown = false;
-};
-LegendPlace PlaceDepthLegend(const ViewState& v, const PictureGeometry& g);
 
 }  // namespace mv

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "render/gl_api.h"
+#include "view/scene_geometry.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -40,18 +41,5 @@ class OriginShift {
   GlApi& gl_;
   long double z_;
 };
-
-// The nearest integer, halves to the even neighbour (the default rounding
-// mode). Values beyond the 32-bit range, which only a corrupt survey can
-// produce, stick at its ends instead of wrapping.
-inline int32_t NearestInt32(long double v) {
-  if (std::isnan(v)) return 0;
-  const long double r = std::nearbyint(v);
-  if (r <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
-    return std::numeric_limits<int32_t>::min();
-  if (r >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
-    return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(r);
-}
 
 }  // namespace mv

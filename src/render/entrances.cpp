@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "render/draw_helpers.h"
-#include "render/solids.h"
 
 namespace mv {
 
@@ -18,6 +17,8 @@ EntranceSlots DrawableEntrances(const SurveyModel& m) {
 }
 
 void DrawEntrances(GlApi& gl, const ViewState& v, const SurveyModel& m) {
+  // A cave map marks its entrances over the picture instead.
+  if (v.MapStyle) return;
   const OriginShift shift(gl, m.originZ);
   SetColor(gl, v.LineColor);
   const double radius = static_cast<double>(EntranceRadius(v.Box));

@@ -9,6 +9,7 @@
 #include "render/draw_helpers.h"
 #include "render/scene_cache.h"
 #include "view/labels.h"
+#include "view/overlay_layout.h"
 #include "view/picking.h"
 
 namespace mv {
@@ -73,11 +74,8 @@ void Put(GlApi& gl, const QImage& image, double left, double top, const PictureG
 }  // namespace
 
 std::string LabelText(const SurveyModel& m, int32_t row, bool entrance) {
-  if (entrance) {
-    if (const std::string_view name = EntranceName(m, row); !name.empty()) return std::string(name);
-    // The survey folders name no station; their entrances carry the object's name.
-    if (m.stationNames.empty() && !m.title.empty()) return m.title;
-  }
+  // The survey folders name no station; their entrances carry the object's name.
+  if (entrance && m.stationNames.empty() && !m.title.empty()) return m.title;
   return StationLabel(m, row);
 }
 
@@ -102,7 +100,7 @@ double LabelCache::Width(const SurveyModel& m, int32_t row, bool entrance) {
   if (widths_.size() > 200000) widths_.clear();
   const QFontMetricsF metrics(LabelFont(entrance));
   const QString text =
-      metrics.elidedText(Text(LabelText(m, row, entrance)), Qt::ElideRight, kLabelMostWidth);
+      metrics.elidedText(Text(LabelText(m, row, entrance)), Qt::ElideMiddle, kLabelMostWidth);
   const double w = std::ceil(metrics.horizontalAdvance(text)) + 4;
   widths_[key] = w;
   return w;
@@ -123,7 +121,8 @@ const QImage& LabelCache::Image(const SurveyModel& m, int32_t row, bool entrance
 
 void PaintLabel(QPainter& p, const QRectF& box, const std::string& name, bool entrance) {
   const QFont font = LabelFont(entrance);
-  const QString text = QFontMetricsF(font).elidedText(Text(name), Qt::ElideRight, kLabelMostWidth);
+  // Cut in the middle: the start says which cave, the end which station.
+  const QString text = QFontMetricsF(font).elidedText(Text(name), Qt::ElideMiddle, kLabelMostWidth);
   p.save();
   p.setFont(font);
   HaloText(p, box.adjusted(2, 0, 0, 0), text, entrance ? kEntranceInk : kStationInk);
@@ -183,28 +182,144 @@ void PaintPickText(QPainter& p, const QPointF& topLeft, const PickText& t) {
   p.restore();
 }
 
+// Where the description of a pick goes: at the lower left, above a cave
+// map's strip.
+PictureRect PickTextPlace(const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                          const PictureGeometry& picture) {
+  PictureRect r;
+  const int32_t first = m.ValidStation(v.PickedFirst) ? v.PickedFirst : -1;
+  if (first < 0) return r;
+  const int32_t second = m.ValidStation(v.PickedSecond) ? v.PickedSecond : -1;
+  const QImage& text = cache.PickText(m, first, second, picture);
+  r.width = text.width() / picture.pixelRatio;
+  r.height = text.height() / picture.pixelRatio;
+  r.left = 8;
+  r.top = PickTextBottom(v, picture) - r.height;
+  r.shown = true;
+  return r;
+}
+
+const QColor kEntranceMarkInk(40, 230, 90);
+
+// The mark of an entrance on a cave map: a green disc with a dark rim.
+void PaintEntranceMark(QPainter& p, const QPointF& centre) {
+  p.save();
+  p.setPen(QPen(QColor(0, 0, 0, 220), 1.5));
+  p.setBrush(kEntranceMarkInk);
+  p.drawEllipse(centre, kEntranceMarkRadius - 0.5, kEntranceMarkRadius - 0.5);
+  p.restore();
+}
+
+// The scale bar: a white bar of the round length with ticks at its ends and
+// middle, its length written above it, on a dark box.
+void PaintScaleBar(QPainter& p, const PictureRect& place, const ScaleBar& bar) {
+  if (!bar.shown) return;
+  p.save();
+  QFont font;
+  font.setPixelSize(12);
+  p.setFont(font);
+  const QString text = Text(bar.text);
+  const double textWidth = QFontMetricsF(font).horizontalAdvance(text);
+  const double width = std::max(bar.pixels, textWidth) + 16;
+  const QRectF box(place.left, place.Bottom() - 38, width, 36);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 0, 150));
+  p.drawRoundedRect(box, 5, 5);
+  const double x0 = box.left() + 8, x1 = x0 + bar.pixels, y = box.bottom() - 9;
+  p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::FlatCap));
+  p.drawLine(QPointF(x0, y), QPointF(x1, y));
+  p.setPen(QPen(Qt::white, 1.5, Qt::SolidLine, Qt::FlatCap));
+  for (const double x : {x0, x1}) p.drawLine(QPointF(x, y + 1), QPointF(x, y - 7));
+  p.drawLine(QPointF((x0 + x1) / 2, y), QPointF((x0 + x1) / 2, y - 4));
+  HaloText(p, QRectF(x0, box.top() + 3, width - 16, 16), text, Qt::white);
+  p.restore();
+}
+
+// The compass: a disc with a needle to north (red) and the tilt beside it.
+void PaintCompass(QPainter& p, const PictureRect& place, const CompassReading& c) {
+  p.save();
+  const double r = kCompassDiameter / 2;
+  const QPointF centre(place.Right() - r - 2, place.top + place.height / 2);
+  QFont font;
+  font.setPixelSize(12);
+  p.setFont(font);
+  const QString tilt = Text(c.tilt);
+  const double textWidth = QFontMetricsF(font).horizontalAdvance(tilt);
+  const QRectF box(centre.x() - r - 12 - textWidth - 6, centre.y() - r - 2, textWidth + 2 * r + 22,
+                   2 * r + 4);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0, 0, 0, 150));
+  p.drawRoundedRect(box, 5, 5);
+  HaloText(p, QRectF(box.left() + 6, centre.y() - 8, textWidth + 2, 16), tilt, Qt::white);
+  p.setPen(QPen(QColor(230, 230, 230), 1.2));
+  p.setBrush(Qt::NoBrush);
+  p.drawEllipse(centre, r - 1, r - 1);
+  p.translate(centre);
+  p.rotate(c.northDegrees);
+  const double tip = r - 9;
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(230, 40, 40));
+  p.drawPolygon(QPolygonF({QPointF(0, -tip), QPointF(4, 0), QPointF(-4, 0)}));
+  p.setBrush(QColor(230, 230, 230));
+  p.drawPolygon(QPolygonF({QPointF(0, tip), QPointF(4, 0), QPointF(-4, 0)}));
+  p.setPen(QColor(255, 255, 255));
+  p.setFont([] {
+    QFont f;
+    f.setPixelSize(9);
+    f.setBold(true);
+    return f;
+  }());
+  p.drawText(QRectF(-6, -r + 0.5, 12, 9), Qt::AlignCenter, QStringLiteral("N"));
+  p.restore();
+}
+
+// The entrances of a cave map as they lie on the picture.
+std::vector<QPointF> EntranceMarks(const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                                   const PictureGeometry& picture) {
+  std::vector<QPointF> marks;
+  if (!v.MapStyle || !v.EntrancesVisible) return marks;
+  for (const int32_t row : cache.Entrances(m)) {
+    const PicturePoint at = StationOnPicture(v, m, picture, row);
+    if (at.visible) marks.emplace_back(at.x, at.y);
+  }
+  return marks;
+}
+
 // The labels the picture has room for, with the stations' pictures sized by
-// the label cache.
+// the label cache. A cave map names its entrances; the survey folders name
+// theirs only with the station names.
 std::vector<PlacedLabel> Labels(const ViewState& v, const SurveyModel& m, SceneCache& cache,
                                 const PictureGeometry& picture) {
   static const std::vector<int32_t> kNone;
   const bool stationNames = v.StationNamesVisible && v.LinesVisible;
-  if (!stationNames && !v.EntrancesVisible) return {};
+  const bool entranceNames = v.EntrancesVisible && (v.MapStyle || v.StationNamesVisible);
+  if (!stationNames && !entranceNames) return {};
+  if (!entranceNames && cache.LineStations(m, v).empty()) return {};
   LabelCache& labels = cache.Labels();
-  // The depth legend keeps its corner of the picture.
+  // The overlays keep their places, and labels go where they hide the
+  // fewest survey lines.
   std::vector<PlacedLabel> blocked;
-  const LegendPlace legend = PlaceDepthLegend(v, picture);
-  if (legend.shown)
-    blocked.push_back(
-        {-1, false, static_cast<double>(legend.x), legend.top, kLegendWidth, kLegendHeight});
+  for (const PictureRect& r : OverlayBoxes(v, picture))
+    blocked.push_back({-1, false, r.left, r.top, r.width, r.height});
+  if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
+    blocked.push_back({-1, false, pick.left, pick.top, pick.width, pick.height});
+  LineCoverage lines;
+  if (v.LinesVisible)
+    lines = CoverageOf(v, m, picture, [&](int32_t row) { return LegDrawn(v, m.LineFlags(row)); });
   return PlaceLabels(
-      v, m, picture, v.EntrancesVisible ? cache.Entrances(m) : kNone,
-      stationNames ? cache.LineStations(m) : kNone,
+      v, m, picture, entranceNames ? cache.Entrances(m) : kNone,
+      stationNames ? cache.LineStations(m, v) : kNone,
       [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight,
-      2000, blocked);
+      2000, blocked, lines.Empty() ? nullptr : &lines);
 }
 
 }  // namespace
+
+QImage EntranceMarkImage(double pixelRatio) {
+  const double size = 2 * kEntranceMarkRadius + 2;
+  return Overlay(size, size, pixelRatio,
+                 [&](QPainter& p) { PaintEntranceMark(p, QPointF(size / 2, size / 2)); });
+}
 
 QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, double pixelRatio) {
   const PickText t = LayOutPickText(lines, mostWidth);
@@ -214,9 +329,14 @@ QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, do
 
 void PaintOverlayShapes(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                         const PictureGeometry& picture) {
+  for (const QPointF& at : EntranceMarks(v, m, cache, picture)) PaintEntranceMark(p, at);
   for (const PlacedLabel& l : Labels(v, m, cache, picture))
     PaintLabel(p, QRectF(l.left, l.top, l.width, l.height), LabelText(m, l.row, l.entrance),
                l.entrance);
+  if (const PictureRect bar = ScaleBarPlace(v, picture); bar.shown)
+    PaintScaleBar(p, bar, ScaleBarFor(v, m, picture));
+  if (const PictureRect compass = CompassPlace(v, picture); compass.shown)
+    PaintCompass(p, compass, CompassFor(v));
   const int32_t first = m.ValidStation(v.PickedFirst) ? v.PickedFirst : -1;
   if (first < 0) return;
   const int32_t second = m.ValidStation(v.PickedSecond) ? v.PickedSecond : -1;
@@ -225,7 +345,7 @@ void PaintOverlayShapes(QPainter& p, const ViewState& v, const SurveyModel& m, S
     if (row >= 0 && at.visible) PaintPickRing(p, QPointF(at.x, at.y));
   }
   const PickText t = LayOutPickText(PickDescription(m, first, second), picture.width - 16);
-  PaintPickText(p, QPointF(8, picture.height - 8 - t.height), t);
+  PaintPickText(p, QPointF(8, PickTextBottom(v, picture) - t.height), t);
 }
 
 void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
@@ -246,8 +366,35 @@ void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCach
     gl.End();
   }
 
+  const std::vector<QPointF> marks = EntranceMarks(v, m, cache, picture);
+  if (!marks.empty()) {
+    const QImage& mark = cache.EntranceMark(picture.pixelRatio);
+    const double half = mark.width() / picture.pixelRatio / 2;
+    for (const QPointF& at : marks) Put(gl, mark, at.x() - half, at.y() - half, picture);
+  }
+
   for (const PlacedLabel& l : Labels(v, m, cache, picture))
     Put(gl, cache.Labels().Image(m, l.row, l.entrance, picture.pixelRatio), l.left, l.top, picture);
+
+  // The scale bar and the compass follow the view every frame.
+  if (const PictureRect place = ScaleBarPlace(v, picture); place.shown) {
+    const ScaleBar bar = ScaleBarFor(v, m, picture);
+    Put(gl,
+        Overlay(place.width, place.height, picture.pixelRatio,
+                [&](QPainter& p) {
+                  PaintScaleBar(p, {0, 0, place.width, place.height, true}, bar);
+                }),
+        place.left, place.top, picture);
+  }
+  if (const PictureRect place = CompassPlace(v, picture); place.shown) {
+    const CompassReading c = CompassFor(v);
+    Put(gl,
+        Overlay(place.width, place.height, picture.pixelRatio,
+                [&](QPainter& p) {
+                  PaintCompass(p, {0, 0, place.width, place.height, true}, c);
+                }),
+        place.left, place.top, picture);
+  }
 
   if (first < 0) return;
   const QImage& ring = cache.PickRing(picture.pixelRatio);
@@ -255,8 +402,8 @@ void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCach
     const PicturePoint p = StationOnPicture(v, m, picture, row);
     if (row >= 0 && p.visible) Put(gl, ring, p.x - kMarkRadius - 1, p.y - kMarkRadius - 1, picture);
   }
-  const QImage& text = cache.PickText(m, first, second, picture);
-  Put(gl, text, 8, picture.height - 8 - text.height() / picture.pixelRatio, picture);
+  const PictureRect place = PickTextPlace(v, m, cache, picture);
+  Put(gl, cache.PickText(m, first, second, picture), place.left, place.top, picture);
 }
 
 }  // namespace mv

@@ -48,6 +48,9 @@ std::string LabelText(const SurveyModel& m, int32_t row, bool entrance);
 // The description of a pick on a dark box, each line elided to
 // `mostWidth` logical pixels; rows bottom-up for OpenGL.
 QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, double pixelRatio);
+// The mark of an entrance on a cave map, 2 kEntranceMarkRadius + 2 pixels
+// across.
+QImage EntranceMarkImage(double pixelRatio);
 // The ring that marks a picked station, 2 kMarkRadius + 2 pixels across.
 inline constexpr int kMarkRadius = 7;
 QImage PickRingImage(double pixelRatio);

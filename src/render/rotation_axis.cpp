@@ -1,37 +1,8 @@
 #include "render/rotation_axis.h"
 
 #include "render/draw_helpers.h"
-#include "render/solids.h"
 
 namespace mv {
-
-AxisSpan RotationAxisSpan(const Extents& box, int32_t lengthPercent) {
-  const long double minZ = Ext(box.minZ), maxZ = Ext(box.maxZ);
-  const long double h = maxZ - minZ;
-  // The percentage difference is an integer; widen first so no value of the
-  // variable can overflow it.
-  const long double e = h * static_cast<long double>(int64_t{lengthPercent} - 100) * 0.005L;
-  return {e, minZ - e, maxZ + e};
-}
-
-MarkerBounds AxisMarkerBounds(const ViewState& v, Real48 originZ) {
-  // 1.2 times the survey coordinate measured from the survey origin, not its
-  // distance from the centre of the box, formed as the value plus a fifth of
-  // it. These are the limits of the arrow keys that move the axis.
-  const auto widened = [](Real48 value, Real48 origin) {
-    const long double d = Ext(value) - Ext(origin);
-    return Ext(origin) + (d + 0.2L * d);
-  };
-  const Extents& box = v.Box;
-  MarkerBounds b;
-  b.x0 = widened(box.minX, v.OriginX) - Ext(v.CentreX);
-  b.x1 = widened(box.maxX, v.OriginX) - Ext(v.CentreX);
-  b.y0 = widened(box.minY, v.OriginY) - Ext(v.CentreY);
-  b.y1 = widened(box.maxY, v.OriginY) - Ext(v.CentreY);
-  b.z0 = Ext(box.minZ) - Ext(originZ);
-  b.z1 = Ext(box.maxZ) - Ext(originZ);
-  return b;
-}
 
 void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   SetColor(gl, v.AxisColor);

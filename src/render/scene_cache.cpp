@@ -50,10 +50,12 @@ const QImage& SceneCache::DepthLegend(double pixelRatio) {
   return legend_;
 }
 
-const std::vector<int32_t>& SceneCache::LineStations(const SurveyModel& m) {
-  if (!lineStations_.valid || lineStations_.generation != m.generation)
-    lineStations_ = {m.generation, true, mv::LineStations(m)};
-  return lineStations_.rows;
+const std::vector<int32_t>& SceneCache::LineStations(const SurveyModel& m, const ViewState& v) {
+  const bool splays = LegDrawn(v, kLegSplay), surface = LegDrawn(v, kLegSurface);
+  Rows& r = lineStations_;
+  if (!r.valid || r.generation != m.generation || r.splays != splays || r.surface != surface)
+    r = {m.generation, true, mv::LineStations(m, v), splays, surface};
+  return r.rows;
 }
 
 const std::vector<int32_t>& SceneCache::Entrances(const SurveyModel& m) {
@@ -68,6 +70,14 @@ const QImage& SceneCache::PickRing(double pixelRatio) {
     ringRatio_ = pixelRatio;
   }
   return ring_;
+}
+
+const QImage& SceneCache::EntranceMark(double pixelRatio) {
+  if (mark_.isNull() || markRatio_ != pixelRatio) {
+    mark_ = EntranceMarkImage(pixelRatio);
+    markRatio_ = pixelRatio;
+  }
+  return mark_;
 }
 
 const QImage& SceneCache::PickText(const SurveyModel& m, int32_t first, int32_t second,
@@ -108,19 +118,25 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   // single precision; z as stored. The heights the lines span come along.
   xyz_.resize(static_cast<size_t>(total) * 3);
   depths_ = {};
-  double top = -INFINITY, bottom = INFINITY;
+  double top = -INFINITY, bottom = INFINITY, anyTop = -INFINITY, anyBottom = INFINITY;
   float* out = xyz_.data();
   const double* xyz = m.stations.data();
   for (int32_t i = 0; i < rows; ++i) {
     const int32_t* line = lines + static_cast<size_t>(i) * kLineColumns + 1;
     const int32_t n = count_[static_cast<size_t>(i)];
+    // Splays and surface legs do not stretch the depth colours' range.
+    const bool underground = LegUnderground(m.LineFlags(i));
     for (int32_t j = 0; j < n; ++j) {
       const double* p = xyz + 3 * static_cast<size_t>(line[j]);
       out[0] = static_cast<float>(p[0] - cx);
       out[1] = static_cast<float>(p[1] - cy);
       out[2] = static_cast<float>(p[2]);
-      top = std::max(top, p[2]);
-      bottom = std::min(bottom, p[2]);
+      if (underground) {
+        top = std::max(top, p[2]);
+        bottom = std::min(bottom, p[2]);
+      }
+      anyTop = std::max(anyTop, p[2]);
+      anyBottom = std::min(anyBottom, p[2]);
       out += 3;
     }
   }
@@ -130,7 +146,12 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   batch_.strips = rows;
   batch_.vertices = static_cast<int32_t>(total);
   batch_.version = NextVersion();
-  if (total > 0) depths_ = {top, bottom, true};
+  // A survey of nothing but splays or surface legs spans what it has.
+  if (top >= bottom) {
+    depths_ = {top, bottom, true};
+  } else if (anyTop >= anyBottom) {
+    depths_ = {anyTop, anyBottom, true};
+  }
   generation_ = m.generation;
   centreX_ = cx;
   centreY_ = cy;

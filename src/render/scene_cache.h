@@ -28,10 +28,11 @@ class SceneCache {
 
   // The stations of the survey lines and the entrances, as a click may pick
   // them and labels name them; made once per survey.
-  const std::vector<int32_t>& LineStations(const SurveyModel& m);
+  const std::vector<int32_t>& LineStations(const SurveyModel& m, const ViewState& v);
   const std::vector<int32_t>& Entrances(const SurveyModel& m);
   LabelCache& Labels() { return labels_; }
   const QImage& PickRing(double pixelRatio);
+  const QImage& EntranceMark(double pixelRatio);
   // The lines that describe the picked stations, as a picture for the
   // lower left corner; made again only when the pick changes.
   const QImage& PickText(const SurveyModel& m, int32_t first, int32_t second,
@@ -45,12 +46,13 @@ class SceneCache {
     uint64_t generation = 0;
     bool valid = false;
     std::vector<int32_t> rows;
+    bool splays = true, surface = true;  // whether those kinds were drawn
   };
   Rows lineStations_, entrances_;
   LabelCache labels_;
   QImage pickText_;
-  QImage ring_;
-  double ringRatio_ = 0;
+  QImage ring_, mark_;
+  double ringRatio_ = 0, markRatio_ = 0;
   struct PickKey {
     uint64_t generation;
     int32_t first, second;

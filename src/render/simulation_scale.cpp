@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "render/draw_helpers.h"
-#include "render/solids.h"
 
 namespace mv {
 
@@ -92,39 +91,6 @@ class ScalePen {
 };
 
 }  // namespace
-
-int32_t PaddedMin(Real48 min, Real48 max) {
-  return NearestInt32(Ext(min) - 0.2L * (Ext(max) - Ext(min)));
-}
-
-int32_t PaddedMax(Real48 min, Real48 max) {
-  return NearestInt32(Ext(max) + 0.2L * (Ext(max) - Ext(min)));
-}
-
-PaddedBox ComputePaddedBox(const Extents& b) {
-  return {PaddedMin(b.minX, b.maxX), PaddedMax(b.minX, b.maxX), PaddedMin(b.minY, b.maxY),
-          PaddedMax(b.minY, b.maxY), PaddedMin(b.minZ, b.maxZ), PaddedMax(b.minZ, b.maxZ)};
-}
-
-int64_t ShortestSide(const PaddedBox& p) {
-  // Sides in 64 bits: the difference of two 32-bit bounds may not fit in 32.
-  return std::min({int64_t{p.PaddedMaxX} - p.PaddedMinX, int64_t{p.PaddedMaxY} - p.PaddedMinY,
-                   int64_t{p.PaddedMaxZ} - p.PaddedMinZ});
-}
-
-int32_t ScaleStep(int64_t shortestSide) {
-  const long double r = std::nearbyint(static_cast<long double>(shortestSide) * 0.05L);
-  if (r < 2) return 1;
-  if (r < 4) return 2;
-  if (r < 8) return 5;
-  if (r < 16) return 10;
-  return 20;
-}
-
-TickRange TickIndices(int32_t lo, int32_t hi, int32_t spacing) {
-  if (spacing <= 0) return {};
-  return {int64_t{lo} / spacing, int64_t{hi} / spacing - 1};
-}
 
 std::vector<GlyphStrip> ZeroLabel() {
   std::vector<GlyphStrip> out;

@@ -3,7 +3,6 @@
 #include <span>
 
 #include "render/draw_helpers.h"
-#include "render/simulation_scale.h"
 
 namespace mv {
 
@@ -34,20 +33,6 @@ void Figure(GlApi& gl, Prim prim, std::span<const Offset> points, const RoseFram
 }
 
 }  // namespace
-
-long double RoseHeight(Real48 minZ, Real48 maxZ) {
-  // The rose lies in the plane of the base of the simulation scale.
-  return PaddedMin(minZ, maxZ);
-}
-
-RoseFrame WindRoseFrame(const Extents& box, Real48 centreX, Real48 centreY) {
-  RoseFrame f;
-  f.RoseUnit = Ext(box.maxY) - Ext(box.minY);
-  f.x0 = (Ext(box.maxX) - (Ext(box.maxX) - Ext(box.minX)) * 0.5L) - Ext(centreX);
-  f.y0 = (Ext(box.maxY) - (Ext(box.maxY) - Ext(box.minY)) * 0.5L) - Ext(centreY);
-  f.RoseHeight = RoseHeight(box.minZ, box.maxZ);
-  return f;
-}
 
 void DrawWindRose(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   const OriginShift shift(gl, m.originZ);

@@ -47,6 +47,8 @@ QString Usage(const QString& program) {
              "  --tick N      the spin after N timer ticks (64 a second)\n"
              "  --plan        the plan: looking straight down\n"
              "  --depth       colour the survey lines by altitude, with a legend\n"
+             "  --from-desktop  started from the desktop menu: without SOURCE, open the\n"
+             "                survey opened last, or none and say how to open one\n"
              "  -h, --help    show this text and end\n"
              "  --version     show the version and end\n")
       .arg(program);
@@ -132,6 +134,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     } else if (!optionsEnded && (a == "--plan" || a == "--depth")) {
       exportOption = true;
       (a == "--plan" ? request.plan : request.depth) = true;
+    } else if (!optionsEnded && a == "--from-desktop") {
+      c.fromDesktop = true;
     } else if (!optionsEnded && a == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && IsHelp(a)) {
@@ -154,6 +158,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     c.source = QFile::encodeName(sources.first()).toStdString();
   }
   if (exportOption && !exporting) return fail("the picture's options go with --export OUT");
+  if (exporting && c.fromDesktop) return fail("--from-desktop does not go with --export");
+  if (c.fromDesktop && sources.isEmpty()) c.source.clear();
   if (exporting) {
     request.source = c.source;
     c.exportRequest = request;

@@ -25,8 +25,11 @@ struct ExportRequest {
 inline constexpr int kLargestExport = 16384;
 
 struct CommandLine {
-  // The survey to open; the working directory when none is given.
+  // The survey to open; the working directory when none is given, but empty
+  // for a start from the desktop menu without one.
   std::filesystem::path source = ".";
+  // Started by the desktop entry (--from-desktop).
+  bool fromDesktop = false;
   // Set when a picture is to be written instead of showing the viewer.
   std::optional<ExportRequest> exportRequest;
   // Set when the program should print `output` and end with `exitCode`

@@ -55,7 +55,11 @@ int RunExport(const ExportRequest& r) {
   }
   const ExportState e = OpenForExport(r);
   if (!e.error.isEmpty()) {
-    Say(QString("cannot read %1: %2").arg(PathText(r.source), e.error));
+    // A reader's message names the file already; a folder's names the file
+    // within it.
+    const QString source = PathText(r.source);
+    Say(e.error.startsWith(source + ": ") ? "cannot read " + e.error
+                                          : QString("cannot read %1: %2").arg(source, e.error));
     return 1;
   }
   const ExportResult result =

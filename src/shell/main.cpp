@@ -3,11 +3,13 @@
 #include <QStringList>
 #include <QSurfaceFormat>
 #include <cstdio>
+#include <memory>
 
 #include "shell/command_line.h"
 #include "shell/export_command.h"
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
+#include "shell/recent_surveys.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {
@@ -49,7 +51,9 @@ int main(int argc, char** argv) {
   }
   // A source that cannot be read gets the failure box and the line on
   // standard error, as any failed load does.
-  mv::MainWindow window(commandLine.source);
+  auto recent = std::make_unique<mv::RecentSurveys>();
+  const std::filesystem::path source = mv::StartSource(commandLine, *recent);
+  mv::MainWindow window(source, {}, nullptr, std::move(recent));
   window.show();
   return app.exec();
 }

@@ -28,6 +28,23 @@ void ShowSaveFailure(QWidget* parent, const QString& caption, const QString& tex
   QMessageBox::warning(parent, caption, text);
 }
 
+// Over the empty picture of a start with nothing to open.
+QLabel* MakeStartHint(QWidget* parent) {
+  auto* hint = new QLabel(parent);
+  hint->setObjectName("StartHint");
+  hint->setText(
+      "Otwórz dane jaskini... (Ctrl+O)\n\n"
+      "albo upuść je na to okno:\n"
+      "folder z plikami Dane*.bin, Survex .3d i .svx,\n"
+      "Compass .plt i .plf, Therion .lox");
+  hint->setAlignment(Qt::AlignCenter);
+  hint->setStyleSheet("QLabel { color: #c8c8c8; background: transparent; font-size: 15px; }");
+  // Clicks and drops go through to the window.
+  hint->setAttribute(Qt::WA_TransparentForMouseEvents);
+  hint->hide();
+  return hint;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* parent,
@@ -60,8 +77,12 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   note_->setObjectName("NoteLabel");
   note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 190); color: white; padding: 4px; }");
   note_->hide();
+  hint_ = MakeStartHint(overlay_);
   opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box), [this] {
     controls_->SyncTexts();
+    setWindowTitle(CaptionFor(state_.survey, opener_->Source(), opener_->LastLoadOk()));
+    hint_->setVisible(opener_->Source().empty());
+    PlaceStartHint();
     if (opener_->LastLoadOk()) {
       recent_->Add(opener_->Source());
       FillRecentMenu();
@@ -74,7 +95,7 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   // tell whether the picture has changed since.
   view_->SetBeforeFrame([this] {
     const PictureGeometry g = Geometry();
-    ApplyPendingFit(state_, g);
+    KeepFitted(state_, g);
     gate_.Drawn(FrameInputsOf(state_, g), SpinAngle(state_.view),
                 SpinPixelsPerDegree(state_.view, DrawnCylinder(state_), g));
   });
@@ -164,6 +185,12 @@ void MainWindow::FillRecentMenu() {
   menu->setEnabled(!sources.isEmpty());
 }
 
+void MainWindow::PlaceStartHint() {
+  hint_->adjustSize();
+  hint_->move((overlay_->width() - hint_->width()) / 2,
+              (overlay_->height() + kToolbarHeight - hint_->height()) / 2);
+}
+
 void MainWindow::ShowNote(const QString& text) {
   note_->setText(text);
   note_->adjustSize();
@@ -177,10 +204,14 @@ void MainWindow::ShowNote(const QString& text) {
   });
 }
 
-void MainWindow::SavePicture() {
+std::filesystem::path MainWindow::SuggestedPicture(const std::string& extension) const {
   const std::filesystem::path folder =
       pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
-  const auto file = pictureChooser_(this, folder / "jaskinia.png");
+  return folder / PictureNameFor(opener_->Source(), extension);
+}
+
+void MainWindow::SavePicture() {
+  const auto file = pictureChooser_(this, SuggestedPicture(".png"));
   if (!file) return;
   // The picture alone, drawn afresh into an offscreen buffer of the
   // picture's size; the toolbar strip and panels are separate widgets.
@@ -210,9 +241,7 @@ void MainWindow::SaveDrawing() {
 
 void MainWindow::Export(ExportFormat format) {
   const bool gif = format == ExportFormat::Gif;
-  const std::filesystem::path folder =
-      pictureFolder_.empty() ? opener_->SourceFolder() : pictureFolder_;
-  const auto file = pictureChooser_(this, folder / (gif ? "jaskinia.gif" : "jaskinia.svg"));
+  const auto file = pictureChooser_(this, SuggestedPicture(gif ? ".gif" : ".svg"));
   if (!file) return;
   // The view as it is now: the clock goes on ticking while the frames are
   // drawn.
@@ -244,6 +273,10 @@ void MainWindow::Export(ExportFormat format) {
 }
 
 void MainWindow::FitView() {
+  // After a find or a move of the axis, the survey spins about its middle
+  // again.
+  state_.view.CentreX = opener_->OpenedCentreX();
+  state_.view.CentreY = opener_->OpenedCentreY();
   FitNow(state_, Geometry());
 }
 
@@ -251,13 +284,8 @@ void MainWindow::PickAt(double x, double y, bool second) {
   ViewState& v = state_.view;
   const SurveyModel& m = state_.survey;
   SceneCache& cache = view_->Cache();
-  // Only what the picture shows can be picked: the lines' stations while the
-  // lines are drawn, the entrances while they are shown.
-  static const std::vector<int32_t> kNone;
-  const int32_t row = NearestStation(v, m, Geometry(),
-                                     {v.LinesVisible ? &cache.LineStations(m) : &kNone,
-                                      v.EntrancesVisible ? &cache.Entrances(m) : &kNone},
-                                     x, y);
+  const int32_t row =
+      StationAt(v, m, Geometry(), cache.LineStations(m, v), cache.Entrances(m), x, y);
   PickStation(v, row, second);
 }
 
@@ -364,6 +392,7 @@ void MainWindow::FormResize() {
   panel1_->resize(outer.width() - 8, kToolbarHeight);
   view_->SetOuterSize(outer);
   controls_->PlacePanels(outer.width(), outer.height());
+  PlaceStartHint();
   if (isVisible()) RefitIfUntouched(state_, Geometry());
 }
 

@@ -35,9 +35,9 @@ class MainWindow : public QMainWindow, public ui::Host {
       std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
 
   // `source` is the survey to read: a folder of the three survey files (the
-  // working directory by default), one of those files, or a survey file.
-  // `recent` keeps the surveys opened last; by default in the user's
-  // settings.
+  // working directory by default), one of those files, or a survey file;
+  // empty for none, which shows a hint how to open one instead. `recent`
+  // keeps the surveys opened last; by default in the user's settings.
   explicit MainWindow(std::filesystem::path source = ".", FailureBox box = {},
                       QWidget* parent = nullptr, std::unique_ptr<RecentSurveys> recent = {});
   ~MainWindow() override;
@@ -76,9 +76,10 @@ class MainWindow : public QMainWindow, public ui::Host {
   // Opens a survey of the "Ostatnio otwierane" list; one that is gone is
   // taken off the list with a note.
   void OpenRecent(const QString& source);
-  // A short note over the bottom of the picture that goes by itself.
-  void ShowNote(const QString& text);
+  void ShowNote(const QString& text) override;
   QLabel* Note() { return note_; }
+  // The hint in the middle of an empty picture while no survey was chosen.
+  QLabel* StartHint() { return hint_; }
   const std::filesystem::path& Source() const { return opener_->Source(); }
 
   void SetSourceChooser(PathChooser chooser) { opener_->SetChooser(std::move(chooser)); }
@@ -114,6 +115,9 @@ class MainWindow : public QMainWindow, public ui::Host {
   void FitOuterSizeOnce();
   void Export(ExportFormat format);
   void FillRecentMenu();
+  void PlaceStartHint();
+  // Where a picture of `extension` (".png") is offered to be saved.
+  std::filesystem::path SuggestedPicture(const std::string& extension) const;
 
   AppState state_;
   PathChooser pictureChooser_;
@@ -128,6 +132,7 @@ class MainWindow : public QMainWindow, public ui::Host {
   std::unique_ptr<SurveyOpener> opener_;
   std::unique_ptr<RecentSurveys> recent_;
   QLabel* note_ = nullptr;
+  QLabel* hint_ = nullptr;
   bool destroyed_ = false;
   bool sized_ = false;
   bool frameFitted_ = false;

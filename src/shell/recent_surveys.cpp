@@ -52,6 +52,16 @@ void RecentSurveys::Remove(const QString& source) {
   if (sources_.removeAll(source)) Save();
 }
 
+std::filesystem::path RecentSurveys::NewestExisting() {
+  for (const QString& source : QStringList(sources_)) {
+    const std::filesystem::path path = QFile::encodeName(source).toStdString();
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) return path;
+    Remove(source);
+  }
+  return {};
+}
+
 void RecentSurveys::Save() {
   if (!writable_) return;
   settings_->setValue(kFormatKey, kFormat);

@@ -24,6 +24,9 @@ class RecentSurveys {
   // Puts `source` first (once) and saves the list.
   void Add(const std::filesystem::path& source);
   void Remove(const QString& source);
+  // The newest source of the list that is still there; those gone are
+  // taken off the list. Empty when none is left.
+  std::filesystem::path NewestExisting();
 
  private:
   void Save();

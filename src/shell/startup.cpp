@@ -9,7 +9,9 @@
 #include <cstdio>
 
 #include "mv_version.h"
+#include "shell/command_line.h"
 #include "shell/gl_view.h"
+#include "shell/recent_surveys.h"
 
 namespace mv {
 
@@ -21,6 +23,20 @@ bool HasDesktop() {
   const QString platform = QGuiApplication::platformName();
   return platform != "offscreen" && platform != "minimal";
 }
+
+// Key names as printed on the keys ("Home", "PgUp", "Del", "Ctrl"), in the
+// menus and wherever else Qt names a key: Qt's Polish texts would call Home
+// "Katalog domowy", the home folder. Installed after them, it is asked
+// first, and leaves every other text to them.
+class KeyNamesAsPrinted : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+  QString translate(const char* context, const char* sourceText, const char*, int) const override {
+    if (qstrcmp(context, "QShortcut") == 0) return QString::fromUtf8(sourceText);
+    return {};
+  }
+  bool isEmpty() const override { return false; }
+};
 
 }  // namespace
 
@@ -36,6 +52,7 @@ bool PrepareApplication(QApplication& app) {
     return false;
   }
   QApplication::installTranslator(qtTexts);
+  QApplication::installTranslator(new KeyNamesAsPrinted(&app));
   return true;
 }
 
@@ -70,6 +87,11 @@ void ReportNoOpenGl(const QString& problem) {
       "Nie udało się uruchomić OpenGL, bez którego program nie narysuje modelu jaskini.\n\n"
       "Potrzebny jest sterownik grafiki z OpenGL 2.1, np. Mesa (w Debianie pakiet "
       "libgl1-mesa-dri).");
+}
+
+std::filesystem::path StartSource(const CommandLine& c, RecentSurveys& recent) {
+  if (c.fromDesktop && c.source.empty()) return recent.NewestExisting();
+  return c.source;
 }
 
 }  // namespace mv

@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -124,15 +123,6 @@ void AboutBox::BitBtn2Click() {
 
 void AboutBox::BitBtn3Click() {
   panel2_->hide();
-}
-
-void AboutBox::keyPressEvent(QKeyEvent* e) {
-  // The box has no cancel button: Escape does not close it.
-  if (e->key() == Qt::Key_Escape) {
-    e->ignore();
-    return;
-  }
-  QDialog::keyPressEvent(e);
 }
 
 }  // namespace mv::ui

@@ -1,6 +1,6 @@
 // The about box Form2: a small window of its own with the program's title,
-// version and a page of details. Closing hides it; it lives as long as the
-// program.
+// version and a page of details. Closing (OK, the close box or Escape) hides
+// it; it lives as long as the program.
 #pragma once
 
 #include <QDialog>
@@ -25,9 +25,6 @@ class AboutBox : public QDialog {
 
   QWidget* DetailsPage() const { return panel2_; }
   QPlainTextEdit* DetailsText() const { return memo1_; }
-
- protected:
-  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   QWidget* panel2_ = nullptr;

@@ -117,6 +117,7 @@ constexpr CommandRow kCommands[] = {
     {Command::CopyPick, "CopyPick", "Kopiuj wskazane stacje", Ctrl(Qt::Key_C), {}, kNoButton},
     {Command::SaveAnimation, "Zapiszanimacje1", "Zapisz animację obrotu...", 0, {}, kNoButton},
     {Command::SaveDrawing, "ZapiszrysunekSVG1", "Zapisz rysunek SVG...", 0, {}, kNoButton},
+    {Command::MapOverlays, "MapOverlays", nullptr, 0, Toggle::MapOverlays, kNoButton},
 };
 
 constexpr bool InOrder() {
@@ -130,6 +131,10 @@ static_assert(std::size(kCommands) == kCommandCount && InOrder());
 
 const CommandRow& CommandRowOf(Command c) {
   return kCommands[static_cast<size_t>(c)];
+}
+
+int SecondKeyOf(Command c) {
+  return c == Command::Zmianapooeniaosiobrotu1 ? Ctrl(Qt::Key_F6) : 0;
 }
 
 const CommandRow (&AllCommands())[kCommandCount] {

@@ -39,8 +39,9 @@ enum class Command {
   CopyPick,
   SaveAnimation,
   SaveDrawing,
+  MapOverlays,
 };
-inline constexpr size_t kCommandCount = static_cast<size_t>(Command::SaveDrawing) + 1;
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::MapOverlays) + 1;
 
 // A toolbar button: its sunken group on the strip, its name and left edge
 // within the group, its picture, and its hint while it does not follow a
@@ -63,6 +64,10 @@ struct CommandRow {
 };
 
 const CommandRow& CommandRowOf(Command c);
+// A second key combination that runs the command, which its menu item does
+// not show; 0 for none. Ctrl+F6 switches the axis-position mode as Shift+F6
+// does, so the key help, which names Ctrl+F6, holds true.
+int SecondKeyOf(Command c);
 const CommandRow (&AllCommands())[kCommandCount];
 
 }  // namespace mv::ui

@@ -8,6 +8,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -42,6 +43,14 @@ std::optional<QColor> SystemColourChooser(const QColor& preset, QWidget* parent)
 bool TakesText(const QWidget* w) {
   return qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QLineEdit*>(w) ||
          qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QTextEdit*>(w);
+}
+
+// The decimal mark of the user's locale, which their spreadsheet reads
+// (QLocale's default is the system's); a dot where the mark is not one
+// ASCII character.
+char SpreadsheetDecimalPoint() {
+  const QString mark = QLocale().decimalPoint();
+  return mark.size() == 1 && mark[0].unicode() < 0x80 ? static_cast<char>(mark[0].unicode()) : '.';
 }
 
 int VirtualKeyOf(int qtKey) {
@@ -235,9 +244,13 @@ void Controls::Run(Command c) {
       }
       return;
     case Command::CopyPick: {
-      const std::string text =
-          PickClipboardText(d.host.State().survey, v.PickedFirst, v.PickedSecond);
-      if (!text.empty()) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+      const std::string text = PickClipboardText(d.host.State().survey, v.PickedFirst,
+                                                 v.PickedSecond, SpreadsheetDecimalPoint());
+      if (text.empty()) {
+        d.host.ShowNote("Nie wskazano stacji do skopiowania: najpierw kliknij stację na rysunku.");
+        return;
+      }
+      QGuiApplication::clipboard()->setText(QString::fromStdString(text));
       return;
     }
     default:  // the toggles, above

@@ -6,6 +6,7 @@
 #include "view/app_state.h"
 
 class QMainWindow;
+class QString;
 class QWidget;
 
 namespace mv::ui {
@@ -35,8 +36,11 @@ class Host {
   virtual void SaveDrawing() = 0;
   // Full screen on and off.
   virtual void ToggleFullScreen() = 0;
-  // "Dopasuj widok": zoom and pan so the whole survey fills the picture.
+  // "Dopasuj widok": the rotation axis back where the survey opened with it,
+  // then zoom and pan so the whole survey fills the picture.
   virtual void FitView() = 0;
+  // A short note over the bottom of the picture that goes by itself.
+  virtual void ShowNote(const QString& text) = 0;
 };
 
 }  // namespace mv::ui

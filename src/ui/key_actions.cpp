@@ -102,10 +102,12 @@ void ScaleZoom(ViewState& v, long double factor) {
 
 void ShowPlan(ViewState& v) {
   v.TiltAngle = 90.0L;
+  v.RefitRequested = true;
 }
 
 void ShowElevation(ViewState& v) {
   v.TiltAngle = kNearZero;
+  v.RefitRequested = true;
 }
 
 void ZoomIn(ViewState& v) {

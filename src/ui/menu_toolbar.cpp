@@ -63,6 +63,7 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   Item(lines, Command::Kolorliniipomiarowych1);
   Item(lines, Command::DepthColours);
   Item(object_, Command::Zaznaczotworyobiektu1);
+  Item(object_, Command::MapOverlays);
   object_->addSeparator();
   Item(object_, Command::FitView);
   Item(object_, Command::ShowPlan);
@@ -109,7 +110,10 @@ QAction* MenuToolbar::Item(QMenu* menu, Command c, QWidget* window) {
     window->addAction(action);
   }
   action->setObjectName(row.objectName);
-  action->setShortcut(row.key ? QKeySequence(row.key) : QKeySequence());
+  QList<QKeySequence> keys;
+  for (const int key : {row.key, SecondKeyOf(c)})
+    if (key) keys << QKeySequence(key);
+  action->setShortcuts(keys);
   QObject::connect(action, &QAction::triggered, action, [this, c] { run_(c); });
   actions_[Index(c)] = action;
   return action;

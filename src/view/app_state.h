@@ -1,6 +1,7 @@
 // Everything the running program knows about what it shows.
 #pragma once
 
+#include "data/source_reader.h"
 #include "data/survey_model.h"
 #include "view/toggles.h"
 #include "view/view_state.h"
@@ -21,6 +22,9 @@ struct LastFit {
   Real48 zoom, targetY, targetZ, tilt;
   int32_t eyeX = 0;
   Real48 centreX, centreY;
+  // What was fitted into where, to tell when shown elements changed it.
+  double radius = 0, bottom = 0, top = 0;
+  double areaLeft = 0, areaRight = 0, areaBottom = 0, areaTop = 0;
 };
 
 // The survey's bounding cylinder about the axis, kept until the survey or
@@ -38,9 +42,19 @@ struct Framing {
   CylinderCache cylinder;
 };
 
+// The survey folders (and the placeholder) keep the viewer's original
+// picture; every other source is drawn as a cave map: fitted with every
+// element in view, entrances marked at a fixed size, coloured by depth,
+// with a scale bar and a compass.
+inline bool DrawnAsMap(SourceFormat f) {
+  return f != SourceFormat::kUnknown && f != SourceFormat::kSurveyFolder;
+}
+
 struct AppState {
   ViewState view;
   SurveyModel survey = PlaceholderModel();
+  // The format of the survey shown; kUnknown for the placeholder.
+  SourceFormat source = SourceFormat::kUnknown;
   ControlTexts texts;
   Framing framing;
 };

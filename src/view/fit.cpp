@@ -73,6 +73,13 @@ long double FrameScale(const ViewState& v) {
   return static_cast<long double>(v.ZoomScale) - kZoomOffset;
 }
 
+double PixelsPerMetre(const ViewState& v, const PictureGeometry& g, double depth) {
+  if (!(depth > 0) || g.outerHeight <= 0) return 0;
+  const double focal =
+      g.outerHeight / 2.0 / std::tan(kFieldOfViewDegrees * std::numbers::pi / 360.0);
+  return static_cast<double>(FrameScale(v)) * focal / depth;
+}
+
 ProjectedCylinder ProjectCylinder(const ViewState& v, const SurveyCylinder& c,
                                   const PictureGeometry& g) {
   const Mat4 modelView = FrameModelViewUnspun(v);
@@ -98,10 +105,13 @@ ProjectedCylinder ProjectCylinder(const ViewState& v, const SurveyCylinder& c,
   return out;
 }
 
-FitResult FitView(const ViewState& start, const SurveyCylinder& cylinder,
-                  const PictureGeometry& g) {
+FitResult FitView(const ViewState& v, const SurveyCylinder& c, const PictureGeometry& g) {
+  return FitView(v, c, g, SceneArea(g));
+}
+
+FitResult FitView(const ViewState& start, const SurveyCylinder& cylinder, const PictureGeometry& g,
+                  const ScreenBox& area) {
   ViewState v = start;
-  const ScreenBox area = SceneArea(g);
   if (area.Width() <= 0 || area.Height() <= 0 || g.outerHeight <= 0 || g.outerWidth <= 0)
     return {v.ZoomScale, v.TargetY, v.TargetZ};
 

@@ -41,6 +41,9 @@ struct FitResult {
   Real48 ZoomScale, TargetY, TargetZ;
 };
 FitResult FitView(const ViewState& v, const SurveyCylinder& c, const PictureGeometry& g);
+// The same into the part `area` of the picture (viewport pixels, y up).
+FitResult FitView(const ViewState& v, const SurveyCylinder& c, const PictureGeometry& g,
+                  const ScreenBox& area);
 
 // Whether the view as it stands shows the whole cylinder within the scene
 // area, spanning at least a quarter of its width or height.
@@ -48,5 +51,9 @@ bool ShowsWholeSurvey(const ViewState& v, const SurveyCylinder& c, const Picture
 
 // The frame's scale factor, ZoomScale less its offset.
 long double FrameScale(const ViewState& v);
+
+// How many pixels a metre of the survey spans on the picture at `depth`
+// scene units in front of the eye.
+double PixelsPerMetre(const ViewState& v, const PictureGeometry& g, double depth);
 
 }  // namespace mv

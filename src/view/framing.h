@@ -21,10 +21,20 @@ bool ApplyPendingFit(AppState& s, const PictureGeometry& g);
 // the survey keeps filling the picture.
 void RefitIfUntouched(AppState& s, const PictureGeometry& g);
 
-// The upright cylinder about the rotation axis that holds all the spin
-// carries round: the stations, and the scale, wind rose and axis marker that
-// reach past them (the box widened by a fifth of each side, and 1.2 x the
-// box from the origin). Measured once per survey and axis position.
+// Just before a frame: a pending fit, a fit a view command asked for, and,
+// for a cave map still fitted, a fit again when an element shown or hidden
+// changed what the picture must hold.
+void KeepFitted(AppState& s, const PictureGeometry& g);
+
+// The upright cylinder about the rotation axis that holds everything the
+// view `v` draws in the model, in model coordinates: the stations'
+// cylinder `stations`, and the scale with its ticks, arrowheads and bar, the
+// wind rose, the rotation axis with its arrowhead, the axis marker and the
+// entrance spheres, each while shown.
+SurveyCylinder DrawnCylinder(const ViewState& v, const SurveyModel& m,
+                             const SurveyCylinder& stations);
+// The same for the state's survey, its stations measured once per survey and
+// axis position.
 SurveyCylinder DrawnCylinder(AppState& s);
 
 }  // namespace mv

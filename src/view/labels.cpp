@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 #include "view/projection.h"
 
@@ -65,15 +66,107 @@ class Occupancy {
   std::vector<PlacedLabel> placed_;
 };
 
+// Cuts the segment to the box 0..w x 0..h; false when none of it is inside.
+bool Clip(double& x0, double& y0, double& x1, double& y1, double w, double h) {
+  double t0 = 0, t1 = 1;
+  const double dx = x1 - x0, dy = y1 - y0;
+  const double p[4] = {-dx, dx, -dy, dy}, q[4] = {x0, w - x0, y0, h - y0};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) {
+      t0 = std::max(t0, t);
+    } else {
+      t1 = std::min(t1, t);
+    }
+    if (t0 > t1) return false;
+  }
+  const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
+  x1 = x0 + t1 * dx, y1 = y0 + t1 * dy;
+  x0 = ax, y0 = ay;
+  return true;
+}
+
 }  // namespace
 
-std::vector<PlacedLabel> PlaceLabels(const ViewState& v, const SurveyModel& m,
-                                     const PictureGeometry& g,
-                                     const std::vector<int32_t>& entrances,
-                                     const std::vector<int32_t>& stations,
-                                     const std::function<double(int32_t, bool)>& width,
-                                     double height, size_t most,
-                                     const std::vector<PlacedLabel>& blocked) {
+LineCoverage::LineCoverage(double width, double height)
+    : columns_(std::max(1, static_cast<int>(std::ceil(width / kCell)))),
+      rows_(std::max(1, static_cast<int>(std::ceil(height / kCell)))),
+      cells_(static_cast<size_t>(columns_ + 1) * static_cast<size_t>(rows_ + 1), 0) {}
+
+void LineCoverage::AddSegment(double x0, double y0, double x1, double y1) {
+  if (columns_ == 0 || !std::isfinite(x0 + y0 + x1 + y1)) return;
+  if (!Clip(x0, y0, x1, y1, columns_ * kCell, rows_ * kCell)) return;
+  // Through the cells in steps of at most half a cell, each cell once.
+  const int steps =
+      1 + static_cast<int>(std::ceil(2 * std::max(std::abs(x1 - x0), std::abs(y1 - y0)) / kCell));
+  int64_t last = -1;
+  for (int k = 0; k <= steps; ++k) {
+    const double t = static_cast<double>(k) / steps;
+    const int c = std::clamp(static_cast<int>((x0 + t * (x1 - x0)) / kCell), 0, columns_ - 1);
+    const int r = std::clamp(static_cast<int>((y0 + t * (y1 - y0)) / kCell), 0, rows_ - 1);
+    const int64_t cell = static_cast<int64_t>(r + 1) * (columns_ + 1) + c + 1;
+    if (cell != last) ++cells_[static_cast<size_t>(cell)];
+    last = cell;
+  }
+}
+
+void LineCoverage::Finish() {
+  // Each entry becomes the sum of the cells above and left of it.
+  const size_t w = static_cast<size_t>(columns_) + 1;
+  for (size_t r = 1; r <= static_cast<size_t>(rows_); ++r)
+    for (size_t c = 1; c < w; ++c)
+      cells_[r * w + c] +=
+          cells_[(r - 1) * w + c] + cells_[r * w + c - 1] - cells_[(r - 1) * w + c - 1];
+}
+
+int64_t LineCoverage::Count(double left, double top, double width, double height) const {
+  if (columns_ == 0) return 0;
+  const int c0 = std::clamp(static_cast<int>(std::floor(left / kCell)), 0, columns_);
+  const int c1 = std::clamp(static_cast<int>(std::ceil((left + width) / kCell)), 0, columns_);
+  const int r0 = std::clamp(static_cast<int>(std::floor(top / kCell)), 0, rows_);
+  const int r1 = std::clamp(static_cast<int>(std::ceil((top + height) / kCell)), 0, rows_);
+  const size_t w = static_cast<size_t>(columns_) + 1;
+  const auto at = [&](int r, int c) {
+    return cells_[static_cast<size_t>(r) * w + static_cast<size_t>(c)];
+  };
+  return at(r1, c1) - at(r0, c1) - at(r1, c0) + at(r0, c0);
+}
+
+LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                        const std::function<bool(int32_t)>& drawn) {
+  if (g.outerWidth <= 0 || g.outerHeight <= 0 || g.width <= 0 || g.height <= 0) return {};
+  LineCoverage coverage(g.width, g.height);
+  const Mat4 modelView = FrameModelView(v);
+  const Mat4 projection = FrameProjection(g.outerWidth, g.outerHeight);
+  const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble(), oz = m.originZ.AsDouble();
+  for (int32_t i = 0; i < m.SurveyLineCount(); ++i) {
+    if (drawn && !drawn(i)) continue;
+    const int32_t* line = m.Line(i);
+    const int32_t last = std::min(line[0] + 1, kLineColumns - 1);
+    double px = 0, py = 0;
+    bool have = false;
+    for (int32_t k = 1; k <= last && m.ValidStation(line[k]); ++k) {
+      const int32_t row = line[k];
+      const WindowPoint p = Project(modelView, projection, g.outerWidth, g.outerHeight,
+                                    m.X(row) - cx, m.Y(row) - cy, m.Z(row) - oz);
+      const double x = p.x, y = g.height - p.y;
+      if (have && p.visible) coverage.AddSegment(px, py, x, y);
+      px = x, py = y, have = p.visible;
+    }
+  }
+  coverage.Finish();
+  return coverage;
+}
+
+std::vector<PlacedLabel> PlaceLabels(
+    const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+    const std::vector<int32_t>& entrances, const std::vector<int32_t>& stations,
+    const std::function<double(int32_t, bool)>& width, double height, size_t most,
+    const std::vector<PlacedLabel>& blocked, const LineCoverage* lines) {
   std::vector<PlacedLabel> none;
   if (g.outerWidth <= 0 || g.outerHeight <= 0 || g.width <= 0 || g.height <= g.toolbar ||
       !(height > 0))
@@ -124,13 +217,30 @@ std::vector<PlacedLabel> PlaceLabels(const ViewState& v, const SurveyModel& m,
   size_t placed = 0;
   for (const Candidate& c : chosen) {
     if (placed == most) break;
-    PlacedLabel label{c.row, c.entrance, c.x + kGap, c.y - height / 2, width(c.row, c.entrance),
-                      height};
-    // A label would run off the right edge: it goes left of its station.
-    if (label.left + label.width > right) label.left = c.x - kGap - label.width;
-    if (label.left < 0 || label.top < top || label.top + label.height > bottom) continue;
-    if (!taken.Free(label)) continue;
-    taken.Add(label);
+    const double w = width(c.row, c.entrance), h = height;
+    // Right, left, above, below, then the corners; the gap is the same
+    // along the diagonals.
+    const double d = kGap * 0.7071;
+    const std::pair<double, double> places[] = {
+        {c.x + kGap, c.y - h / 2}, {c.x - kGap - w, c.y - h / 2}, {c.x - w / 2, c.y - kGap - h},
+        {c.x - w / 2, c.y + kGap}, {c.x + d, c.y - d - h},        {c.x - d - w, c.y - d - h},
+        {c.x + d, c.y + d},        {c.x - d - w, c.y + d},
+    };
+    std::optional<PlacedLabel> best;
+    int64_t bestCrossed = 0;
+    for (const auto& [left, top] : places) {
+      const PlacedLabel label{c.row, c.entrance, left, top, w, h};
+      if (left < 0 || left + w > right || top < g.toolbar || top + h > bottom) continue;
+      if (!taken.Free(label)) continue;
+      const int64_t crossed = lines ? lines->Count(left, top, w, h) : 0;
+      if (!best || crossed < bestCrossed) {
+        best = label;
+        bestCrossed = crossed;
+        if (crossed == 0) break;
+      }
+    }
+    if (!best) continue;
+    taken.Add(*best);
     ++placed;
   }
   std::vector<PlacedLabel> labels = taken.Take();

@@ -1,6 +1,6 @@
 // Which station names the picture has room for: each label beside its
-// station, none over another, the entrances first and then the stations
-// nearest the eye.
+// station where it hides the fewest survey lines, none over another, the
+// entrances first and then the stations nearest the eye.
 #pragma once
 
 #include <cstdint>
@@ -20,17 +20,46 @@ struct PlacedLabel {
   double left = 0, top = 0, width = 0, height = 0;
 };
 
-// The label of station `row` is `width(row, entrance)` pixels wide and `height` high
-// and sits right of the station, centred on it vertically. Stations outside
-// the scene area or behind the eye get none. At most `most` labels: the
-// picture's room, not the survey's size, bounds the work done for them.
-// No label goes over a `blocked` box (the depth legend, say).
-std::vector<PlacedLabel> PlaceLabels(const ViewState& v, const SurveyModel& m,
-                                     const PictureGeometry& g,
-                                     const std::vector<int32_t>& entrances,
-                                     const std::vector<int32_t>& stations,
-                                     const std::function<double(int32_t, bool)>& width,
-                                     double height, size_t most = 2000,
-                                     const std::vector<PlacedLabel>& blocked = {});
+// How many drawn survey lines cross each part of the picture: a grid of
+// cells a few pixels across, with sums over any box of cells in constant
+// time.
+class LineCoverage {
+ public:
+  static constexpr double kCell = 4;  // pixels
+
+  LineCoverage() = default;
+  LineCoverage(double width, double height);
+  // Counts the segment from (x0, y0) to (x1, y1), picture pixels from the
+  // top left corner, once in every cell it passes.
+  void AddSegment(double x0, double y0, double x1, double y1);
+  // Makes the sums; Count answers only afterwards.
+  void Finish();
+  // The lines crossing the cells under a box, each cell once.
+  int64_t Count(double left, double top, double width, double height) const;
+  bool Empty() const { return columns_ == 0; }
+
+ private:
+  int columns_ = 0, rows_ = 0;
+  std::vector<int64_t> cells_;  // (rows_ + 1) x (columns_ + 1) after Finish
+};
+
+// The survey lines as the picture shows them, for rows of the survey-line
+// table for which `drawn(row)` holds (all rows without it).
+LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                        const std::function<bool(int32_t)>& drawn = {});
+
+// The label of station `row` is `width(row, entrance)` pixels wide and
+// `height` high and takes, of eight places around its station (right, left,
+// above, below, then the corners), the free one that covers the fewest
+// drawn survey lines of `lines`; where none is free it is left out.
+// Stations outside the scene area or behind the eye get none. Entrances
+// come first, then the stations nearest the eye. At most `most` labels: the
+// picture's room, not the survey's size, bounds the work done for them. No
+// label goes over a `blocked` box (the depth legend, say).
+std::vector<PlacedLabel> PlaceLabels(
+    const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+    const std::vector<int32_t>& entrances, const std::vector<int32_t>& stations,
+    const std::function<double(int32_t, bool)>& width, double height, size_t most = 2000,
+    const std::vector<PlacedLabel>& blocked = {}, const LineCoverage* lines = nullptr);
 
 }  // namespace mv

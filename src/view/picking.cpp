@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "view/fit.h"
 #include "view/projection.h"
+#include "view/scene_geometry.h"
 
 namespace mv {
 
@@ -13,11 +15,6 @@ namespace {
 // Metres as shown: one decimal unless asked otherwise, a decimal comma.
 std::string Metres(double v, int decimals = 1) {
   return DecimalText(v, decimals, ',');
-}
-
-// Metres as copied for a spreadsheet: two decimals, a decimal dot.
-std::string Plain(double v) {
-  return DecimalText(v, 2, '.');
 }
 
 }  // namespace
@@ -31,9 +28,12 @@ std::string DecimalText(double v, int decimals, char point) {
   return s;
 }
 
-std::vector<int32_t> LineStations(const SurveyModel& m) {
+namespace {
+
+std::vector<int32_t> StationsOfRows(const SurveyModel& m, const ViewState* v) {
   std::vector<uint8_t> used(static_cast<size_t>(m.StationCount()), 0);
   for (int32_t i = 0; i < m.SurveyLineCount(); ++i) {
+    if (v && !LegDrawn(*v, m.LineFlags(i))) continue;
     const int32_t* line = m.Line(i);
     const int32_t last = std::min(line[0] + 1, kLineColumns - 1);
     // A line stops at its first station outside the survey, as it is drawn.
@@ -44,6 +44,16 @@ std::vector<int32_t> LineStations(const SurveyModel& m) {
   for (size_t r = 0; r < used.size(); ++r)
     if (used[r]) rows.push_back(static_cast<int32_t>(r));
   return rows;
+}
+
+}  // namespace
+
+std::vector<int32_t> LineStations(const SurveyModel& m) {
+  return StationsOfRows(m, nullptr);
+}
+
+std::vector<int32_t> LineStations(const SurveyModel& m, const ViewState& v) {
+  return StationsOfRows(m, &v);
 }
 
 int32_t NearestStation(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
@@ -76,6 +86,41 @@ int32_t NearestStation(const ViewState& v, const SurveyModel& m, const PictureGe
   return best;
 }
 
+double EntranceMarkRadius(const ViewState& v, const PictureGeometry& g, double depth) {
+  if (v.MapStyle) return kEntranceMarkRadius;
+  return static_cast<double>(EntranceRadius(v.Box)) * PixelsPerMetre(v, g, depth);
+}
+
+int32_t StationAt(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                  const std::vector<int32_t>& lines, const std::vector<int32_t>& entrances,
+                  double x, double y) {
+  static const std::vector<int32_t> kNone;
+  if (g.outerWidth <= 0 || g.outerHeight <= 0) return -1;
+  if (v.EntrancesVisible) {
+    const Mat4 modelView = FrameModelView(v);
+    const Mat4 projection = FrameProjection(g.outerWidth, g.outerHeight);
+    const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble(), oz = m.originZ.AsDouble();
+    const double wx = x, wy = g.height - y;
+    int32_t best = -1;
+    double bestDistance = INFINITY;
+    for (const int32_t row : entrances) {
+      if (!m.ValidStation(row)) continue;
+      const WindowPoint p = Project(modelView, projection, g.outerWidth, g.outerHeight,
+                                    m.X(row) - cx, m.Y(row) - cy, m.Z(row) - oz);
+      if (!p.visible || p.depth > kFarPlane) continue;
+      const double d = std::hypot(p.x - wx, p.y - wy);
+      // The edge of a mark is drawn half a pixel out.
+      if (d <= EntranceMarkRadius(v, g, p.depth) + 0.5 && d < bestDistance) {
+        best = row;
+        bestDistance = d;
+      }
+    }
+    if (best >= 0) return best;
+  }
+  return NearestStation(
+      v, m, g, {v.LinesVisible ? &lines : &kNone, v.EntrancesVisible ? &entrances : &kNone}, x, y);
+}
+
 void PickStation(ViewState& v, int32_t row, bool second) {
   if (second && v.PickedFirst >= 0) {
     v.PickedSecond = row == v.PickedFirst ? -1 : row;
@@ -103,15 +148,34 @@ double DepthReference(const SurveyModel& m) {
   return std::isfinite(top) ? top : 0;
 }
 
-std::string StationLabel(const SurveyModel& m, int32_t row) {
-  const std::string_view name = m.StationName(row);
-  if (name.empty()) return std::to_string(static_cast<int64_t>(row) + 1);
-  // A tab or line break in a name would split the line it is shown in or
-  // the spreadsheet row it is copied to.
+namespace {
+
+// A tab or line break in a name would split the line it is shown in or the
+// spreadsheet row it is copied to.
+std::string Printable(std::string_view name) {
   std::string label(name);
   for (char& c : label)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
   return label;
+}
+
+}  // namespace
+
+std::string StationLabel(const SurveyModel& m, int32_t row) {
+  const std::vector<std::string_view> names = StationNames(m, row);
+  if (names.empty()) return std::to_string(static_cast<int64_t>(row) + 1);
+  return Printable(names.front());
+}
+
+std::string StationNamesText(const SurveyModel& m, int32_t row) {
+  const std::vector<std::string_view> names = StationNames(m, row);
+  if (names.empty()) return StationLabel(m, row);
+  std::string text;
+  for (const std::string_view name : names) {
+    if (!text.empty()) text += " = ";
+    text += Printable(name);
+  }
+  return text;
 }
 
 std::vector<std::string> PickDescription(const SurveyModel& m, int32_t first, int32_t second) {
@@ -120,7 +184,7 @@ std::vector<std::string> PickDescription(const SurveyModel& m, int32_t first, in
   for (const int32_t row : {first, second}) {
     if (!m.ValidStation(row)) continue;
     const double depth = top - m.Z(row);
-    std::string line = StationLabel(m, row) + ":  x " + Metres(m.X(row), 2) + " m,  y " +
+    std::string line = StationNamesText(m, row) + ":  x " + Metres(m.X(row), 2) + " m,  y " +
                        Metres(m.Y(row), 2) + " m,  wysokość " + Metres(m.Z(row)) + " m,  ";
     line += depth >= 0 ? "głębokość " + Metres(depth) + " m"
                        : Metres(-depth) + " m nad najwyższym otworem";
@@ -136,7 +200,9 @@ std::vector<std::string> PickDescription(const SurveyModel& m, int32_t first, in
   return lines;
 }
 
-std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t second) {
+std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t second, char point) {
+  // Metres as a spreadsheet reads them: two decimals, the user's decimal mark.
+  const auto Plain = [point](double v) { return DecimalText(v, 2, point); };
   std::string text;
   for (const int32_t row : {first, second}) {
     if (!m.ValidStation(row)) continue;
@@ -147,7 +213,7 @@ std::string PickClipboardText(const SurveyModel& m, int32_t first, int32_t secon
     const double dx = m.X(second) - m.X(first), dy = m.Y(second) - m.Y(first),
                  dz = m.Z(second) - m.Z(first);
     const double h = std::hypot(dx, dy);
-    text += "distance\t" + Plain(std::hypot(h, dz)) + "\thorizontal\t" + Plain(h) + "\tvertical\t" +
+    text += "odległość\t" + Plain(std::hypot(h, dz)) + "\tpoziomo\t" + Plain(h) + "\tpionowo\t" +
             Plain(std::abs(dz)) + "\n";
   }
   return text;

@@ -7,7 +7,18 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
   s.view.PickedFirst = s.view.PickedSecond = -1;
   if (r.ok) {
     s.survey = std::move(r.model);
+    s.source = r.info.format;
     Show(Toggle::Lines, s.view, s.texts);
+    // A cave map opens coloured by depth, with its scale bar and compass.
+    const bool map = DrawnAsMap(s.source);
+    s.view.MapStyle = map;
+    Set(Toggle::DepthColours, map, s.view, s.texts);
+    Set(Toggle::MapOverlays, map, s.view, s.texts);
+    // Splays faded and surface legs hidden, as a caver expects them; the
+    // walls wherever the survey gives passage sizes.
+    s.view.Splays = LegShow::Faded;
+    s.view.SurfaceLegs = LegShow::Hidden;
+    s.view.WallsVisible = !s.survey.sections.empty() || !s.survey.meshes.empty();
     s.view.Box = r.box;
     s.view.CentreX = r.centreX;
     s.view.CentreY = r.centreY;
@@ -17,6 +28,8 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
     return true;
   }
   s.survey = PlaceholderModel();
+  s.source = SourceFormat::kUnknown;
+  s.view.MapStyle = false;
   s.view.Box = Extents{};
   s.view.CentreX = 0.0L;
   s.view.CentreY = 0.0L;

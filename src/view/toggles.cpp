@@ -27,6 +27,9 @@ constexpr ToggleRow kToggles[] = {
     {Toggle::StationNames, &ViewState::StationNamesVisible, &ControlTexts::stationNames,
      "Pokaż nazwy stacji", "Pokaż nazwy stacji", "Nie pokazuj nazw stacji", "Pokaż nazwy stacji",
      true},
+    {Toggle::MapOverlays, &ViewState::MapOverlaysVisible, &ControlTexts::mapOverlays,
+     "Pokaż pasek skali i kompas", "Pokaż pasek skali i kompas",
+     "Nie pokazuj paska skali i kompasu", "Pokaż pasek skali i kompas", true},
 };
 static_assert(std::size(kToggles) == kToggleCount);
 
@@ -68,9 +71,13 @@ bool Flip(Toggle t, ViewState& v, ControlTexts& texts) {
 }
 
 void Show(Toggle t, ViewState& v, ControlTexts& texts) {
+  Set(t, true, v, texts);
+}
+
+void Set(Toggle t, bool shown, ViewState& v, ControlTexts& texts) {
   const ToggleRow& row = ToggleRowOf(t);
-  v.*row.flag = true;
-  Write(row, true, texts);
+  v.*row.flag = shown;
+  Write(row, shown, texts);
 }
 
 }  // namespace mv

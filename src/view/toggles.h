@@ -18,9 +18,10 @@ enum class Toggle {
   Scale,
   Graduation,
   DepthColours,
-  StationNames
+  StationNames,
+  MapOverlays
 };
-inline constexpr size_t kToggleCount = static_cast<size_t>(Toggle::StationNames) + 1;
+inline constexpr size_t kToggleCount = static_cast<size_t>(Toggle::MapOverlays) + 1;
 
 // One control pair of a toggle: the menu item's caption and the toolbar
 // button's hint, and whether both are enabled.
@@ -37,7 +38,8 @@ struct ControlTexts {
   ToggleTexts& operator[](Toggle t);
   const ToggleTexts& operator[](Toggle t) const;
 
-  ToggleTexts lines, entrances, axis, windRose, scale, graduation, depthColours, stationNames;
+  ToggleTexts lines, entrances, axis, windRose, scale, graduation, depthColours, stationNames,
+      mapOverlays;
 };
 
 struct ToggleRow {
@@ -57,5 +59,7 @@ const ToggleRow& ToggleRowOf(Toggle t);
 bool Flip(Toggle t, ViewState& v, ControlTexts& texts);
 // Sets the flag and writes the texts of a shown element.
 void Show(Toggle t, ViewState& v, ControlTexts& texts);
+// Sets the flag to `shown` and writes the matching texts.
+void Set(Toggle t, bool shown, ViewState& v, ControlTexts& texts);
 
 }  // namespace mv

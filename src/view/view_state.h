@@ -14,6 +14,11 @@ struct Rgb {
   bool operator==(const Rgb&) const = default;
 };
 
+// How a kind of leg is drawn: like the other legs, faded (a quarter of its
+// colour over black), or not at all. Hidden legs are never picked, labelled
+// or measured.
+enum class LegShow : uint8_t { Shown, Faded, Hidden };
+
 struct ViewState {
   // Set by SetStartParameters.
   Real48 SpinStep;  // degrees per timer tick
@@ -50,6 +55,21 @@ struct ViewState {
   bool StationNamesVisible = false;
   // The picked stations, rows of the survey or -1.
   int32_t PickedFirst = -1, PickedSecond = -1;
+  // The survey is drawn as a cave map (every source but the survey
+  // folders): fitted with every element in view, entrances marked at a
+  // fixed size, names and depth colours from the start.
+  bool MapStyle = false;
+  // A map's scale bar and compass over the picture.
+  bool MapOverlaysVisible = false;
+  // Splays (shots to the walls) and surface legs; set for each survey when
+  // it opens.
+  LegShow Splays = LegShow::Faded;
+  LegShow SurfaceLegs = LegShow::Hidden;
+  // The passages' walls, where the survey has their sizes or meshes.
+  bool WallsVisible = false;
+  // A view command (plan, elevation) asks for the view to be fitted again
+  // once it has turned; the framing carries it out before the next frame.
+  bool RefitRequested = false;
 
   // Left alone by SetStartParameters.
   int32_t TickCount = 0;
@@ -72,6 +92,19 @@ inline long double AxisReach(Real48 value, Real48 origin) {
 inline constexpr long double kNearZero = 0.0001L;
 
 void SetStartParameters(ViewState& v);
+
+// Whether the picture draws a leg with these LegFlag bits: a leg of a
+// hidden kind is not drawn (a splay on the surface is both kinds).
+inline bool LegDrawn(const ViewState& v, uint8_t legFlags) {
+  return !((legFlags & kLegSplay) && v.Splays == LegShow::Hidden) &&
+         !((legFlags & kLegSurface) && v.SurfaceLegs == LegShow::Hidden);
+}
+
+// Whether a leg lies underground and counts for the depth colours' range:
+// neither a splay nor a surface leg.
+inline bool LegUnderground(uint8_t legFlags) {
+  return (legFlags & (kLegSplay | kLegSurface)) == 0;
+}
 
 // The spin angle in degrees: SpinStep x TickCount, in extended precision.
 inline long double SpinAngle(const ViewState& v) {

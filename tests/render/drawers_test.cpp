@@ -3,9 +3,11 @@
 
 #include <algorithm>
 
+#include "data/model_builder.h"
 #include "gl_recorder.h"
 #include "render/entrances.h"
 #include "render/rotation_axis.h"
+#include "render/scene_cache.h"
 #include "render/simulation_scale.h"
 #include "render/wind_rose.h"
 #include "sequence_helpers.h"
@@ -291,6 +293,28 @@ TEST(DrawSimulationScale, BarOfASurveyInMapCoordinatesLiesBesideTheCave) {
   const std::vector<std::string> bar = record(0, 0);
   ASSERT_EQ(bar.size(), 88u);
   ExpectSequence(record(482300, 5612400), bar);
+}
+
+TEST(SceneCache, DepthRangeOfUndergroundLegsAndPickableStationsOfDrawnOnes) {
+  ModelBuilder b;
+  b.Leg({0, 0, 100}, {10, 0, 60});               // a passage
+  b.Leg({0, 0, 100}, {0, 0, 140}, kLegSurface);  // up to a GPS point
+  b.Leg({10, 0, 60}, {10, 2, 20}, kLegSplay);    // down to the floor
+  const SurveyModel m = b.Finish("");
+  SceneCache cache;
+  cache.SurveyLines(m, 0.0L, 0.0L);
+  EXPECT_TRUE(cache.Depths().valid);
+  EXPECT_EQ(cache.Depths().top, 100);
+  EXPECT_EQ(cache.Depths().bottom, 60);
+
+  ViewState v;
+  v.Splays = LegShow::Faded;
+  v.SurfaceLegs = LegShow::Hidden;
+  EXPECT_EQ(cache.LineStations(m, v).size(), 3u);  // the splay's end, not the GPS point
+  v.Splays = LegShow::Hidden;
+  EXPECT_EQ(cache.LineStations(m, v).size(), 2u);
+  v.SurfaceLegs = v.Splays = LegShow::Shown;
+  EXPECT_EQ(cache.LineStations(m, v).size(), 4u);
 }
 
 }  // namespace

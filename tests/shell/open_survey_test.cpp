@@ -4,9 +4,12 @@
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWheelEvent>
@@ -18,11 +21,15 @@
 #include "data/survey_source.h"
 #include "mv_version.h"
 #include "shell/command_line.h"
+#include "shell/failure_reasons.h"
 #include "shell/main_window.h"
+#include "shell/survey_opener.h"
 #include "shown_window.h"
 #include "ui/key_actions.h"
 #include "ui/station_finder.h"
 #include "view/fit.h"
+#include "view/framing.h"
+#include "view/overlay_layout.h"
 #include "view/picking.h"
 
 using mv::MainWindow;
@@ -109,6 +116,9 @@ class OpenSurveyTest : public QObject {
   void ctrlOOpensTheChosenSurvey_data();
   void ctrlOOpensTheChosenSurvey();
   void ctrlSReloadsTheLastChosenSource();
+  void failedOpenKeepsTheSurveyOnScreen_data();
+  void failedOpenKeepsTheSurveyOnScreen();
+  void captionAndSuggestedFileNames();
   void droppedSurveyOpens_data();
   void droppedSurveyOpens();
   void mouseSteersThePicture_data();
@@ -194,8 +204,9 @@ void OpenSurveyTest::ctrlOOpensTheChosenSurvey_data() {
   for (const char* name : {"jaskinie_czarna.plt", "jaskinie_czarna.lox", "small.svx"})
     QTest::newRow(name) << std::optional<fs::path>(survex / name) << survex / name << true;
   QTest::newRow("cancelled") << std::optional<fs::path>() << kZimna << true;
-  QTest::newRow("missing file") << std::optional<fs::path>("/nonexistent/cave.3d")
-                                << fs::path("/nonexistent/cave.3d") << false;
+  // A failed open keeps the survey on screen, and its source.
+  QTest::newRow("missing file") << std::optional<fs::path>("/nonexistent/cave.3d") << kZimna
+                                << false;
 }
 
 void OpenSurveyTest::ctrlOOpensTheChosenSurvey() {
@@ -214,10 +225,10 @@ void OpenSurveyTest::ctrlOOpensTheChosenSurvey() {
   QCOMPARE(start, kZimna.parent_path());
   QCOMPARE(w.Source(), source);
   QCOMPARE(failures.shown, loads ? 0 : 1);
-  QCOMPARE(w.State().view.LinesVisible, loads);
-  QCOMPARE(w.State().survey.StationCount(), loads ? StationsOf(source) : 2);
+  QVERIFY(w.State().view.LinesVisible);
+  QCOMPARE(w.State().survey.StationCount(), StationsOf(source));
   // A survey file that fails says why in the box; a folder keeps the box bare.
-  QCOMPARE(w.Opener().FailureDetail().empty(), loads);
+  QCOMPARE(w.Opener().FailureDetail().isEmpty(), loads);
   // The item is the first of "&Plik".
   QCOMPARE(w.ControlsOf().Menu().FileMenu()->actions().first()->text(),
            QString("Otwórz dane jaskini..."));
@@ -243,16 +254,71 @@ void OpenSurveyTest::ctrlSReloadsTheLastChosenSource() {
   QCOMPARE(w.State().view.ZoomScale.AsDouble(), opened.ZoomScale.AsDouble());
   QCOMPARE(w.State().view.CentreX.AsDouble(), opened.CentreX.AsDouble());
 
-  // A source that failed to open stays chosen: once it is there, the
-  // return to the start parameters reads it.
+  // A source that failed to open is not taken: the return to the start
+  // parameters reads the survey on screen again. One that fails then
+  // leaves the placeholder.
   answer = late;
   QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
   QCOMPARE(failures.shown, 1);
-  QCOMPARE(w.State().survey.StationCount(), 2);
-  QVERIFY(fs::copy_file(kZimna, late));
+  QCOMPARE(w.Source(), kCzarna);
+  QCOMPARE(w.State().survey.StationCount(), stations);
   QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
   QCOMPARE(failures.shown, 1);
+  QCOMPARE(w.State().survey.StationCount(), stations);
+  QVERIFY(fs::copy_file(kCzarna, late));
+  w.Opener().Open(late);
+  QVERIFY(fs::remove(late));
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(failures.shown, 2);
+  QCOMPARE(w.State().survey.StationCount(), 2);
+}
+
+void OpenSurveyTest::failedOpenKeepsTheSurveyOnScreen_data() {
+  QTest::addColumn<QString>("way");
+  QTest::addColumn<QString>("file");  // in a folder of the test's own
+  QTest::addColumn<QByteArray>("contents");
+  QTest::addColumn<QStringList>("detail");  // what the box says under its text
+  QFile czarna(QString::fromStdString(kCzarna.string()));
+  QVERIFY(czarna.open(QIODevice::ReadOnly));
+  QTest::newRow("dialog, missing")
+      << "dialog"
+      << "none.3d" << QByteArray() << QStringList{"none.3d: nie ma takiego pliku ani folderu"};
+  QTest::newRow("drop, cut short") << "drop"
+                                   << "cut.3d" << czarna.read(czarna.size() - 9)
+                                   << QStringList{"cut.3d, bajt ", ": zapis ", " urywa się"};
+  QTest::newRow("recent, cavern's messages as they are")
+      << "recent"
+      << "bad.svx" << QByteArray("*begin bad\n1 2 notanumber 0 0\n*end bad\n")
+      << QStringList{"bad.svx: program cavern nie przetworzył pomiarów\n", "bad.svx:2:"};
+}
+
+void OpenSurveyTest::failedOpenKeepsTheSurveyOnScreen() {
+  QFETCH(QString, way);
+  QFETCH(QString, file);
+  QFETCH(QByteArray, contents);
+  QFETCH(QStringList, detail);
+  QTemporaryDir dir;
+  const fs::path path = PathOf(dir) / file.toStdString();
+  QFile f(QString::fromStdString(path.string()));
+  QVERIFY(contents.isEmpty() || (f.open(QIODevice::WriteOnly) && f.write(contents) && f.flush()));
+  Failures failures;
+  MainWindow w(kZimna, failures.Box());
+  QVERIFY(Show(w));
+  const mv::ViewState before = w.State().view;
+  w.SetSourceChooser([&](QWidget*, const fs::path&) { return std::optional<fs::path>(path); });
+  if (way == "dialog") QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+  if (way == "drop") QVERIFY(DropOn(w, {path}));
+  if (way == "recent") w.OpenRecent(QString::fromStdString(path.string()));
+  QTRY_COMPARE(failures.shown, 1);
+  QCOMPARE(w.Source(), kZimna);
   QCOMPARE(w.State().survey.StationCount(), StationsOf(kZimna));
+  QVERIFY(w.State().view == before);
+  const QString said = w.Opener().FailureDetail();
+  for (const QString& part : detail) QVERIFY2(said.contains(part), qPrintable(said));
+  QCOMPARE(said.count(file), way == "recent" ? 2 : 1);  // once, and once by cavern
+  // A reason without a Polish wording keeps its English.
+  QCOMPARE(mv::PolishFailureReason({"a.lox", mv::SourceError::Place::kRecord, 4, "new"}),
+           QString("a.lox, rekord 4: nie udało się odczytać pomiarów (new)"));
 }
 
 void OpenSurveyTest::droppedSurveyOpens_data() {
@@ -430,13 +496,17 @@ void OpenSurveyTest::fittedViewKeysAndDepthColours() {
   QTRY_VERIFY(w.View()->FramesDrawn() > 0);
   const mv::ViewState fitted = w.State().view;
   QVERIFY(fitted.Fitted);
-  const mv::ScreenBox area = mv::SceneArea(w.Geometry());
-  const mv::ScreenBox b =
-      mv::ProjectCylinder(fitted, mv::CylinderOf(w.State().survey, fitted.CentreX, fitted.CentreY),
-                          w.Geometry())
-          .box;
-  QVERIFY(b.left >= 0 && b.right <= area.right && b.bottom >= 0 && b.top <= area.top);
-  QVERIFY(b.Width() >= area.Width() / 2 || b.Height() >= area.Height() / 2);
+  // Everything the picture draws in the model fills the room the overlays
+  // leave, whatever the spin.
+  const auto holdsEverything = [&w] {
+    const mv::ScreenBox area = mv::MapFitArea(w.State().view, w.Geometry());
+    const mv::ScreenBox b =
+        mv::ProjectCylinder(w.State().view, mv::DrawnCylinder(w.State()), w.Geometry()).box;
+    return b.left >= area.left - 1e-6 && b.right <= area.right + 1e-6 &&
+           b.bottom >= area.bottom - 1e-6 && b.top <= area.top + 1e-6 &&
+           (b.Width() >= 0.9 * area.Width() || b.Height() >= 0.9 * area.Height());
+  };
+  QVERIFY(holdsEverything());
 
   // "+" scales the picture by a steady factor; Home fits again.
   QTest::keyClick(&w, Qt::Key_Plus);
@@ -447,22 +517,32 @@ void OpenSurveyTest::fittedViewKeysAndDepthColours() {
   QCOMPARE(w.State().view.ZoomScale.AsDouble(), fitted.ZoomScale.AsDouble());
   QCOMPARE(w.State().view.TargetZ.AsDouble(), fitted.TargetZ.AsDouble());
 
-  // P shows the plan, L the elevation; the zoom stays.
+  // P shows the plan and L the elevation, each fitted anew, the spin kept.
+  QTest::keyClick(&w, Qt::Key_Plus);
   QTest::keyClick(&w, Qt::Key_P);
   QCOMPARE(w.State().view.TiltAngle.AsDouble(), 90.0);
+  QTRY_VERIFY(!w.State().view.RefitRequested);
+  QVERIFY(holdsEverything());
   QTest::keyClick(&w, Qt::Key_L);
   QCOMPARE(w.State().view.TiltAngle.AsDouble(), fitted.TiltAngle.AsDouble());
+  QTRY_VERIFY(!w.State().view.RefitRequested);
   QCOMPARE(w.State().view.ZoomScale.AsDouble(), fitted.ZoomScale.AsDouble());
 
-  // Ctrl+G colours by depth and says what the next use will do.
+  // A cave map opens coloured by depth; Ctrl+G switches the colours off and
+  // says what the next use will do, and the fit takes the legend's room
+  // back.
   QAction* depth = w.findChild<QAction*>("DepthColours");
   QVERIFY(depth);
-  QCOMPARE(depth->text(), QString("Koloruj według głębokości"));
-  QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
   QVERIFY(w.State().view.DepthColours);
   QCOMPARE(depth->text(), QString("Nie koloruj według głębokości"));
+  const double withLegend = w.State().view.ZoomScale.AsDouble();
+  QTest::keyClick(&w, Qt::Key_G, Qt::ControlModifier);
+  QVERIFY(!w.State().view.DepthColours);
+  QCOMPARE(depth->text(), QString("Koloruj według głębokości"));
   const qint64 frames = w.View()->FramesDrawn();
   QTRY_VERIFY(w.View()->FramesDrawn() > frames);
+  QTRY_VERIFY(w.State().view.ZoomScale.AsDouble() > withLegend);
+  QVERIFY(holdsEverything());
 }
 
 void OpenSurveyTest::clicksPickMeasureCopyAndFind() {
@@ -470,6 +550,7 @@ void OpenSurveyTest::clicksPickMeasureCopyAndFind() {
   QVERIFY(Show(w));
   QTRY_VERIFY(w.View()->FramesDrawn() > 0);
   QTest::keyClick(&w, Qt::Key_Space);  // a still picture to click on
+  const mv::ViewState opened = w.State().view;
   const mv::SurveyModel& m = w.State().survey;
   const mv::ViewState& v = w.State().view;
   const auto at = [&](int32_t row) {
@@ -483,15 +564,31 @@ void OpenSurveyTest::clicksPickMeasureCopyAndFind() {
   QTest::mouseClick(w.View(), Qt::LeftButton, Qt::ShiftModifier, at(b));
   QCOMPARE(v.PickedSecond, b);
 
-  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
-  const QStringList copied = QGuiApplication::clipboard()->text().split('\n');
-  QCOMPARE(copied.size(), 4);  // two stations, the distance, the final line break
-  QVERIFY(copied[0].startsWith(QString::fromStdString(std::string(m.StationName(a))) + "\t"));
-  QVERIFY(copied[2].startsWith("distance\t"));
+  // Ctrl+C: Polish words, and the numbers with the decimal mark of the
+  // user's locale; names as they are.
+  const QLocale userLocale;
+  for (const QLocale& locale : {QLocale(QLocale::Polish), QLocale::c()}) {
+    QLocale::setDefault(locale);
+    QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+    const QStringList copied = QGuiApplication::clipboard()->text().split('\n');
+    QCOMPARE(copied.size(), 4);  // two stations, the distance, the final line break
+    QVERIFY(copied[0].startsWith(QString::fromStdString(std::string(m.StationName(a))) + "\t"));
+    const QString mark = locale.decimalPoint();
+    QVERIFY2(copied[2].contains(QRegularExpression("^odległość\t\\d+\\" + mark +
+                                                   "\\d\\d\tpoziomo\t.*\tpionowo\t")),
+             qPrintable(copied[2]));
+  }
+  QLocale::setDefault(userLocale);
 
-  // A click on empty picture clears the pick.
+  // A click on empty picture clears the pick; Ctrl+C then says there is
+  // nothing to copy.
   QTest::mouseClick(w.View(), Qt::LeftButton, Qt::NoModifier, QPoint(5, w.View()->height() - 5));
   QCOMPARE(v.PickedFirst, -1);
+  QGuiApplication::clipboard()->setText("kept");
+  QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+  QCOMPARE(QGuiApplication::clipboard()->text(), QString("kept"));
+  QVERIFY(w.Note()->isVisible());
+  QVERIFY2(w.Note()->text().startsWith("Nie wskazano stacji"), qPrintable(w.Note()->text()));
 
   // Ctrl+F picks the station found and turns the model about it.
   w.ControlsOf().SetStationAsker(
@@ -502,9 +599,42 @@ void OpenSurveyTest::clicksPickMeasureCopyAndFind() {
   QVERIFY(v.PickedFirst >= 0);
   QVERIFY(std::string(m.StationName(v.PickedFirst)).ends_with(".c12"));
   QCOMPARE(v.CentreX.AsDouble(), m.X(v.PickedFirst));
+  // Home puts the axis back where the survey opened with it, and fits.
+  QTest::keyClick(&w, Qt::Key_Plus);
+  QTest::keyClick(&w, Qt::Key_Home);
+  QCOMPARE(v.CentreX.AsDouble(), opened.CentreX.AsDouble());
+  QCOMPARE(v.CentreY.AsDouble(), opened.CentreY.AsDouble());
+  QCOMPARE(v.ZoomScale.AsDouble(), opened.ZoomScale.AsDouble());
+  QCOMPARE(v.TargetZ.AsDouble(), opened.TargetZ.AsDouble());
 
   QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
   QVERIFY(v.StationNamesVisible);
+}
+
+void OpenSurveyTest::captionAndSuggestedFileNames() {
+  const std::pair<fs::path, const char*> rows[] = {
+      {kSample, "Jaskinia Morvalka Vendra"},
+      {fs::path(MV_SURVEX_DIR) / "jaskinie_all.3d", "all"}};  // the title
+  for (const auto& [source, shown] : rows) {
+    MainWindow w(source, NoBox);
+    QCOMPARE(w.windowTitle(), QString("Symulacja 3D  - ") + shown);
+    // The save dialogs offer a survey file's name, else "jaskinia".
+    const QString name = source == kSample ? "jaskinia" : "jaskinie_all";
+    QStringList offered;
+    w.SetPictureChooser([&](QWidget*, const fs::path& s) -> std::optional<fs::path> {
+      offered << QString::fromStdString(s.filename().string());
+      return std::nullopt;
+    });
+    w.SavePicture();
+    w.SaveAnimation();
+    w.SaveDrawing();
+    QCOMPARE(offered, (QStringList{name + ".png", name + ".gif", name + ".svg"}));
+  }
+  // Without a title, the file's name; a title of 10,000 characters is cut.
+  mv::SurveyModel m;
+  QCOMPARE(mv::CaptionFor(m, "/caves/a.plt", true), QString("Symulacja 3D  - a.plt"));
+  m.title = std::string(10000, 'x');
+  QCOMPARE(mv::CaptionFor(m, "/caves/a.plt", true).size(), 16 + mv::kMostCaptionChars);
 }
 
 QTEST_MAIN(OpenSurveyTest)

@@ -11,7 +11,9 @@
 #include <QtTest>
 #include <filesystem>
 
+#include "shell/command_line.h"
 #include "shell/main_window.h"
+#include "shell/startup.h"
 #include "shown_window.h"
 
 using mv::MainWindow;
@@ -40,6 +42,8 @@ class RecentAndSavingTest : public QObject {
  private slots:
   void recentSurveysNewestFirst();
   void goneSurveyLeavesTheListWithANote();
+  void desktopStart_data();
+  void desktopStart();
   void damagedSettingsAreIgnored_data();
   void damagedSettingsAreIgnored();
   void animationAndDrawingAreSaved_data();
@@ -92,6 +96,52 @@ void RecentAndSavingTest::goneSurveyLeavesTheListWithANote() {
   QVERIFY(w.Recent().Sources().isEmpty());
   QVERIFY(w.Note()->isVisible());
   QVERIFY2(w.Note()->text().contains(Text(copy)), qPrintable(w.Note()->text()));
+}
+
+void RecentAndSavingTest::desktopStart_data() {
+  QTest::addColumn<QStringList>("arguments");  // after the program's name
+  QTest::addColumn<QStringList>("recent");     // newest first; "gone" for a deleted survey
+  QTest::addColumn<QString>("opened");         // empty: nothing, and the hint
+  const QString czarna = Text(kCzarna), zimna = Text(kZimna);
+  QTest::newRow("the newest recent survey still there")
+      << QStringList{"--from-desktop"} << QStringList{"gone", czarna, zimna} << czarna;
+  QTest::newRow("no recent survey left")
+      << QStringList{"--from-desktop"} << QStringList{"gone"} << "";
+  QTest::newRow("a file given") << QStringList{"--from-desktop", zimna} << QStringList{czarna}
+                                << zimna;
+}
+
+void RecentAndSavingTest::desktopStart() {
+  QFETCH(QStringList, arguments);
+  QFETCH(QStringList, recent);
+  QFETCH(QString, opened);
+  QTemporaryDir caves;
+  const QString gone = caves.filePath("gone.3d");
+  QVERIFY(QFile::copy(Text(kCzarna), gone));
+  auto list = RecentIn(dir_.filePath(QString("desktop-%1.ini").arg(QTest::currentDataTag())));
+  for (qsizetype i = recent.size() - 1; i >= 0; --i)
+    list->Add((recent[i] == "gone" ? gone : recent[i]).toStdString());
+  QVERIFY(QFile::remove(gone));
+  const mv::CommandLine c = mv::ParseCommandLine(QStringList{"morvalka"} + arguments);
+  const fs::path source = mv::StartSource(c, *list);
+  int boxes = 0;
+  MainWindow w(
+      source, [&boxes](QWidget*) { ++boxes; }, nullptr, std::move(list));
+  QVERIFY(mv::test::Show(w));
+  QCOMPARE(Text(w.Source()), opened);
+  QVERIFY(!w.Recent().Sources().contains(gone));
+  QCOMPARE(w.StartHint()->isVisible(), opened.isEmpty());
+  // Nothing to read, not even on the return to the start parameters: an
+  // empty picture with the hint in its middle, and no box.
+  QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(boxes, 0);
+  QCOMPARE(w.State().survey.StationCount() == 2, opened.isEmpty());
+  if (!opened.isEmpty()) return;
+  QVERIFY(w.StartHint()->isVisible());
+  QVERIFY(w.StartHint()->text().startsWith("Otwórz dane jaskini... (Ctrl+O)"));
+  QVERIFY(qAbs(w.StartHint()->geometry().center().x() - w.centralWidget()->width() / 2) <= 1);
+  w.Opener().Open(kZimna);
+  QVERIFY(w.StartHint()->isHidden());
 }
 
 void RecentAndSavingTest::damagedSettingsAreIgnored_data() {

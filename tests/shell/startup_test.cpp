@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "ui/command_table.h"
+
 namespace {
 
 QString WithoutMnemonic(QString text) {
@@ -23,6 +25,7 @@ class StartupTest : public QObject {
 
  private slots:
   void qtDialogsSpeakPolish();
+  void keyNamesAsPrintedOnTheKeys();
   void openGlIsFoundOnThisDisplay();
   void withoutOpenGlTheViewerSaysSoAndEnds_data();
   void withoutOpenGlTheViewerSaysSoAndEnds();
@@ -42,6 +45,18 @@ void StartupTest::qtDialogsSpeakPolish() {
   auto* box = dialog.findChild<QDialogButtonBox*>("buttonBox");
   QVERIFY(box);
   QCOMPARE(WithoutMnemonic(box->button(QDialogButtonBox::Cancel)->text()), QString("Anuluj"));
+}
+
+void StartupTest::keyNamesAsPrintedOnTheKeys() {
+  if (!mv::PrepareApplication(*qApp)) QSKIP("Qt's Polish translations are not installed");
+  // As the menus show them: Qt's Polish names Home the home folder.
+  QCOMPARE(QKeySequence(Qt::Key_Home).toString(QKeySequence::NativeText), QString("Home"));
+  for (const mv::ui::CommandRow& row : mv::ui::AllCommands()) {
+    const QKeySequence keys(row.key);
+    QCOMPARE(keys.toString(QKeySequence::NativeText), keys.toString(QKeySequence::PortableText));
+  }
+  // Qt's other texts stay Polish.
+  QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("Anuluj"));
 }
 
 void StartupTest::openGlIsFoundOnThisDisplay() {

@@ -1,8 +1,11 @@
 // The menus, toolbar, panels, key help and about box on the real main window.
 #include <QAction>
 #include <QApplication>
+#include <QCompleter>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -17,12 +20,14 @@
 #include <functional>
 #include <map>
 
+#include "data/survey_source.h"
 #include "shell/main_window.h"
 #include "shown_window.h"
 #include "ui/about_box.h"
 #include "ui/axis_panels.h"
 #include "ui/key_help.h"
 #include "ui/panel_parts.h"
+#include "ui/station_finder.h"
 
 using mv::MainWindow;
 
@@ -94,6 +99,8 @@ class ControlsTest : public QObject {
   void startParametersWithThePositionPanelOpen();
   void keyHelpIsReadOnlyWithUnwrappedLinesAndTheNewKeys();
   void aboutBoxKeepsItsPage();
+  void findDialogEnterFindsAtOnceOrOffersAChoice_data();
+  void findDialogEnterFindsAtOnceOrOffersAChoice();
 
  private:
   QTemporaryDir empty_;
@@ -104,8 +111,9 @@ void ControlsTest::everyShortcutReachesItsCommand_data() {
   QTest::addColumn<QString>("item");
   QTest::addColumn<QString>("caption");
 
-  auto row = [](const char* item, QKeySequence keys, const char* caption) {
-    QTest::newRow(item) << keys << QString(item) << QString::fromUtf8(caption);
+  auto row = [](const char* item, QKeySequence keys, const char* caption,
+                const char* tag = nullptr) {
+    QTest::newRow(tag ? tag : item) << keys << QString(item) << QString::fromUtf8(caption);
   };
   row("Rysujliniepomiarowe1", QKeySequence(Qt::CTRL | Qt::Key_L), "Nie rysuj linii pomiarowych");
   row("Kolorliniipomiarowych1", QKeySequence(Qt::Key_F5), "Kolor linii pomiarowych");
@@ -117,6 +125,9 @@ void ControlsTest::everyShortcutReachesItsCommand_data() {
   row("Dugoosiobrotu1", QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_F6), "Długość osi obrotu");
   row("Zmianapooeniaosiobrotu1", QKeySequence(Qt::SHIFT | Qt::Key_F6),
       "Zmiana położenia osi obrotu");
+  // The key the key help names.
+  row("Zmianapooeniaosiobrotu1", QKeySequence(Qt::CTRL | Qt::Key_F6), "Zmiana położenia osi obrotu",
+      "Zmianapooeniaosiobrotu1 by Ctrl+F6");
   row("Nierysujskalisymulacji1", QKeySequence(Qt::CTRL | Qt::Key_D), "Nie rysuj skali symulacji");
   row("Kolorskalisymulacji1", QKeySequence(Qt::Key_F7), "Kolor skali symulacji");
   row("Nierysujpodziaki1", QKeySequence(Qt::CTRL | Qt::Key_F7), "Nie rysuj podziałki");
@@ -140,7 +151,7 @@ void ControlsTest::everyShortcutReachesItsCommand() {
   auto* action = Find<QAction>(w, item.toLatin1().constData());
   QVERIFY(action);
   QCOMPARE(action->text(), caption);
-  QCOMPARE(action->shortcut(), keys);
+  QVERIFY(action->shortcuts().contains(keys));
 
   const mv::ViewState before = v;
   QTest::keySequence(&w, keys);
@@ -582,6 +593,60 @@ void ControlsTest::aboutBoxKeepsItsPage() {
 
   about.findChild<QPushButton*>("BitBtn1")->click();
   QVERIFY(about.isHidden());
+
+  // Escape closes it as OK does, as it closes the other boxes.
+  Find<QAction>(w, "Oprogramie1")->trigger();
+  QTRY_VERIFY(about.isActiveWindow());
+  QTest::keyClick(&about, Qt::Key_Escape);
+  QVERIFY(about.isHidden());
+}
+
+void ControlsTest::findDialogEnterFindsAtOnceOrOffersAChoice_data() {
+  QTest::addColumn<QString>("typed");
+  QTest::addColumn<QString>("found");    // one of its names; empty: the dialog stays open
+  QTest::addColumn<QString>("message");  // non-empty: several match, the second is chosen
+  QTest::newRow("a whole name, the completion list open") << "zimna.glowny.c40"
+                                                          << "zimna.glowny.c40"
+                                                          << "";
+  QTest::newRow("an entrance's name for a station of another") << "zimna.glowny.c1"
+                                                               << "otwor_zimna_polnocny"
+                                                               << "";
+  QTest::newRow("the last part of two") << "c130"
+                                        << "czarna.glowny.c130"
+                                        << "Pasujące stacje: 2";
+  QTest::newRow("no such name") << "zzz"
+                                << ""
+                                << "Nie ma stacji „zzz”.";
+}
+
+void ControlsTest::findDialogEnterFindsAtOnceOrOffersAChoice() {
+  QFETCH(QString, typed);
+  QFETCH(QString, found);
+  QFETCH(QString, message);
+  const mv::LoadResult load =
+      mv::LoadSurveySource(std::filesystem::path(MV_SURVEX_DIR) / "jaskinie_all.3d");
+  mv::ui::FindStationDialog dialog(load.model);
+  dialog.show();
+  dialog.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&dialog));
+  // The completion list shows whole names, the longest too.
+  QWidget* popup = dialog.Field()->completer()->popup();
+  QVERIFY(popup->minimumWidth() >=
+          popup->fontMetrics().horizontalAdvance("mietusia_wyznia.problem_speleoklubu.13"));
+  QTest::keyClicks(dialog.Field(), typed);
+  if (dialog.Field()->completer()->completionCount() > 0) QTRY_VERIFY(popup->isVisible());
+  // One Enter, to the list of names where it is open.
+  QTest::keyClick(popup->isVisible() ? popup : dialog.Field(), Qt::Key_Return);
+  QCOMPARE(dialog.Message()->text().left(message.size()), message);
+  if (!message.isEmpty() && !found.isEmpty()) {
+    QCOMPARE(dialog.Choices()->count(), 2);
+    QTest::keyClick(dialog.Choices(), Qt::Key_Down);
+    QTest::keyClick(dialog.Choices(), Qt::Key_Return);
+  }
+  QCOMPARE(dialog.isHidden(), !found.isEmpty());
+  if (found.isEmpty()) return;
+  const auto names = mv::ui::NamesOfStation(load.model, dialog.Found());
+  QVERIFY(std::find(names.begin(), names.end(), found.toStdString()) != names.end());
 }
 
 QTEST_MAIN(ControlsTest)

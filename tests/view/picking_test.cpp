@@ -141,11 +141,12 @@ TEST(Picking, DescriptionAndClipboardText) {
                                      "1200,0 m,  6,0 m nad najwyższym otworem"});
   EXPECT_EQ(PickDescription(m, 3, 1)[2],
             "odległość 21,26 m:  w poziomie 20,88 m,  w pionie 4,00 m");
-  EXPECT_EQ(PickClipboardText(m, 3, 1),
+  EXPECT_EQ(PickClipboardText(m, 3, 1, '.'),
             "cave.s4\t482330.00\t5612409.00\t1194.00\n"
             "cave.s2\t482310.00\t5612403.00\t1198.00\n"
-            "distance\t21.26\thorizontal\t20.88\tvertical\t4.00\n");
-  EXPECT_EQ(PickClipboardText(m, -1, -1), "");
+            "odległość\t21.26\tpoziomo\t20.88\tpionowo\t4.00\n");
+  EXPECT_EQ(PickClipboardText(m, 1, -1, ','), "cave.s2\t482310,00\t5612403,00\t1198,00\n");
+  EXPECT_EQ(PickClipboardText(m, -1, -1, ','), "");
   // A name with a tab or line break cannot split the row; without names the
   // row counted from 1 stands in.
   m.stationNames = {};
@@ -183,6 +184,69 @@ TEST(Labels, NoTwoOverlapTheEntranceFirstAndTheScreenBoundsTheWork) {
       EXPECT_FALSE(a.left < b.left + b.width && b.left < a.left + a.width &&
                    a.top < b.top + b.height && b.top < a.top + a.height)
           << a.row << " and " << b.row;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace mv
+
+namespace mv {
+namespace {
+
+TEST(Labels, TakeThePlaceThatHidesTheFewestLines) {
+  const AppState s = Survey(3);
+  const SurveyModel& m = s.survey;
+  const PicturePoint p = StationOnPicture(s.view, m, kPicture, 1);
+  ASSERT_TRUE(p.visible);
+  const auto width = [](int32_t, bool) { return 60.0; };
+  struct Row {
+    const char* name;
+    double dx0, dx1;  // lines crossing the picture upright, this far right of the station
+    bool right;       // the label stays right of its station
+  };
+  const Row rows[] = {
+      {"no lines", 0, 0, true},
+      {"lines on the right", 20, 50, false},
+      {"lines on the left", -50, -20, true},
+  };
+  for (const Row& r : rows) {
+    LineCoverage lines(kPicture.width, kPicture.height);
+    for (double dx = r.dx0; dx < r.dx1; dx += 3)
+      lines.AddSegment(p.x + dx, 0, p.x + dx, kPicture.height);
+    lines.Finish();
+    const std::vector<PlacedLabel> placed =
+        PlaceLabels(s.view, m, kPicture, {}, {1}, width, 16, 10, {}, &lines);
+    ASSERT_EQ(placed.size(), 1u) << r.name;
+    EXPECT_EQ(placed[0].left > p.x, r.right) << r.name;
+    EXPECT_EQ(lines.Count(placed[0].left, placed[0].top, 60, 16), 0) << r.name;
+  }
+}
+
+TEST(Picking, AClickOnAnEntranceMarkPicksTheEntrance) {
+  for (const bool map : {true, false}) {
+    AppState s = Survey(3);
+    s.view.MapStyle = map;
+    s.view.EntrancesVisible = true;
+    // The survey folders' spheres grow with the survey's extent in y.
+    if (!map) s.view.Box.maxY = s.view.Box.maxY.AsDouble() + 200;
+    const SurveyModel& m = s.survey;
+    const std::vector<int32_t> lines = LineStations(m), entrances = EntranceRows(m);
+    const PicturePoint e = StationOnPicture(s.view, m, kPicture, 2);
+    const PicturePoint o = StationOnPicture(s.view, m, kPicture, 1);
+    // Off the survey line, across it.
+    const double d = std::hypot(o.x - e.x, o.y - e.y);
+    const double ux = -(o.y - e.y) / d, uy = (o.x - e.x) / d;
+    const auto at = [&](double r) {
+      return StationAt(s.view, m, kPicture, lines, entrances, e.x + r * ux, e.y + r * uy);
+    };
+    if (map) {
+      EXPECT_EQ(at(kEntranceMarkRadius - 0.5), 2);
+      EXPECT_EQ(at(12), -1);
+    } else {
+      EXPECT_EQ(at(12), 2);  // beyond the pick radius, on the sphere
+      s.view.EntrancesVisible = false;
+      EXPECT_EQ(at(12), -1);
     }
   }
 }
