@@ -266,7 +266,7 @@ void BenchOne(int64_t legs, const Options& o) {
   {
     const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
     const std::vector<int32_t>& stations = cache.LineStations(m, v);
-    const std::vector<int32_t>& entrances = cache.Entrances(m);
+    const std::vector<int32_t>& entrances = cache.Entrances(m, v);
     std::vector<double> t;
     for (int run = 0; run < o.runs; ++run) {
       const auto start = Clock::now();

@@ -285,7 +285,7 @@ void MainWindow::PickAt(double x, double y, bool second) {
   const SurveyModel& m = state_.survey;
   SceneCache& cache = view_->Cache();
   const int32_t row =
-      StationAt(v, m, Geometry(), cache.LineStations(m, v), cache.Entrances(m), x, y);
+      StationAt(v, m, Geometry(), cache.LineStations(m, v), cache.Entrances(m, v), x, y);
   PickStation(v, row, second);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "data/real48.h"
 #include "data/survey_model.h"
@@ -67,6 +68,18 @@ struct ViewState {
   LegShow SurfaceLegs = LegShow::Hidden;
   // The passages' walls, where the survey has their sizes or meshes.
   bool WallsVisible = false;
+  // Nodes of the survey tree whose own legs, walls, stations and labels
+  // the picture leaves out (by node; empty when every node is shown), and
+  // the node whose legs stand out, the rest dimmed (-1 for none).
+  std::vector<uint8_t> HiddenSurveys;
+  int32_t HighlightedSurvey = -1;
+  // Where two parts of the survey come closest, drawn as dashed lines: each
+  // from and to a point in survey coordinates, metres.
+  struct ApproachLine {
+    double from[3], to[3];
+    bool operator==(const ApproachLine&) const = default;
+  };
+  std::vector<ApproachLine> Approaches;
   // A view command (plan, elevation) asks for the view to be fitted again
   // once it has turned; the framing carries it out before the next frame.
   bool RefitRequested = false;
@@ -98,6 +111,18 @@ void SetStartParameters(ViewState& v);
 inline bool LegDrawn(const ViewState& v, uint8_t legFlags) {
   return !((legFlags & kLegSplay) && v.Splays == LegShow::Hidden) &&
          !((legFlags & kLegSurface) && v.SurfaceLegs == LegShow::Hidden);
+}
+
+// Whether the picture shows the parts of survey node `node`.
+inline bool SurveyShown(const ViewState& v, int32_t node) {
+  return !(node >= 0 && static_cast<size_t>(node) < v.HiddenSurveys.size() &&
+           v.HiddenSurveys[static_cast<size_t>(node)]);
+}
+
+// Whether the picture draws survey-line row `row` of `m`: of a kind shown
+// and of a survey shown.
+inline bool RowDrawn(const ViewState& v, const SurveyModel& m, int32_t row) {
+  return LegDrawn(v, m.LineFlags(row)) && SurveyShown(v, m.LineSurvey(row));
 }
 
 // Whether a leg lies underground and counts for the depth colours' range:
