@@ -19,6 +19,7 @@
 #include "data/loader.h"
 #include "data/near_approach.h"
 #include "data/records.h"
+#include "data/stats_table.h"
 #include "data/survey_source.h"
 #include "data/survey_stats.h"
 #include "data/survey_writer.h"
@@ -177,34 +178,7 @@ int Stats(std::span<char* const> args) {
   const int32_t node = args.size() > 1 ? NodeArgument(m, args[1]) : 0;
   if (node < 0) return Fail(source.string() + ": no survey \"" + args[1] + "\"");
   const mv::SurveyStats st = mv::ComputeSurveyStats(m)[static_cast<size_t>(node)];
-  const auto station = [&](const mv::Reach& r) {
-    return r.station < 0 ? std::string() : "\t" + std::string(m.StationName(r.station));
-  };
-  std::cout << "survey\t"
-            << (node == 0 ? m.surveys.empty() ? m.title : m.surveys[0].name
-                          : mv::SurveyPath(m, node))
-            << "\n"
-            << "legs\t" << st.legs << "\n"
-            << "splays\t" << st.splays << "\n"
-            << "duplicate legs\t" << st.duplicates << "\n"
-            << "surface legs\t" << st.surfaceLegs << "\n"
-            << "stations\t" << st.stations << "\n"
-            << "entrances\t" << st.entrances << "\n"
-            << "length (m)\t" << Metres(st.length) << "\n"
-            << "horizontal length (m)\t" << Metres(st.horizontalLength) << "\n"
-            << "vertical length (m)\t" << Metres(st.verticalLength) << "\n"
-            << "splay length (m)\t" << Metres(st.splayLength) << "\n"
-            << "duplicate length (m)\t" << Metres(st.duplicateLength) << "\n"
-            << "surface length (m)\t" << Metres(st.surfaceLength) << "\n"
-            << "highest (m)\t" << Metres(st.highest.at) << station(st.highest) << "\n"
-            << "lowest (m)\t" << Metres(st.lowest.at) << station(st.lowest) << "\n"
-            << "vertical range (m)\t" << Metres(st.VerticalRange()) << "\n"
-            << "north (m)\t" << Metres(st.north.at) << station(st.north) << "\n"
-            << "south (m)\t" << Metres(st.south.at) << station(st.south) << "\n"
-            << "north-south range (m)\t" << Metres(st.NorthSouthRange()) << "\n"
-            << "east (m)\t" << Metres(st.east.at) << station(st.east) << "\n"
-            << "west (m)\t" << Metres(st.west.at) << station(st.west) << "\n"
-            << "east-west range (m)\t" << Metres(st.EastWestRange()) << "\n";
+  std::cout << mv::StatsText(mv::StatsTable(m, node, st, '.'), false);
   std::cout.flush();
   if (!std::cout) return Fail("cannot write the output");
   return kOk;
