@@ -14,9 +14,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/loader.h"
+#include "data/near_approach.h"
 #include "data/records.h"
+#include "data/stats_table.h"
 #include "data/survey_source.h"
 #include "data/survey_stats.h"
 #include "data/survey_writer.h"
@@ -28,6 +31,8 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kBadInput = 1;
 constexpr int kUsage = 2;
+
+int Usage();
 
 int Fail(const std::string& message) {
   std::cerr << "mvdata: " << message << '\n';
@@ -173,34 +178,58 @@ int Stats(std::span<char* const> args) {
   const int32_t node = args.size() > 1 ? NodeArgument(m, args[1]) : 0;
   if (node < 0) return Fail(source.string() + ": no survey \"" + args[1] + "\"");
   const mv::SurveyStats st = mv::ComputeSurveyStats(m)[static_cast<size_t>(node)];
-  const auto station = [&](const mv::Reach& r) {
-    return r.station < 0 ? std::string() : "\t" + std::string(m.StationName(r.station));
-  };
-  std::cout << "survey\t"
-            << (node == 0 ? m.surveys.empty() ? m.title : m.surveys[0].name
-                          : mv::SurveyPath(m, node))
-            << "\n"
-            << "legs\t" << st.legs << "\n"
-            << "splays\t" << st.splays << "\n"
-            << "duplicate legs\t" << st.duplicates << "\n"
-            << "surface legs\t" << st.surfaceLegs << "\n"
-            << "stations\t" << st.stations << "\n"
-            << "entrances\t" << st.entrances << "\n"
-            << "length (m)\t" << Metres(st.length) << "\n"
-            << "horizontal length (m)\t" << Metres(st.horizontalLength) << "\n"
-            << "vertical length (m)\t" << Metres(st.verticalLength) << "\n"
-            << "splay length (m)\t" << Metres(st.splayLength) << "\n"
-            << "duplicate length (m)\t" << Metres(st.duplicateLength) << "\n"
-            << "surface length (m)\t" << Metres(st.surfaceLength) << "\n"
-            << "highest (m)\t" << Metres(st.highest.at) << station(st.highest) << "\n"
-            << "lowest (m)\t" << Metres(st.lowest.at) << station(st.lowest) << "\n"
-            << "vertical range (m)\t" << Metres(st.VerticalRange()) << "\n"
-            << "north (m)\t" << Metres(st.north.at) << station(st.north) << "\n"
-            << "south (m)\t" << Metres(st.south.at) << station(st.south) << "\n"
-            << "north-south range (m)\t" << Metres(st.NorthSouthRange()) << "\n"
-            << "east (m)\t" << Metres(st.east.at) << station(st.east) << "\n"
-            << "west (m)\t" << Metres(st.west.at) << station(st.west) << "\n"
-            << "east-west range (m)\t" << Metres(st.EastWestRange()) << "\n";
+  std::cout << mv::StatsText(mv::StatsTable(m, node, st, '.'), false);
+  std::cout.flush();
+  if (!std::cout) return Fail("cannot write the output");
+  return kOk;
+}
+
+// The closest approaches between a node and another node or the rest of
+// the survey, nearest first, as tab-separated rows.
+int Near(std::span<char* const> args) {
+  std::vector<std::string_view> plain;
+  mv::ApproachQuery q;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    if (a == "--splays") {
+      q.splays = true;
+    } else if (a == "--k" && i + 1 < args.size()) {
+      const std::string_view n = args[++i];
+      const auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), q.k);
+      if (ec != std::errc() || end != n.data() + n.size() || q.k < 1) return Usage();
+    } else if (a.starts_with("--")) {
+      return Usage();
+    } else {
+      plain.push_back(a);
+    }
+  }
+  if (plain.size() < 2 || plain.size() > 3) return Usage();
+  const std::filesystem::path source(plain[0]);
+  const mv::ReadResult s = mv::ReadSurveySource(source);
+  if (!s.ok()) return Fail(s.ErrorMessage());
+  const mv::SurveyModel& m = s.model;
+  q.node = NodeArgument(m, plain[1]);
+  if (q.node < 0) return Fail(source.string() + ": no survey \"" + std::string(plain[1]) + "\"");
+  if (plain.size() == 3) {
+    q.other = NodeArgument(m, plain[2]);
+    if (q.other < 0) return Fail(source.string() + ": no survey \"" + std::string(plain[2]) + "\"");
+  }
+  const mv::ApproachResult r = mv::FindApproaches(m, q);
+  switch (r.problem) {
+    case mv::ApproachResult::Problem::kNone:
+      break;
+    case mv::ApproachResult::Problem::kNoSuchNode:
+      return Fail("no such survey");
+    case mv::ApproachResult::Problem::kOverlap:
+      return Fail("the two parts overlap: one lies within the other");
+    case mv::ApproachResult::Problem::kNoLegs:
+      return Fail("a part has no legs to compare");
+  }
+  std::cout << "distance (m)\tdx (m)\tdy (m)\tdz (m)\tstation\tstation\n";
+  for (const mv::Approach& a : r.approaches)
+    std::cout << Metres(a.distance) << '\t' << Metres(a.dx()) << '\t' << Metres(a.dy()) << '\t'
+              << Metres(a.dz()) << '\t' << m.StationName(a.fromStation) << '\t'
+              << m.StationName(a.toStation) << '\n';
   std::cout.flush();
   if (!std::cout) return Fail("cannot write the output");
   return kOk;
@@ -233,6 +262,11 @@ constexpr Command kCommands[] = {
      "and extents of the whole survey or of one node of its tree (a dotted path, or #N), as "
      "tab-separated rows",
      1, 2, Stats},
+    {"near", "<survey> <node> [<other>] [--k N] [--splays]",
+     "print the N (10) closest approaches between the legs of <node> and of <other> (or of the "
+     "rest of the survey), with splays if asked: distance, dx, dy, dz and the nearest station "
+     "at each side, as tab-separated rows",
+     2, 6, Near},
 };
 
 int Usage() {

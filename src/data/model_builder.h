@@ -70,7 +70,9 @@ class ModelBuilder {
   bool HasCurrentPoint() const { return haveAt_; }
   bool HasLegs() const { return !lines_.empty(); }
 
-  void Name(RawPoint p, std::string_view name);
+  // A name of the station at p, and the survey it names it in (see
+  // InSurvey; -1 for none).
+  void Name(RawPoint p, std::string_view name, int32_t survey = -1);
   void Flag(RawPoint p, uint8_t flags);
   // An entrance: distinct positions count once, each a station with its
   // name; the first kMaxEntrances fill the model's entrance slots, the rest

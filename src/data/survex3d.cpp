@@ -221,11 +221,11 @@ class Reader {
   }
 
   void Station(RawPoint p, unsigned flags, std::string_view label) {
-    builder_.Name(p, label);
-    builder_.Flag(p, ModelFlags(flags));
     const size_t dot = label.rfind(kSeparator);
-    if (dot != std::string_view::npos)
-      builder_.InSurvey(p, builder_.SurveyPath(label.substr(0, dot), kSeparator));
+    builder_.Name(
+        p, label,
+        dot == std::string_view::npos ? -1 : builder_.SurveyPath(label.substr(0, dot), kSeparator));
+    builder_.Flag(p, ModelFlags(flags));
     if (flags & kLabelEntrance) builder_.Entrance(p, label);
   }
 

@@ -142,13 +142,12 @@ class Reader {
     ReadScraps();
     for (const Station& s : stations_) {
       const std::string name = Qualified(s);
-      builder_.Name(s.p, name);
+      builder_.Name(s.p, name, NodeOfId(s.survey));
       uint8_t flags = 0;
       if (s.flags & kStationEntranceFlag) flags |= kStationEntrance;
       if (s.flags & kStationFixedFlag) flags |= kStationFixed;
       if (name.empty()) flags |= kStationAnonymous;
       builder_.Flag(s.p, flags);
-      builder_.InSurvey(s.p, NodeOfId(s.survey));
       if (s.flags & kStationEntranceFlag) builder_.Entrance(s.p, name);
     }
     if (!builder_.HasLegs())

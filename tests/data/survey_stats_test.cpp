@@ -17,6 +17,7 @@
 
 #include "data/model_builder.h"
 #include "data/survey_source.h"
+#include "survey_bytes.h"
 
 namespace mv {
 namespace {
@@ -98,16 +99,7 @@ TEST(SurveyStats, CountsLengthsAndExtentsPerNode) {
   EXPECT_EQ(ComputeSurveyStats(PlaceholderModel()).size(), 1u);
 }
 
-// What a program printed on standard output.
-std::string RunProgram(const std::string& command, int* status) {
-  const fs::path out = fs::temp_directory_path() / ("mv-stats-" + std::to_string(getpid()));
-  const int raw = std::system((command + " >" + out.string() + " 2>&1").c_str());
-  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream in(out);
-  std::string text((std::istreambuf_iterator<char>(in)), {});
-  fs::remove(out);
-  return text;
-}
+using test::RunProgram;
 
 double Number(const std::string& text, const std::string& pattern) {
   std::smatch m;

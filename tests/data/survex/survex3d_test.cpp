@@ -316,6 +316,14 @@ TEST(Survex3d, ItemsThatCarryNoGeometryAreSkipped) {
     // next leg then names as its survey: two rows then, but the same legs.
     EXPECT_EQ(LegsOf(RowsOf(s.model)), LegsOf({{{0, 0, 0}, {100, 0, 0}, {200, 0, 0}}}));
     EXPECT_EQ(s.model.StationCount(), 3);
+    // A section at a station no label gives is skipped, with a warning.
+    const bool xsect = !item.empty() && item[0] >= 0x30 && item[0] <= 0x33;
+    EXPECT_TRUE(s.model.sections.empty());
+    ASSERT_EQ(s.info.warnings.size(), xsect ? 1u : 0u);
+    if (xsect) {
+      EXPECT_EQ(s.info.warnings[0], std::string("t.3d: a passage section at station \"") +
+                                        char(item[2]) + "\" that no leg or label gives: skipped");
+    }
   }
 }
 
