@@ -305,7 +305,22 @@ void MainWindow::FollowSurveyTree() {
   if (treeGeneration_ == state_.survey.generation) return;
   treeGeneration_ = state_.survey.generation;
   tree_->SurveyChanged();
-  tree_->setVisible(state_.view.MapStyle && state_.survey.SurveyCount() > 1);
+  SetSurveyTreeShown(state_.view.MapStyle && state_.survey.SurveyCount() > 1);
+}
+
+void MainWindow::SetSurveyTreeShown(bool shown) {
+  if (shown == tree_->isVisible()) return;
+  // The window grows by the panel, so the picture keeps its size, unless
+  // the window fills the screen.
+  constexpr int kTreeWidth = 220;
+  const bool free = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+  tree_->setVisible(shown);
+  if (shown) {
+    resizeDocks({tree_}, {kTreeWidth}, Qt::Horizontal);
+    if (free) resize(width() + kTreeWidth, height());
+  } else if (free) {
+    resize(std::max(width() - kTreeWidth, 1), height());
+  }
 }
 
 void MainWindow::ShowStatistics(int32_t node) {

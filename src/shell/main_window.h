@@ -85,6 +85,8 @@ class MainWindow : public QMainWindow, public ui::Host {
   // closest to another part.
   void ShowStatistics(int32_t node);
   void FindConnections(int32_t node);
+  // Shows or hides the tree panel, the window growing or shrinking by it.
+  void SetSurveyTreeShown(bool shown);
   // The hint in the middle of an empty picture while no survey was chosen.
   QLabel* StartHint() { return hint_; }
   const std::filesystem::path& Source() const { return opener_->Source(); }
