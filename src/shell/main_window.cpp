@@ -16,9 +16,11 @@
 
 #include "shell/file_dialogs.h"
 #include "shell/standard_error.h"
+#include "ui/survey_dialogs.h"
 #include "view/framing.h"
 #include "view/picking.h"
 #include "view/repaint.h"
+#include "view/survey_selection.h"
 
 namespace mv {
 
@@ -86,8 +88,16 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 190); color: white; padding: 4px; }");
   note_->hide();
   hint_ = MakeStartHint(overlay_);
+  ui::SurveyTreePanel::Actions treeActions;
+  treeActions.fit = [this](int32_t node) { FitToSurvey(state_, Geometry(), node); };
+  treeActions.statistics = [this](int32_t node) { ShowStatistics(node); };
+  treeActions.connections = [this](int32_t node) { FindConnections(node); };
+  tree_ = new ui::SurveyTreePanel(state_, std::move(treeActions), this);
+  addDockWidget(Qt::LeftDockWidgetArea, tree_);
+  tree_->hide();
   opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box), [this] {
     controls_->SyncTexts();
+    FollowSurveyTree();
     setWindowTitle(CaptionFor(state_.survey, opener_->Source(), opener_->LastLoadOk()));
     hint_->setVisible(opener_->Source().empty());
     PlaceStartHint();
@@ -289,6 +299,59 @@ void MainWindow::PickAt(double x, double y, bool second) {
   const int32_t row =
       StationAt(v, m, Geometry(), cache.LineStations(m, v), cache.Entrances(m, v), x, y);
   PickStation(v, row, second);
+  // The tree shows where the picked station belongs.
+  if (row >= 0 && tree_->isVisible()) tree_->SelectNode(m.StationSurvey(row));
+}
+
+void MainWindow::FollowSurveyTree() {
+  if (treeGeneration_ == state_.survey.generation) return;
+  treeGeneration_ = state_.survey.generation;
+  tree_->SurveyChanged();
+  SetSurveyTreeShown(state_.view.MapStyle && state_.survey.SurveyCount() > 1);
+}
+
+void MainWindow::SetSurveyTreeShown(bool shown) {
+  if (shown == tree_->isVisible()) return;
+  // The window grows by the panel, so the picture keeps its size, unless
+  // the window fills the screen.
+  constexpr int kTreeWidth = 220;
+  const bool free = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+  tree_->setVisible(shown);
+  if (shown) {
+    resizeDocks({tree_}, {kTreeWidth}, Qt::Horizontal);
+    if (free) resize(width() + kTreeWidth, height());
+  } else if (free) {
+    resize(std::max(width() - kTreeWidth, 1), height());
+  }
+}
+
+void MainWindow::ShowStatistics(int32_t node) {
+  ui::StatisticsDialog dialog(state_.survey, node, this);
+  dialog.exec();
+}
+
+void MainWindow::FindConnections(int32_t node) {
+  // Modeless: the picture shows each approach chosen while the list stays.
+  auto* dialog = new ui::ConnectionsDialog(
+      state_.survey, node,
+      [this](const Approach& a) {
+        ViewState& v = state_.view;
+        PickStation(v, a.fromStation, false);
+        PickStation(v, a.toStation, true);
+        // The model spins about the gap.
+        v.CentreX = (a.from[0] + a.to[0]) / 2;
+        v.CentreY = (a.from[1] + a.to[1]) / 2;
+      },
+      this);
+  dialog->found = [this](const std::vector<Approach>& found) {
+    std::vector<ViewState::ApproachLine>& lines = state_.view.Approaches;
+    lines.clear();
+    for (const Approach& a : found)
+      lines.push_back({{a.from[0], a.from[1], a.from[2]}, {a.to[0], a.to[1], a.to[2]}});
+  };
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::finished, this, [this] { state_.view.Approaches.clear(); });
+  dialog->show();
 }
 
 PictureGeometry MainWindow::Geometry() const {
