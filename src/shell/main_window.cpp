@@ -325,6 +325,10 @@ void MainWindow::SetSurveyTreeShown(bool shown) {
   }
 }
 
+void MainWindow::ToggleSurveyTree() {
+  SetSurveyTreeShown(!tree_->isVisible());
+}
+
 void MainWindow::ShowStatistics(int32_t node) {
   ui::StatisticsDialog dialog(state_.survey, node, this);
   dialog.exec();

@@ -85,6 +85,9 @@ class MainWindow : public QMainWindow, public ui::Host {
   // closest to another part.
   void ShowStatistics(int32_t node);
   void FindConnections(int32_t node);
+  void ToggleSurveyTree() override;
+  void ShowStatistics() override { ShowStatistics(tree_->SelectedNode()); }
+  void FindConnections() override { FindConnections(tree_->SelectedNode()); }
   // Shows or hides the tree panel, the window growing or shrinking by it.
   void SetSurveyTreeShown(bool shown);
   // The hint in the middle of an empty picture while no survey was chosen.

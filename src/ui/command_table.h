@@ -41,8 +41,11 @@ enum class Command {
   SaveAnimation,
   SaveDrawing,
   MapOverlays,
+  SurveyTree,
+  Statistics,
+  Connections,
 };
-inline constexpr size_t kCommandCount = static_cast<size_t>(Command::MapOverlays) + 1;
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::Connections) + 1;
 
 // A toolbar button: its sunken group on the strip, its name and left edge
 // within the group, its picture, and its hint while it does not follow a
