@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "data/loader.h"
+#include "data/survey_folder.h"
 #include "data/survey_model.h"
 
 namespace mv::bench {
@@ -25,7 +25,7 @@ int64_t Legs(const SurveyModel& m);
 // empty string on success, else what failed.
 std::string WriteCave(const SurveyModel& cave, const std::filesystem::path& dir);
 
-// The cave as the viewer's loader makes it from its files.
+// The cave as the viewer's survey-folder reader makes it from its files.
 LoadResult LoadCave(const SurveyModel& cave);
 
 }  // namespace mv::bench

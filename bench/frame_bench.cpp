@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "cave_gen.h"
-#include "data/loader.h"
+#include "data/survey_folder.h"
 #include "median.h"
 #include "render/draw_helpers.h"
 #include "render/frame.h"
@@ -35,8 +35,8 @@
 #include "shell/gl_view.h"
 #include "view/camera.h"
 #include "view/framing.h"
+#include "view/install_load.h"
 #include "view/picking.h"
-#include "view/survey_loading.h"
 #include "view/view_state.h"
 
 // Every C++ allocation of the process is counted, so the benchmark can tell
@@ -160,7 +160,7 @@ void BenchOne(int64_t legs, const Options& o) {
   const mv::SurveyModel cave = mv::bench::GenerateCave(legs, kSeed);
   mv::AppState state;
   mv::SetStartParameters(state.view);
-  if (!mv::ApplyLoad(state, mv::bench::LoadCave(cave))) {
+  if (!mv::InstallLoad(state, mv::bench::LoadCave(cave))) {
     std::fprintf(stderr, "generated survey of %lld legs did not load\n",
                  static_cast<long long>(legs));
     std::exit(1);

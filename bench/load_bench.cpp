@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "cave_gen.h"
-#include "data/loader.h"
+#include "data/survey_folder.h"
 #include "median.h"
 
 namespace {

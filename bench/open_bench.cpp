@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cave_gen.h"
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "median.h"
 #include "source_files.h"
 

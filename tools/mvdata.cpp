@@ -16,11 +16,11 @@
 #include <string_view>
 #include <vector>
 
-#include "data/loader.h"
 #include "data/near_approach.h"
+#include "data/reader_table.h"
 #include "data/records.h"
 #include "data/stats_table.h"
-#include "data/survey_source.h"
+#include "data/survey_folder.h"
 #include "data/survey_stats.h"
 #include "data/survey_writer.h"
 #include "mv_version.h"

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "data/source_reader.h"
+#include "data/read_result.h"
 
 namespace mv {
 

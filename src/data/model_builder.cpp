@@ -347,7 +347,7 @@ SurveyModel ModelBuilder::Finish(std::string title, std::string_view sourceName)
     m.originX = static_cast<long double>(ox);
     m.originY = static_cast<long double>(oy);
     m.originZ = static_cast<long double>(oz);
-    // Origin plus the offset from it: the same double the folder loader gets
+    // Origin plus the offset from it: the same double the survey-folder reader gets
     // when it adds the origin to the offset written out as text.
     m.stations.resize(3 * rows);
     double* s = m.stations.data();
@@ -506,37 +506,6 @@ void ModelBuilder::FinishMeshes(SurveyModel& m, double ox, double oy, double oz)
     m.meshes.push_back(std::move(w));
   }
   std::vector<PendingMesh>().swap(meshes_);
-}
-
-LoadResult FinishLoad(SurveyModel&& model) {
-  LoadResult r;
-  r.linesShown = true;
-  r.box = ComputeExtents(model);
-  r.centreX = CentreOf(r.box.minX, r.box.maxX);
-  r.centreY = CentreOf(r.box.minY, r.box.maxY);
-  const long double size = ModelSize(r.box);
-  if (!(size > 0)) {
-    r.error = "the survey has no extent (every station lies at the origin)";
-    return r;
-  }
-  r.zoom = FittedZoom(size);
-  r.model = std::move(model);
-  r.model.generation = NextModelGeneration();
-  r.ok = true;
-  return r;
-}
-
-LoadResult FinishLoad(ReadResult&& read, std::string_view source) {
-  if (!read.ok()) {
-    LoadResult r;
-    r.error = read.error->Message();
-    return r;
-  }
-  for (const std::string& line : read.info.warnings) std::fprintf(stderr, "%s\n", line.c_str());
-  LoadResult r = FinishLoad(std::move(read.model));
-  r.info = std::move(read.info);
-  if (!r.ok && !source.empty()) r.error = std::string(source) + ": " + r.error;
-  return r;
 }
 
 }  // namespace mv

@@ -1,5 +1,5 @@
 // Building the survey model from what a reader finds, the same way for every
-// format, and finishing a load (box, centre, zoom).
+// format.
 #pragma once
 
 #include <cstddef>
@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/read_result.h"
 #include "data/real48.h"
-#include "data/source_reader.h"
 #include "data/survey_model.h"
 
 namespace mv {
@@ -184,28 +184,5 @@ class ModelBuilder {
   int64_t entrancesFound_ = 0;
   SurveyModel model_;
 };
-
-struct LoadResult {
-  bool ok = false;
-  SurveyModel model;  // the loaded survey when ok
-  SourceInfo info;
-  Extents box;
-  Real48 centreX, centreY;
-  Real48 zoom;
-  // The files were read and the lines switched on before the load failed
-  // (a survey with no extent): the failure keeps the lines visible.
-  bool linesShown = false;
-  // When not ok: one line saying what failed, naming the file and the place.
-  std::string error;
-};
-
-// The common end of every load: bounding box, centre, size and zoom of an
-// already filled model. Fails only when the model has no extent.
-LoadResult FinishLoad(SurveyModel&& model);
-
-// A reader's result finished the same way; a failed read stays failed, and
-// a survey without extent is named after `source`. The reader's warnings
-// go to standard error, a line each.
-LoadResult FinishLoad(ReadResult&& read, std::string_view source);
 
 }  // namespace mv

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "data/read_result.h"
 #include "data/real48.h"
-#include "data/source_reader.h"
 #include "data/survey_model.h"
 
 namespace mv {

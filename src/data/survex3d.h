@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "data/source_reader.h"
+#include "data/read_result.h"
 
 namespace mv {
 

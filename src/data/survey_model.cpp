@@ -200,8 +200,4 @@ long double ModelSize(const Extents& e) {
   return size;
 }
 
-Real48 FittedZoom(long double size) {
-  return std::exp(2.56437L - 0.834415L * std::log(size));
-}
-
 }  // namespace mv

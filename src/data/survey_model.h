@@ -244,7 +244,4 @@ Real48 CentreOf(Real48 min, Real48 max);
 // strictly greater.
 long double ModelSize(const Extents& e);
 
-// exp(2.56437 - 0.834415 ln(size)); size must be positive.
-Real48 FittedZoom(long double size);
-
 }  // namespace mv

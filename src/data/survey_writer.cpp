@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "data/loader.h"
 #include "data/records.h"
+#include "data/survey_folder.h"
 
 namespace mv {
 

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <cmath>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "mv_version.h"
 #include "shell/exports.h"
 #include "view/view_state.h"

@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "shell/exports.h"
 #include "shell/file_dialogs.h"
 #include "shell/standard_error.h"
@@ -10,7 +10,7 @@
 #include "shell/survey_opener.h"
 #include "ui/key_actions.h"
 #include "view/framing.h"
-#include "view/survey_loading.h"
+#include "view/install_load.h"
 
 namespace mv {
 
@@ -32,7 +32,7 @@ ExportState OpenForExport(const ExportRequest& r) {
     e.error = QString::fromStdString(load.error);
     return e;
   }
-  ApplyLoad(s, std::move(load));
+  InstallLoad(s, std::move(load));
   s.framing.pending = FitRequestFor(source);
   if (r.plan) ui::ShowPlan(s.view);
   if (r.tilt) s.view.TiltAngle = *r.tilt;

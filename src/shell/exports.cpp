@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "render/offscreen_frame.h"
 #include "render/scene_cache.h"
 #include "render/vector_frame.h"

@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 
 namespace mv {
 

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "data/source_reader.h"
+#include "data/read_result.h"
 
 namespace mv {
 

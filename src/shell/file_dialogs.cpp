@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileDialog>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "shell/exports.h"
 
 namespace mv {

@@ -9,11 +9,11 @@
 #include <QUrl>
 #include <QWidget>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "shell/failure_reasons.h"
 #include "shell/file_dialogs.h"
 #include "shell/standard_error.h"
-#include "view/survey_loading.h"
+#include "view/install_load.h"
 
 namespace mv {
 
@@ -73,7 +73,7 @@ void SurveyOpener::Open(const std::filesystem::path& chosen) {
 bool SurveyOpener::Read(std::filesystem::path source, bool keepOnFailure) {
   if (source.empty()) {
     // Nothing to read: the placeholder, and no box.
-    ApplyLoad(state_, LoadResult{});
+    InstallLoad(state_, LoadResult{});
     Installed(false, FitRequest::None);
     return false;
   }
@@ -102,7 +102,7 @@ bool SurveyOpener::Read(std::filesystem::path source, bool keepOnFailure) {
   const std::string named = folder ? std::string() : source.string();
   LoadResult r = FinishLoad(std::move(read), named);
   if (r.ok) {
-    ApplyLoad(state_, std::move(r));
+    InstallLoad(state_, std::move(r));
     source_ = std::move(source);
     Installed(true, fit);
     return true;
@@ -117,7 +117,7 @@ bool SurveyOpener::Read(std::filesystem::path source, bool keepOnFailure) {
   ReportOnStandardError(r.error);
   detail_ = folder ? QString() : PolishFailureReason(*fault);
   if (!keepOnFailure) {
-    ApplyLoad(state_, std::move(r));
+    InstallLoad(state_, std::move(r));
     Installed(false, FitRequest::None);
   }
   failureBox_(window_->isVisible() ? window_ : nullptr);

@@ -1,7 +1,7 @@
 // Everything the running program knows about what it shows.
 #pragma once
 
-#include "data/source_reader.h"
+#include "data/read_result.h"
 #include "data/survey_model.h"
 #include "view/toggles.h"
 #include "view/view_state.h"

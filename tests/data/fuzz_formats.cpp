@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "data/compass_plot.h"
-#include "data/source_reader.h"
+#include "data/read_result.h"
 #include "data/therion_lox.h"
 
 namespace mv {

@@ -16,8 +16,8 @@
 #include <span>
 #include <string>
 
-#include "data/loader.h"
 #include "data/records.h"
+#include "data/survey_folder.h"
 #include "survey_bytes.h"
 
 namespace mv {
@@ -118,8 +118,8 @@ std::string CheckInput(const uint8_t* data, size_t size, bool* loaded = nullptr)
     const bool named =
         r.error.rfind("Dane", 0) == 0 || r.error.find("no extent") != std::string::npos;
     if (!named) return "error names no file: " + r.error;
-    if (r.linesShown != (r.error.find("no extent") != std::string::npos))
-      return "lines shown after: " + r.error;
+    if (r.sourceRead != (r.error.find("no extent") != std::string::npos))
+      return "read before failing: " + r.error;
     return {};
   }
   // Walk the model as the drawers do, through checked accessors.
@@ -134,8 +134,8 @@ std::string CheckInput(const uint8_t* data, size_t size, bool* loaded = nullptr)
       (void)m.stations.at(3 * static_cast<size_t>(line[c]) + 2);
     }
   }
-  if (!(static_cast<long double>(r.zoom) > 0) || !std::isfinite(static_cast<double>(r.zoom)))
-    return "zoom is not a positive number";
+  const long double boxSize = ModelSize(r.box);
+  if (!(boxSize > 0) || !std::isfinite(static_cast<double>(boxSize))) return "the box has no size";
   return {};
 }
 

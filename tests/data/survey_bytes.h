@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "data/loader.h"
+#include "data/survey_folder.h"
 
 namespace mv::test {
 

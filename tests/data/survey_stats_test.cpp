@@ -16,7 +16,7 @@
 #include <string>
 
 #include "data/model_builder.h"
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "survey_bytes.h"
 
 namespace mv {

@@ -13,8 +13,8 @@
 #include "render/frame.h"
 #include "render/offscreen_frame.h"
 #include "render/scene_cache.h"
+#include "view/install_load.h"
 #include "view/projection.h"
-#include "view/survey_loading.h"
 
 namespace mv::test {
 namespace {
@@ -67,7 +67,7 @@ AppState SmallCave() {
   m.entrances = {0};
   AppState s;
   SetStartParameters(s.view);
-  EXPECT_TRUE(ApplyLoad(s, FinishLoad(std::move(m))));
+  EXPECT_TRUE(InstallLoad(s, FinishLoad(std::move(m))));
   s.view.LinesVisible = s.view.AxisVisible = s.view.ScaleVisible = s.view.WindRoseVisible =
       s.view.EntrancesVisible = true;
   return s;

@@ -12,10 +12,10 @@
 #include <functional>
 #include <string>
 
-#include "data/loader.h"
+#include "data/survey_folder.h"
 #include "render/depth_colours.h"
 #include "render/offscreen_frame.h"
-#include "view/survey_loading.h"
+#include "view/install_load.h"
 
 namespace mv::test {
 namespace {
@@ -92,7 +92,7 @@ AppState HandMadeCave() {
 
   AppState s;
   SetStartParameters(s.view);
-  const bool ok = ApplyLoad(s, FinishLoad(std::move(m)));
+  const bool ok = InstallLoad(s, FinishLoad(std::move(m)));
   EXPECT_TRUE(ok);
   s.view.TickCount = 30;
   return s;
@@ -186,7 +186,7 @@ TEST_F(Pixels, SampleCaveElementsByColourAndUnion) {
   if (!std::filesystem::exists(dir / "Dane.bin")) GTEST_SKIP() << "no sample cave in " << dir;
   AppState s;
   SetStartParameters(s.view);
-  ASSERT_TRUE(ApplyLoad(s, LoadSurveyFolder(dir)));
+  ASSERT_TRUE(InstallLoad(s, LoadSurveyFolder(dir)));
   s.view.TickCount = 30;
   CheckScene(s, "sample");
 }

@@ -14,7 +14,7 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "render/offscreen_frame.h"
 #include "shell/export_command.h"
 #include "shell/gif_writer.h"

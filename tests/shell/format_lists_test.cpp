@@ -5,7 +5,7 @@
 #include <QtTest>
 #include <string>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "shell/command_line.h"
 #include "shell/exports.h"
 #include "shell/failure_reasons.h"

@@ -9,7 +9,7 @@
 #include "data/model_builder.h"
 #include "shown_window.h"
 #include "view/framing.h"
-#include "view/survey_loading.h"
+#include "view/install_load.h"
 
 using mv::MainWindow;
 namespace fs = std::filesystem;
@@ -82,7 +82,7 @@ void MapPictureTest::nothingLeavesTheScene() {
   QFETCH(double, span);
   MainWindow w(source.isEmpty() ? kSample : fs::path(source.toStdString()), mv::test::NoBox);
   if (source.isEmpty()) {
-    mv::ApplyLoad(w.State(), GeneratedSystem(span, 12, static_cast<uint64_t>(span)));
+    mv::InstallLoad(w.State(), GeneratedSystem(span, 12, static_cast<uint64_t>(span)));
     w.State().framing.pending = mv::FitRequest::Always;
   }
   QVERIFY(mv::test::Show(w));

@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "mv_version.h"
 #include "shell/command_line.h"
 #include "shell/failure_reasons.h"

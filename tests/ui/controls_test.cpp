@@ -20,7 +20,7 @@
 #include <functional>
 #include <map>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "shell/main_window.h"
 #include "shown_window.h"
 #include "ui/about_box.h"

@@ -9,12 +9,12 @@
 #include <QtTest>
 #include <filesystem>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "data/survey_stats.h"
 #include "ui/survey_dialogs.h"
 #include "ui/survey_tree_panel.h"
+#include "view/install_load.h"
 #include "view/picking.h"
-#include "view/survey_loading.h"
 
 using namespace mv;
 
@@ -25,7 +25,7 @@ const std::filesystem::path kAll = std::filesystem::path(MV_SURVEX_DIR) / "jaski
 AppState Loaded() {
   AppState s;
   SetStartParameters(s.view);
-  ApplyLoad(s, LoadSurveySource(SurveySourceFor(kAll)));
+  InstallLoad(s, LoadSurveySource(SurveySourceFor(kAll)));
   return s;
 }
 

@@ -9,6 +9,7 @@
 
 #include "view/camera.h"
 #include "view/framing.h"
+#include "view/install_load.h"
 #include "view/projection.h"
 
 namespace mv {

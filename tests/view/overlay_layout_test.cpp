@@ -8,7 +8,7 @@
 
 #include "data/model_builder.h"
 #include "view/framing.h"
-#include "view/survey_loading.h"
+#include "view/install_load.h"
 
 namespace mv {
 namespace {
@@ -63,7 +63,7 @@ AppState FittedMap(RawPoint far, const PictureGeometry& g) {
   r.info.format = SourceFormat::kSurvex3d;
   AppState s;
   SetStartParameters(s.view);
-  ApplyLoad(s, std::move(r));
+  InstallLoad(s, std::move(r));
   FitNow(s, g);
   return s;
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "view/survey_loading.h"
+#include <tuple>
+
+#include "view/install_load.h"
 
 namespace mv {
 namespace {
@@ -83,7 +85,7 @@ TEST(SurveyLoading, SuccessInstallsModelBoxCentreZoomAndShowsLines) {
   AppState s;
   SetStartParameters(s.view);
   s.texts.lines.caption = s.texts.lines.hint = "Rysuj linie pomiarowe";
-  ASSERT_TRUE(ApplyLoad(s, FinishLoad(TwoStationSurvey())));
+  ASSERT_TRUE(InstallLoad(s, FinishLoad(TwoStationSurvey())));
   EXPECT_EQ(s.survey.StationCount(), 2);
   EXPECT_TRUE(s.view.LinesVisible);
   EXPECT_EQ(s.texts.lines.caption, "Nie rysuj linii pomiarowych");
@@ -96,15 +98,22 @@ TEST(SurveyLoading, SuccessInstallsModelBoxCentreZoomAndShowsLines) {
   EXPECT_NEAR(s.view.ZoomScale.AsDouble(), 1.06680, 1e-4);
 }
 
+TEST(SurveyLoading, ZoomFitsTheModelSize) {
+  const std::tuple<long double, double, double> rows[] = {
+      {1, 12.99, 0.005}, {10, 1.902, 0.0005}, {100, 0.2785, 0.00005}};
+  for (const auto& [size, zoom, tolerance] : rows)
+    EXPECT_NEAR(FittedZoom(size).AsDouble(), zoom, tolerance) << static_cast<double>(size);
+}
+
 TEST(SurveyLoading, FailureLeavesPlaceholderAndStartZoom) {
   AppState s;
   SetStartParameters(s.view);
-  ASSERT_TRUE(ApplyLoad(s, FinishLoad(TwoStationSurvey())));
+  ASSERT_TRUE(InstallLoad(s, FinishLoad(TwoStationSurvey())));
   SetStartParameters(s.view);
   s.texts.lines.caption = "Rysuj linie pomiarowe";
   LoadResult bad;
   bad.error = "Dane.bin: missing";
-  EXPECT_FALSE(ApplyLoad(s, std::move(bad)));
+  EXPECT_FALSE(InstallLoad(s, std::move(bad)));
   EXPECT_EQ(s.survey.StationCount(), 2);
   EXPECT_EQ(s.survey.SurveyLineCount(), 1);
   EXPECT_EQ(s.survey.X(1), 0.0);
@@ -122,7 +131,7 @@ TEST(SurveyLoading, SurveyWithoutExtentFailsWithLinesShown) {
   SetStartParameters(s.view);
   LoadResult r = FinishLoad(std::move(m));
   EXPECT_FALSE(r.ok);
-  EXPECT_FALSE(ApplyLoad(s, std::move(r)));
+  EXPECT_FALSE(InstallLoad(s, std::move(r)));
   EXPECT_TRUE(s.view.LinesVisible);
   EXPECT_EQ(s.texts.lines.caption, "Nie rysuj linii pomiarowych");
   EXPECT_EQ(s.view.CentreX.AsDouble(), 0.0);

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/source_reader.h"
+#include "data/read_result.h"
 #include "data/survey_model.h"
 
 namespace mv {

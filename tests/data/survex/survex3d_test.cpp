@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "data/loader.h"
+#include "data/survey_folder.h"
 #include "data/survey_writer.h"
 #include "dump_listing.h"
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "data/loader.h"
+#include "data/survey_folder.h"
 #include "forwarding_gl.h"
 #include "render/frame.h"
 #include "render/gl_real.h"
 #include "render/offscreen_frame.h"
 #include "render/scene_cache.h"
-#include "view/survey_loading.h"
+#include "view/install_load.h"
 
 namespace mv::test {
 namespace {
@@ -117,7 +117,7 @@ class ImmediateSolids final : public ForwardingGl {
 };
 
 void Install(AppState& s, SurveyModel m, bool allElements) {
-  ASSERT_TRUE(ApplyLoad(s, FinishLoad(std::move(m))));
+  ASSERT_TRUE(InstallLoad(s, FinishLoad(std::move(m))));
   ViewState& v = s.view;
   v.AxisVisible = v.AxisMoveMode = v.ScaleVisible = v.GraduationVisible = v.WindRoseVisible =
       v.EntrancesVisible = allElements;

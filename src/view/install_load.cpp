@@ -1,8 +1,14 @@
-#include "view/survey_loading.h"
+#include "view/install_load.h"
+
+#include <cmath>
 
 namespace mv {
 
-bool ApplyLoad(AppState& s, LoadResult&& r) {
+Real48 FittedZoom(long double size) {
+  return std::exp(2.56437L - 0.834415L * std::log(size));
+}
+
+bool InstallLoad(AppState& s, LoadResult&& r) {
   s.view.LinesVisible = false;
   s.view.PickedFirst = s.view.PickedSecond = -1;
   if (r.ok) {
@@ -20,11 +26,11 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
     s.view.SurfaceLegs = LegShow::Hidden;
     s.view.WallsVisible = !s.survey.sections.empty() || !s.survey.meshes.empty();
     s.view.Box = r.box;
-    s.view.CentreX = r.centreX;
-    s.view.CentreY = r.centreY;
+    s.view.CentreX = CentreOf(r.box.minX, r.box.maxX);
+    s.view.CentreY = CentreOf(r.box.minY, r.box.maxY);
     s.view.OriginX = s.survey.originX;
     s.view.OriginY = s.survey.originY;
-    s.view.ZoomScale = r.zoom;
+    s.view.ZoomScale = FittedZoom(ModelSize(r.box));
     return true;
   }
   s.survey = PlaceholderModel();
@@ -35,7 +41,7 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
   s.view.CentreY = 0.0L;
   s.view.OriginX = 0.0L;
   s.view.OriginY = 0.0L;
-  if (r.linesShown) Show(Toggle::Lines, s.view, s.texts);
+  if (r.sourceRead) Show(Toggle::Lines, s.view, s.texts);
   return false;
 }
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "data/loader.h"
+#include "data/survey_folder.h"
 #include "survey_bytes.h"
 
 namespace mv {

@@ -1,15 +1,15 @@
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 
 #include <algorithm>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "data/cavern_reader.h"
 #include "data/compass_plot.h"
 #include "data/file_bytes.h"
 #include "data/records.h"
 #include "data/survex3d.h"
-#include "data/survex_source.h"
 #include "data/therion_lox.h"
 
 namespace mv {
@@ -133,7 +133,7 @@ ReadResult ReadSurveySource(const std::filesystem::path& path, const SourceOptio
 }
 
 LoadResult LoadSurveySource(const std::filesystem::path& path, const SourceOptions& options) {
-  // A folder's survey without extent is reported as the folder loader does.
+  // A folder's survey without extent is reported as the survey-folder reader does.
   std::error_code ec;
   const bool folder = std::filesystem::is_directory(path, ec);
   return FinishLoad(ReadSurveySource(path, options), folder ? "" : path.string());

@@ -1,4 +1,4 @@
-#include "data/loader.h"
+#include "data/survey_folder.h"
 
 #include <algorithm>
 #include <array>
@@ -12,8 +12,8 @@
 #include <system_error>
 #include <vector>
 
+#include "data/read_result.h"
 #include "data/records.h"
-#include "data/source_reader.h"
 
 namespace mv {
 

@@ -1,6 +1,6 @@
 // Opening a Survex source through cavern: the result, the folders it leaves
 // alone, and the ways it stops.
-#include "data/survex_source.h"
+#include "data/cavern_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 #include "dump_listing.h"
 
 namespace mv {

@@ -1,4 +1,4 @@
-#include "data/source_reader.h"
+#include "data/read_result.h"
 
 #include <cstdio>
 
@@ -61,6 +61,33 @@ std::string Quoted(std::string_view text, size_t maxBytes) {
   if (cut) q += "...";
   q += '"';
   return q;
+}
+
+LoadResult FinishLoad(SurveyModel&& model) {
+  LoadResult r;
+  r.sourceRead = true;
+  r.box = ComputeExtents(model);
+  if (!(ModelSize(r.box) > 0)) {
+    r.error = "the survey has no extent (every station lies at the origin)";
+    return r;
+  }
+  r.model = std::move(model);
+  r.model.generation = NextModelGeneration();
+  r.ok = true;
+  return r;
+}
+
+LoadResult FinishLoad(ReadResult&& read, std::string_view source) {
+  if (!read.ok()) {
+    LoadResult r;
+    r.error = read.error->Message();
+    return r;
+  }
+  for (const std::string& line : read.info.warnings) std::fprintf(stderr, "%s\n", line.c_str());
+  LoadResult r = FinishLoad(std::move(read.model));
+  r.info = std::move(read.info);
+  if (!r.ok && !source.empty()) r.error = std::string(source) + ": " + r.error;
+  return r;
 }
 
 }  // namespace mv

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "data/model_builder.h"
-#include "data/source_reader.h"
+#include "data/read_result.h"
 #include "data/survey_model.h"
 
 namespace mv {

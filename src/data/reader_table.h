@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "data/loader.h"
-#include "data/source_reader.h"
+#include "data/read_result.h"
+#include "data/survey_folder.h"
 
 namespace mv {
 
@@ -56,7 +56,7 @@ std::string OneOf(const std::vector<std::string>& items, std::string_view or_ = 
 // Every format's extensions: ".3d, .lox, .plt, .plf or .svx".
 std::string SurveyExtensions(std::string_view or_ = "or");
 
-// Reads the survey at `path`: a folder through the survey-folder loader, a
+// Reads the survey at `path`: a folder through the survey-folder reader, a
 // file by the reader its extension names (in any letter case) when the
 // content agrees, else by the reader whose mark the content bears, else by
 // its extension's reader, which then says what is wrong. Never throws.

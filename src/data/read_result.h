@@ -102,6 +102,28 @@ struct ReadResult {
   std::string ErrorMessage() const { return error ? error->Message() : std::string(); }
 };
 
+// A read finished for the viewer: the model with its bounding box.
+struct LoadResult {
+  bool ok = false;
+  SurveyModel model;  // the loaded survey when ok
+  SourceInfo info;
+  Extents box;
+  // The source was read, and only then the load failed (a survey with no
+  // extent).
+  bool sourceRead = false;
+  // When not ok: one line saying what failed, naming the file and the place.
+  std::string error;
+};
+
+// The common end of every load: the bounding box of an already filled
+// model and a new generation. Fails only when the model has no extent.
+LoadResult FinishLoad(SurveyModel&& model);
+
+// A reader's result finished the same way; a failed read stays failed, and
+// a survey without extent is named after `source`. The reader's warnings
+// go to standard error, a line each.
+LoadResult FinishLoad(ReadResult&& read, std::string_view source);
+
 // Quotes a piece of a file for a message, spelling out bytes that are not
 // printable ASCII; a text longer than `maxBytes` is cut and ends in "...".
 std::string Quoted(std::string_view text, size_t maxBytes = std::string_view::npos);

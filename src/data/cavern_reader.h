@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "data/source_reader.h"
+#include "data/read_result.h"
 
 namespace mv {
 

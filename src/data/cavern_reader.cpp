@@ -1,4 +1,4 @@
-#include "data/survex_source.h"
+#include "data/cavern_reader.h"
 
 #include <fcntl.h>
 #include <signal.h>

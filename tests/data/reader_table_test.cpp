@@ -1,5 +1,5 @@
 // Which loader reads a survey source, and what a chosen path stands for.
-#include "data/survey_source.h"
+#include "data/reader_table.h"
 
 #include <gtest/gtest.h>
 
@@ -82,8 +82,8 @@ TEST(SurveySource, EachKindGoesToItsLoader) {
     if (row.error.empty()) {
       ASSERT_TRUE(r.ok) << r.error;
       EXPECT_EQ(r.model.StationCount(), row.stations);
-      EXPECT_TRUE(r.linesShown);
-      EXPECT_GT(static_cast<double>(r.zoom), 0.0);
+      EXPECT_TRUE(r.sourceRead);
+      EXPECT_GT(ModelSize(r.box), 0.0L);
     } else {
       EXPECT_FALSE(r.ok);
       EXPECT_NE(r.error.find(row.error), std::string::npos) << r.error;
