@@ -6,6 +6,7 @@
 #include "render/depth_colours.h"
 #include "render/entrances.h"
 #include "render/overlays.h"
+#include "render/passage_walls.h"
 #include "render/rotation_axis.h"
 #include "render/scene_cache.h"
 #include "render/simulation_scale.h"
@@ -43,6 +44,8 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   gl.Scalef(s, s, s);
   gl.EnableDepthTest();
 
+  // The walls first: they clear the depth, so the lines show over them.
+  if (v.WallsVisible) DrawPassageWalls(gl, v, m, cache);
   if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache);
   if (v.AxisVisible) DrawRotationAxis(gl, v, m);
   if (v.AxisMoveMode) DrawAxisPositionMarker(gl, v, m);

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "data/passage_walls.h"
+
 namespace mv {
 
 enum class Prim : uint8_t { Lines, LineStrip };
@@ -21,6 +23,27 @@ struct LineStripBatch {
   // Null, or one value a vertex from 0 to 1: its place on the depth colour
   // ramp, which then colours the lines instead of the current colour.
   const float* shade = nullptr;
+};
+
+// The passages' walls for one frame: lit, filled surfaces from the vertices
+// of `walls`, each chunk at its detail for this frame and each mesh part
+// drawn or not. `version` changes whenever the walls do, so an
+// implementation may keep a copy on the GPU.
+struct WallsBatch {
+  const PassageWalls* walls = nullptr;
+  uint64_t version = 0;
+  const WallDetail* detail = nullptr;  // one a chunk
+  const uint8_t* meshDrawn = nullptr;  // one a mesh part: 0 or 1
+  // Added to every vertex: the walls lie relative to the survey's origin,
+  // the model about the rotation axis.
+  float shift[3] = {0, 0, 0};
+  // The colour of the walls, unlit; or, when `shaded`, the place of each
+  // point on the depth colour ramp, shade[0] x + shade[1] y + shade[2] z +
+  // shade[3] of its vertex coordinates (before the shift), through the walls'
+  // lighter ramp.
+  uint8_t colour[3] = {0, 0, 0};
+  bool shaded = false;
+  float shade[4] = {0, 0, 0, 0};
 };
 
 // Premultiplied RGBA pixels, rows from the bottom up.
@@ -58,6 +81,15 @@ class GlApi {
   // local origin, in the current colour; matrix and colour are left as found.
   virtual void SolidCone(double radius, double height) = 0;
   virtual void SolidSphere(double radius) = 0;
+  // The walls, lit by one light from the eye with a little ambient light:
+  // the tubes from outside only, the meshes from both sides. Matrix,
+  // colour and every other state are left as found.
+  virtual void DrawWalls(const WallsBatch& batch) = 0;
+  // Forgets the depth of everything drawn so far, so what follows is drawn
+  // over it.
+  virtual void ClearDepth() = 0;
+  // The viewport last set: x, y, width, height.
+  virtual void GetViewport(int viewport[4]) const = 0;
   // An image over the finished picture, pixel for pixel, its lower left
   // corner at window pixel (x, y); matrices, colour and depth test are left
   // as found.

@@ -27,6 +27,7 @@ void RealGl::ReleaseResources() {
   segmentIndices_ = 0;
   bufferVersion_ = 0;
   ForgetSolids();
+  walls_.Release();
 }
 
 void RealGl::ForgetSolids() {
@@ -163,6 +164,16 @@ void RealGl::BindRamp() {
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+}
+
+void RealGl::DrawWalls(const WallsBatch& batch) {
+  walls_.Draw(batch);
+}
+void RealGl::ClearDepth() {
+  glClear(GL_DEPTH_BUFFER_BIT);
+}
+void RealGl::GetViewport(int viewport[4]) const {
+  glGetIntegerv(GL_VIEWPORT, viewport);
 }
 
 void RealGl::DrawOverlay(int x, int y, const OverlayImage& image) {

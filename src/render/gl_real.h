@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "render/gl_api.h"
+#include "render/gl_walls.h"
 
 struct GLUquadric;
 
@@ -43,6 +44,9 @@ class RealGl final : public GlApi {
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
   void DrawOverlay(int x, int y, const OverlayImage& image) override;
+  void DrawWalls(const WallsBatch& batch) override;
+  void ClearDepth() override;
+  void GetViewport(int viewport[4]) const override;
 
   // How finely GLU cuts the solids. They are flat silhouettes a few pixels
   // to a few dozen pixels across; finer cuts cost frame time and show nothing.
@@ -84,6 +88,7 @@ class RealGl final : public GlApi {
   int segmentIndices_ = 0;  // 0: draw the strips as they are
   std::array<SolidList, kMaxSolidLists> solids_{};
   int solidCount_ = 0;
+  GlWalls walls_;
 };
 
 }  // namespace mv

@@ -9,6 +9,7 @@
 #include "render/depth_colours.h"
 #include "render/gl_api.h"
 #include "render/overlays.h"
+#include "render/passage_walls.h"
 #include "view/camera.h"
 #include "view/view_state.h"
 
@@ -31,6 +32,8 @@ class SceneCache {
   const std::vector<int32_t>& LineStations(const SurveyModel& m, const ViewState& v);
   const std::vector<int32_t>& Entrances(const SurveyModel& m);
   LabelCache& Labels() { return labels_; }
+  // The passages' walls, built once per survey.
+  WallsCache& Walls() { return walls_; }
   const QImage& PickRing(double pixelRatio);
   const QImage& EntranceMark(double pixelRatio);
   // The lines that describe the picked stations, as a picture for the
@@ -50,6 +53,7 @@ class SceneCache {
   };
   Rows lineStations_, entrances_;
   LabelCache labels_;
+  WallsCache walls_;
   QImage pickText_;
   QImage ring_, mark_;
   double ringRatio_ = 0, markRatio_ = 0;

@@ -20,6 +20,7 @@ struct ExportRequest {
   std::optional<double> tilt, turn;  // degrees
   int32_t tick = 0;
   bool plan = false, depth = false;
+  std::optional<bool> walls;  // the passages' walls on or off; as opened when unset
 };
 // The largest picture an export makes, in pixels a side.
 inline constexpr int kLargestExport = 16384;

@@ -39,6 +39,7 @@ ExportState OpenForExport(const ExportRequest& r) {
   if (r.tilt) s.view.TiltAngle = *r.tilt;
   if (r.turn) s.view.TurnAngle = *r.turn;
   if (r.depth) Show(Toggle::DepthColours, s.view, s.texts);
+  if (r.walls) Set(Toggle::Walls, *r.walls, s.view, s.texts);
   s.view.TickCount = r.tick;
   // Fitted for the tilt asked for, like a window of the picture's size
   // with no toolbar.

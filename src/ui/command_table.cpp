@@ -118,6 +118,7 @@ constexpr CommandRow kCommands[] = {
     {Command::SaveAnimation, "Zapiszanimacje1", "Zapisz animację obrotu...", 0, {}, kNoButton},
     {Command::SaveDrawing, "ZapiszrysunekSVG1", "Zapisz rysunek SVG...", 0, {}, kNoButton},
     {Command::MapOverlays, "MapOverlays", nullptr, 0, Toggle::MapOverlays, kNoButton},
+    {Command::Walls, "ScianyKorytarzy", nullptr, Ctrl(Qt::Key_W), Toggle::Walls, kNoButton},
 };
 
 constexpr bool InOrder() {

@@ -40,8 +40,9 @@ enum class Command {
   SaveAnimation,
   SaveDrawing,
   MapOverlays,
+  Walls,
 };
-inline constexpr size_t kCommandCount = static_cast<size_t>(Command::MapOverlays) + 1;
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::Walls) + 1;
 
 // A toolbar button: its sunken group on the strip, its name and left edge
 // within the group, its picture, and its hint while it does not follow a

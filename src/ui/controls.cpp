@@ -135,7 +135,7 @@ void Controls::SyncTexts() {
     if (!row.toggle) continue;
     const ToggleTexts& texts = t[*row.toggle];
     d_->menu.SetTexts(row.id, QString::fromStdString(texts.caption),
-                      QString::fromStdString(texts.hint), texts.enabled);
+                      QString::fromStdString(texts.hint), texts.enabled, texts.checked);
   }
 }
 

@@ -65,6 +65,7 @@ const char* const kKeyHelpLines[] = {
     " - 'Ctrl'+'N' - Nazwy stacji na rysunku.",
     " - 'Ctrl'+'F' - Znalezienie stacji po nazwie; jaskinia obraca się wokół niej.",
     " - 'Ctrl'+'C' - Skopiowanie wskazanych stacji do schowka (dla arkusza).",
+    " - 'Ctrl'+'W' - Ściany korytarzy: włączenie / wyłączenie.",
     " - Mysz: lewy przycisk - obrót i pochylenie, prawy - przesunięcie,",
     "   kółko - powiększenie i zmniejszenie.",
     " - Kliknięcie stacji - jej nazwa, położenie i głębokość u dołu obrazu;",

@@ -64,6 +64,7 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   Item(lines, Command::DepthColours);
   Item(object_, Command::Zaznaczotworyobiektu1);
   Item(object_, Command::MapOverlays);
+  Item(object_, Command::Walls);
   object_->addSeparator();
   Item(object_, Command::FitView);
   Item(object_, Command::ShowPlan);
@@ -110,6 +111,7 @@ QAction* MenuToolbar::Item(QMenu* menu, Command c, QWidget* window) {
     window->addAction(action);
   }
   action->setObjectName(row.objectName);
+  if (row.toggle && ToggleRowOf(*row.toggle).checkmark) action->setCheckable(true);
   QList<QKeySequence> keys;
   for (const int key : {row.key, SecondKeyOf(c)})
     if (key) keys << QKeySequence(key);
@@ -147,10 +149,12 @@ void MenuToolbar::BuildToolbar(QWidget* strip) {
   }
 }
 
-void MenuToolbar::SetTexts(Command c, const QString& caption, const QString& hint, bool enabled) {
+void MenuToolbar::SetTexts(Command c, const QString& caption, const QString& hint, bool enabled,
+                           bool checked) {
   if (QAction* a = Action(c)) {
     a->setText(caption);
     a->setEnabled(enabled);
+    if (a->isCheckable()) a->setChecked(checked);
   }
   if (QToolButton* b = Button(c)) {
     b->setToolTip(hint);

@@ -32,8 +32,10 @@ class MenuToolbar {
   QMenu* RecentMenu() const { return recent_; }
   QMenu* ObjectMenu() const { return object_; }
 
-  // Shows a command's menu caption and button hint, and enables or disables both.
-  void SetTexts(Command c, const QString& caption, const QString& hint, bool enabled);
+  // Shows a command's menu caption and button hint, enables or disables both,
+  // and checks or clears the item where it has a check mark.
+  void SetTexts(Command c, const QString& caption, const QString& hint, bool enabled,
+                bool checked = false);
 
  private:
   static int Index(Command c) { return static_cast<int>(c); }

@@ -18,7 +18,9 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
     // walls wherever the survey gives passage sizes.
     s.view.Splays = LegShow::Faded;
     s.view.SurfaceLegs = LegShow::Hidden;
-    s.view.WallsVisible = !s.survey.sections.empty() || !s.survey.meshes.empty();
+    const bool walls = !s.survey.sections.empty() || !s.survey.meshes.empty();
+    Set(Toggle::Walls, walls, s.view, s.texts);
+    s.texts.walls.enabled = walls;
     s.view.Box = r.box;
     s.view.CentreX = r.centreX;
     s.view.CentreY = r.centreY;
@@ -35,6 +37,8 @@ bool ApplyLoad(AppState& s, LoadResult&& r) {
   s.view.CentreY = 0.0L;
   s.view.OriginX = 0.0L;
   s.view.OriginY = 0.0L;
+  Set(Toggle::Walls, false, s.view, s.texts);
+  s.texts.walls.enabled = false;
   if (r.linesShown) Show(Toggle::Lines, s.view, s.texts);
   return false;
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "data/loader.h"
@@ -318,6 +319,50 @@ TEST_F(Pixels, DepthColoursRunFromRedAtTheTopToBlueAtTheBottomAndLeaveNoTrace) {
   if (gl_->Frame(s.view, s.survey, &picture) != plain) {
     ADD_FAILURE() << "the plain frame changed after a coloured one";
     Keep(coloured, "depth");
+  }
+}
+
+TEST_F(Pixels, WallsShowLitUnderLinesThatStayWholeAndLeaveNoTrace) {
+  AppState s = HandMadeCave();
+  // Sizes along the trunk (the first 26 stations), 2 m to each wall.
+  for (int32_t i = 0; i < 26; ++i)
+    s.survey.sections.push_back({i, 2, 2, 2, 2, uint8_t(i == 25 ? kSectionEnd : 0)});
+  s.survey.generation = NextModelGeneration();
+  Show(s.view, 1);
+  s.view.WallsVisible = false;
+  const QImage lines = gl_->Frame(s.view, s.survey);
+  s.view.WallsVisible = true;
+  const QImage both = gl_->Frame(s.view, s.survey);
+  s.view.LinesVisible = false;
+  const QImage walls = gl_->Frame(s.view, s.survey);
+  s.view.LinesVisible = true;
+  s.view.WallsVisible = false;
+  const QImage again = gl_->Frame(s.view, s.survey);
+
+  // The walls alone: a lit surface, lighter than the lines' red and shaded.
+  const std::array<int, 5> n = Count(walls);
+  EXPECT_GT(n[kOther], 3000) << Describe(n);
+  EXPECT_EQ(n[kRed], 0) << Describe(n);
+  std::set<QRgb> shades;
+  for (int y = 0; y < walls.height(); ++y)
+    for (int x = 0; x < walls.width(); ++x)
+      if (InkOf(walls.pixel(x, y)) == kOther) shades.insert(walls.pixel(x, y));
+  EXPECT_GT(shades.size(), 20u);
+  // Every pixel of the lines shows over the walls.
+  int hidden = 0, lineCount = 0;
+  for (int y = 0; y < lines.height(); ++y)
+    for (int x = 0; x < lines.width(); ++x) {
+      if (InkOf(lines.pixel(x, y)) != kRed) continue;
+      ++lineCount;
+      if (InkOf(both.pixel(x, y)) != kRed) ++hidden;
+    }
+  EXPECT_GT(lineCount, 200);
+  EXPECT_EQ(hidden, 0);
+  if (hidden != 0) Keep(both, "walls_and_lines");
+  // And the walls leave nothing behind for the next frame.
+  if (again != lines) {
+    ADD_FAILURE() << "the frame without walls changed after one with them";
+    Keep(again, "after_walls");
   }
 }
 

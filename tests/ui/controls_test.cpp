@@ -90,6 +90,7 @@ class ControlsTest : public QObject {
   void togglesByMenuAndToolbar_data();
   void togglesByMenuAndToolbar();
   void scaleToggleDisablesTheGraduationControls();
+  void wallsToggleWithCtrlWAndACheckMark();
   void colourChooserConfirmAndCancel();
   void panelsOpenAndFollowTheWindow();
   void enterAndEscapeActOnTheFirstShownPanel();
@@ -258,6 +259,33 @@ void ControlsTest::scaleToggleDisablesTheGraduationControls() {
   Find<QToolButton>(w, "SpeedButton6")->click();
   QVERIFY(graduation->isEnabled());
   QVERIFY(graduationButton->isEnabled());
+}
+
+void ControlsTest::wallsToggleWithCtrlWAndACheckMark() {
+  // A survey with passage sizes opens with its walls shown and the item
+  // checked; Ctrl+W hides and shows them. Without sizes the item is off.
+  MainWindow w(std::string(MV_SURVEX_DIR) + "/../walls/walls.3d", NoBox);
+  QVERIFY(Show(w));
+  auto* walls = Find<QAction>(w, "ScianyKorytarzy");
+  QVERIFY(walls);
+  QCOMPARE(walls->text(), QString::fromUtf8("Ściany korytarzy"));
+  QVERIFY(walls->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)));
+  QVERIFY(w.ControlsOf().Menu().ObjectMenu()->actions().contains(walls));
+  QVERIFY(walls->isCheckable() && walls->isChecked() && walls->isEnabled());
+  QVERIFY(w.State().view.WallsVisible);
+  for (const bool shown : {false, true}) {
+    QTest::keySequence(&w, QKeySequence(Qt::CTRL | Qt::Key_W));
+    QCOMPARE(w.State().view.WallsVisible, shown);
+    QCOMPARE(walls->isChecked(), shown);
+    QCOMPARE(walls->text(), QString::fromUtf8("Ściany korytarzy"));
+  }
+  walls->trigger();
+  QVERIFY(!w.State().view.WallsVisible && !walls->isChecked());
+
+  MainWindow none(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(none));
+  auto* off = Find<QAction>(none, "ScianyKorytarzy");
+  QVERIFY(!off->isEnabled() && !off->isChecked() && !none.State().view.WallsVisible);
 }
 
 void ControlsTest::colourChooserConfirmAndCancel() {
@@ -526,7 +554,7 @@ void ControlsTest::keyHelpIsReadOnlyWithUnwrappedLinesAndTheNewKeys() {
   // Empty lines at both ends and every blank inside the lines are kept; the
   // keys added since follow under their own heading.
   QTextDocument* doc = memo->document();
-  QCOMPARE(doc->blockCount(), 56);
+  QCOMPARE(doc->blockCount(), 57);
   QCOMPARE(doc->findBlockByNumber(2).text(),
            QString::fromUtf8("odpowiedniki w Menu -  dostępne  za  pomocą myszki.  Poniżej   "
                              "przedstawiam "));

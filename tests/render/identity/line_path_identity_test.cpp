@@ -114,6 +114,9 @@ class ImmediateSolids final : public GlApi {
   void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
   void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
   void DrawOverlay(int x, int y, const OverlayImage& i) override { in_.DrawOverlay(x, y, i); }
+  void DrawWalls(const WallsBatch& b) override { in_.DrawWalls(b); }
+  void ClearDepth() override { in_.ClearDepth(); }
+  void GetViewport(int v[4]) const override { in_.GetViewport(v); }
   void SolidCone(double radius, double height) override {
     if (!(radius > 0) || !(height > 0)) return;
     GLUquadric* q = NewQuadric();
