@@ -682,14 +682,15 @@ int32_t ChunkTriangleCount(const PassageWalls& w, const WallChunk& c, WallDetail
   return n;
 }
 
-void AppendChunkTriangles(const PassageWalls& w, const WallChunk& c, WallDetail detail,
-                          std::vector<uint32_t>& out) {
-  if (detail == WallDetail::kSkip) return;
+uint32_t* WriteChunkTriangles(const PassageWalls& w, const WallChunk& c, WallDetail detail,
+                              uint32_t* out) {
+  if (detail == WallDetail::kSkip) return out;
   const WallTube& t = w.tubes[static_cast<size_t>(c.tube)];
   const int step = Step(detail);
   const auto tri = [&](int32_t a, int32_t b, int32_t d) {
-    out.insert(out.end(),
-               {static_cast<uint32_t>(a), static_cast<uint32_t>(b), static_cast<uint32_t>(d)});
+    *out++ = static_cast<uint32_t>(a);
+    *out++ = static_cast<uint32_t>(b);
+    *out++ = static_cast<uint32_t>(d);
   };
   // Ring points run counter-clockwise seen from behind the ring, so the cone
   // of a cap that looks back turns one way and one that looks ahead the
@@ -711,6 +712,14 @@ void AppendChunkTriangles(const PassageWalls& w, const WallChunk& c, WallDetail 
     const int32_t r = t.Ring(t.rings - 1);
     for (int j = 0; j < kRingPoints; j += step) tri(t.endTip, r + (j + step) % kRingPoints, r + j);
   }
+  return out;
+}
+
+void AppendChunkTriangles(const PassageWalls& w, const WallChunk& c, WallDetail detail,
+                          std::vector<uint32_t>& out) {
+  const size_t had = out.size();
+  out.resize(had + 3 * static_cast<size_t>(ChunkTriangleCount(w, c, detail)));
+  WriteChunkTriangles(w, c, detail, out.data() + had);
 }
 
 PassageWalls BuildPassageWalls(const SurveyModel& m, std::vector<WallRingFrame>* frames) {

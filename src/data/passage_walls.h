@@ -82,6 +82,10 @@ enum class WallDetail : uint8_t { kSkip = 0, kCoarse = 1, kFine = 2 };
 // from outside) at the given detail, caps included. kSkip appends none.
 void AppendChunkTriangles(const PassageWalls& w, const WallChunk& c, WallDetail detail,
                           std::vector<uint32_t>& out);
+// The same written from `out` on, which must have room for
+// 3 x ChunkTriangleCount indices; returns the end of what was written.
+uint32_t* WriteChunkTriangles(const PassageWalls& w, const WallChunk& c, WallDetail detail,
+                              uint32_t* out);
 // Triangles of a chunk at a detail, without making them.
 int32_t ChunkTriangleCount(const PassageWalls& w, const WallChunk& c, WallDetail detail);
 

@@ -13,63 +13,10 @@ namespace mv {
 
 void GlWalls::Release() {
   if (vertices_) glDeleteBuffers(1, &vertices_);
-  if (indices_) glDeleteBuffers(1, &indices_);
+  if (stream_) glDeleteBuffers(1, &stream_);
   if (ramp_) glDeleteTextures(1, &ramp_);
-  vertices_ = indices_ = ramp_ = 0;
+  vertices_ = stream_ = ramp_ = 0;
   version_ = 0;
-}
-
-// The vertices as they are; the triangles of every chunk at both details,
-// made here once so the frames only pick ranges of them.
-void GlWalls::Upload(const WallsBatch& b) {
-  const PassageWalls& w = *b.walls;
-  if (!vertices_) glGenBuffers(1, &vertices_);
-  if (!indices_) glGenBuffers(1, &indices_);
-  glBindBuffer(GL_ARRAY_BUFFER, vertices_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(w.vertices.size() * sizeof(WallVertex)),
-               w.vertices.data(), GL_STATIC_DRAW);
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
-
-  fine_.assign(w.chunks.size() + 1, 0);
-  coarse_.assign(w.chunks.size() + 1, 0);
-  uint64_t total = 0;
-  for (const WallDetail detail : {WallDetail::kFine, WallDetail::kCoarse}) {
-    std::vector<uint32_t>& at = detail == WallDetail::kFine ? fine_ : coarse_;
-    for (size_t c = 0; c < w.chunks.size(); ++c) {
-      at[c] = static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX));
-      total += 3 * static_cast<uint64_t>(ChunkTriangleCount(w, w.chunks[c], detail));
-    }
-    at.back() = static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX));
-  }
-  meshes_ = static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX));
-  total += w.meshTriangles.size();
-  // Beyond what one buffer can count, the walls are not drawn.
-  version_ = b.version;
-  if (total >= std::numeric_limits<int32_t>::max() / sizeof(uint32_t)) {
-    fine_.assign(fine_.size(), 0);
-    coarse_.assign(coarse_.size(), 0);
-    meshes_ = 0;
-    return;
-  }
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
-  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(total * sizeof(uint32_t)), nullptr,
-               GL_STATIC_DRAW);
-  auto* out = static_cast<uint32_t*>(glMapBuffer(GL_ELEMENT_ARRAY_BUFFER, GL_WRITE_ONLY));
-  if (out) {
-    std::vector<uint32_t> chunk;
-    for (const WallDetail detail : {WallDetail::kFine, WallDetail::kCoarse})
-      for (const WallChunk& c : w.chunks) {
-        chunk.clear();
-        AppendChunkTriangles(w, c, detail, chunk);
-        std::memcpy(out, chunk.data(), chunk.size() * sizeof(uint32_t));
-        out += chunk.size();
-      }
-    std::memcpy(out, w.meshTriangles.data(), w.meshTriangles.size() * sizeof(uint32_t));
-    if (!glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER)) version_ = 0;  // contents lost: again next time
-  } else {
-    version_ = 0;
-  }
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
 }
 
 void GlWalls::BindRamp() {
@@ -88,11 +35,55 @@ void GlWalls::BindRamp() {
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
 }
 
+// The triangles are made afresh each frame for the chunks it shows, at
+// their detail: the picture shows few of them, and the GPU then holds no
+// triangles of every chunk at every detail.
+bool GlWalls::Stream(const WallsBatch& b, int64_t tubes, int64_t meshes) {
+  const PassageWalls& w = *b.walls;
+  const auto bytes = static_cast<GLsizeiptr>((tubes + meshes) * sizeof(uint32_t));
+  if (!stream_) glGenBuffers(1, &stream_);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, stream_);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, nullptr, GL_STREAM_DRAW);
+  auto* out = static_cast<uint32_t*>(glMapBufferRange(
+      GL_ELEMENT_ARRAY_BUFFER, 0, bytes, GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT));
+  if (!out) return false;
+  for (size_t c = 0; c < w.chunks.size(); ++c)
+    out = WriteChunkTriangles(w, w.chunks[c], b.detail[c], out);
+  for (size_t p = 0; p < w.meshParts.size(); ++p) {
+    if (!b.meshDrawn[p]) continue;
+    const WallMeshPart& part = w.meshParts[p];
+    std::memcpy(out, w.meshTriangles.data() + part.firstIndex,
+                static_cast<size_t>(part.indices) * sizeof(uint32_t));
+    out += part.indices;
+  }
+  return glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER) == GL_TRUE;
+}
+
 void GlWalls::Draw(const WallsBatch& b) {
   if (!b.walls || b.walls->empty()) return;
   const PassageWalls& w = *b.walls;
-  if (version_ != b.version) Upload(b);
-  if (version_ != b.version) return;
+  int64_t tubes = 0, meshes = 0;
+  for (size_t c = 0; c < w.chunks.size(); ++c)
+    tubes += 3 * static_cast<int64_t>(ChunkTriangleCount(w, w.chunks[c], b.detail[c]));
+  for (size_t p = 0; p < w.meshParts.size(); ++p)
+    if (b.meshDrawn[p]) meshes += w.meshParts[p].indices;
+  // Beyond what one draw can count, the walls are not drawn.
+  if (tubes + meshes == 0 ||
+      tubes + meshes > std::numeric_limits<GLsizei>::max() / static_cast<int64_t>(sizeof(uint32_t)))
+    return;
+
+  if (!vertices_) glGenBuffers(1, &vertices_);
+  glBindBuffer(GL_ARRAY_BUFFER, vertices_);
+  if (version_ != b.version) {
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(w.vertices.size() * sizeof(WallVertex)),
+                 w.vertices.data(), GL_STATIC_DRAW);
+    version_ = b.version;
+  }
+  if (!Stream(b, tubes, meshes)) {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return;
+  }
 
   // Every state touched here comes back as it was.
   glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT | GL_POLYGON_BIT);
@@ -131,49 +122,25 @@ void GlWalls::Draw(const WallsBatch& b) {
   glPushMatrix();
   glTranslatef(b.shift[0], b.shift[1], b.shift[2]);
 
-  glBindBuffer(GL_ARRAY_BUFFER, vertices_);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_);
   glEnableClientState(GL_VERTEX_ARRAY);
   glEnableClientState(GL_NORMAL_ARRAY);
   glVertexPointer(3, GL_FLOAT, sizeof(WallVertex), nullptr);
   glNormalPointer(GL_BYTE, sizeof(WallVertex),
                   reinterpret_cast<const void*>(offsetof(WallVertex, nx)));
-
   // The tubes are closed and seen from outside only.
-  glEnable(GL_CULL_FACE);
-  glCullFace(GL_BACK);
-  glFrontFace(GL_CCW);
-  const auto offset = [](uint32_t index) {
-    return reinterpret_cast<const void*>(static_cast<uintptr_t>(index) * sizeof(uint32_t));
-  };
-  // Neighbouring chunks of one detail are one run of the index buffer.
-  for (const WallDetail detail : {WallDetail::kFine, WallDetail::kCoarse}) {
-    const std::vector<uint32_t>& at = detail == WallDetail::kFine ? fine_ : coarse_;
-    counts_.clear();
-    offsets_.clear();
-    for (size_t c = 0; c < w.chunks.size();) {
-      if (b.detail[c] != detail) {
-        ++c;
-        continue;
-      }
-      const size_t first = c;
-      while (c < w.chunks.size() && b.detail[c] == detail) ++c;
-      if (at[c] > at[first]) {
-        counts_.push_back(static_cast<int32_t>(at[c] - at[first]));
-        offsets_.push_back(offset(at[first]));
-      }
-    }
-    if (!counts_.empty())
-      glMultiDrawElements(GL_TRIANGLES, counts_.data(), GL_UNSIGNED_INT, offsets_.data(),
-                          static_cast<GLsizei>(counts_.size()));
+  if (tubes > 0) {
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(tubes), GL_UNSIGNED_INT, nullptr);
   }
   // The meshes need not be closed: both sides show, each lit.
-  glDisable(GL_CULL_FACE);
-  glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
-  for (size_t p = 0; p < w.meshParts.size(); ++p)
-    if (b.meshDrawn[p])
-      glDrawElements(GL_TRIANGLES, w.meshParts[p].indices, GL_UNSIGNED_INT,
-                     offset(meshes_ + static_cast<uint32_t>(w.meshParts[p].firstIndex)));
+  if (meshes > 0) {
+    glDisable(GL_CULL_FACE);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(meshes), GL_UNSIGNED_INT,
+                   reinterpret_cast<const void*>(static_cast<uintptr_t>(tubes) * sizeof(uint32_t)));
+  }
 
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);

@@ -1,10 +1,9 @@
-// The passages' walls in OpenGL: their vertices and triangles kept on the
-// GPU, drawn lit, chunk runs at a time. Part of the production seam, apart
-// from the survey lines' buffers.
+// The passages' walls in OpenGL: their vertices kept on the GPU, each
+// frame's triangles streamed to it and drawn lit. Part of the production
+// seam, apart from the survey lines' buffers.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "render/gl_api.h"
 
@@ -19,21 +18,15 @@ class GlWalls {
   void Release();
 
  private:
-  void Upload(const WallsBatch& b);
+  // Writes the triangles `b` draws into the stream buffer: the tubes', then
+  // the meshes'. Returns false when they could not be written.
+  bool Stream(const WallsBatch& b, int64_t tubes, int64_t meshes);
   void BindRamp();
 
   unsigned vertices_ = 0;
-  unsigned indices_ = 0;  // fine triangles, coarse triangles, mesh triangles
+  uint64_t version_ = 0;  // of the walls in vertices_
+  unsigned stream_ = 0;   // this frame's triangles
   unsigned ramp_ = 0;     // the depth colour ramp, lighter, a 1D texture
-  uint64_t version_ = 0;
-  // Where each chunk's triangles start in the index buffer, in indices, at
-  // either detail; one more than the chunks, so each chunk ends where the
-  // next starts.
-  std::vector<uint32_t> fine_, coarse_;
-  uint32_t meshes_ = 0;  // where the meshes' triangles start
-  // Per frame: the runs to draw, as counts and byte offsets.
-  std::vector<int32_t> counts_;
-  std::vector<const void*> offsets_;
 };
 
 }  // namespace mv

@@ -21,10 +21,12 @@ class SceneCache;
 inline constexpr float kWallAmbient = 0.3f;
 inline constexpr float kWallDiffuse = 0.7f;
 // A chunk narrower than this on the picture (pixels) is left to its survey
-// line; one narrower than kFineWallPixels is drawn with its four measured
-// points a ring only.
-inline constexpr double kLeastWallPixels = 1.0;
-inline constexpr double kFineWallPixels = 8.0;
+// line, which is a pixel wide: a tube would add a fringe of a pixel at most,
+// for as many triangles as a wide one (the software renderer sets up some
+// ten million triangles a second). One narrower than kFineWallPixels is
+// drawn with its four measured points a ring only.
+inline constexpr double kLeastWallPixels = 2.0;
+inline constexpr double kFineWallPixels = 12.0;
 
 // The walls' colour for a line colour, or for a depth colour: lighter, so
 // the lines drawn over them stand out.

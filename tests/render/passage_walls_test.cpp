@@ -128,8 +128,8 @@ TEST(PassageWallsDrawer, DetailFollowsTheSizeOnThePicture) {
     WallDetail detail;
     bool mesh;  // the mesh, 9 m to the left of the chunk's centre, drawn
   } cases[] = {
-      {"under a pixel across", 0.01, 0, 50, WallDetail::kSkip, false},
-      {"a few pixels across", 0.05, 0, 50, WallDetail::kCoarse, true},
+      {"a pixel across", 0.03, 0, 50, WallDetail::kSkip, false},
+      {"a few pixels across", 0.1, 0, 50, WallDetail::kCoarse, true},
       {"twenty pixels across", 0.5, 0, 50, WallDetail::kFine, true},
       {"far to the side", 0.5, 90, 50, WallDetail::kSkip, false},
       {"half out at the side", 0.5, 25, 50, WallDetail::kFine, true},

@@ -126,7 +126,7 @@ void ExportCommandTest::wallsOnOrOff() {
       lit(pictures["on"]) > lit(pictures["off"]) + 500,
       qPrintable(
           QString("%1 against %2 lit pixels").arg(lit(pictures["on"])).arg(lit(pictures["off"]))));
-  QVERIFY(drawings["on"].count("<path") > drawings["off"].count("<path") + 100);
+  QVERIFY(drawings["on"].count("<path") > drawings["off"].count("<path") + 50);
 }
 
 void ExportCommandTest::withoutADisplay() {
