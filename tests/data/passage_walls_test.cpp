@@ -488,6 +488,39 @@ TEST(PassageWalls, BadSizesAndStationsMakeNoBrokenMesh) {
   EXPECT_TRUE(BuildPassageWalls(only.m).empty());
 }
 
+TEST(PassageWalls, MeshesOfTheSurveyAsTheyAreLitByTheirFaces) {
+  // Therion's mesh of the test survey: one tetrahedron, and two meshes of
+  // one point whose triangles have no area.
+  const SurveyModel lox = Load("survex/passages.lox");
+  ASSERT_EQ(lox.meshes.size(), 3u);
+  // And a mesh made here with a triangle that names a point it lacks.
+  SurveyModel m = lox;
+  m.meshes.push_back({{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2, 0, 1, 7}, 0});
+  const PassageWalls w = BuildPassageWalls(m);
+  ASSERT_EQ(w.meshParts.size(), 2u);
+  EXPECT_EQ(w.meshParts[0].indices, 12);
+  EXPECT_EQ(w.meshParts[1].indices, 3);
+  for (const WallMeshPart& part : w.meshParts) {
+    for (int32_t t = part.firstIndex; t < part.firstIndex + part.indices; t += 3) {
+      const uint32_t* c = &w.meshTriangles[static_cast<size_t>(t)];
+      const P3 a = At(w, c[0]), b = At(w, c[1]), d = At(w, c[2]);
+      const P3 face = Cross(Sub(b, a), Sub(d, a));
+      for (int k = 0; k < 3; ++k) {
+        // Each corner carries the face's own normal, the way it is wound.
+        const P3 n = NormalAt(w, c[k]);
+        EXPECT_GT(Dot(n, face) / Norm(face), 0.99);
+      }
+    }
+  }
+  // The tetrahedron's corners are the mesh's points.
+  const WallMesh& given = lox.meshes[0];
+  for (int32_t i = 0; i < 12; ++i) {
+    const uint32_t corner = given.triangles[static_cast<size_t>(i)];
+    EXPECT_EQ(At(w, w.meshTriangles[static_cast<size_t>(i)]),
+              (P3{given.xyz[3 * corner], given.xyz[3 * corner + 1], given.xyz[3 * corner + 2]}));
+  }
+}
+
 TEST(PassageWalls, MemoryPerSectionWithinTwoHundredBytes) {
   // A long winding passage with branches, as in a large system.
   Made s;
