@@ -90,8 +90,8 @@ void DrawPassageWalls(GlApi& gl, const ViewState& v, const SurveyModel& m, Scene
   WallsBatch b;
   b.walls = &w;
   b.version = walls.Version();
-  b.shift[0] = F(Ext(m.originX) - Ext(v.CentreX));
-  b.shift[1] = F(Ext(m.originY) - Ext(v.CentreY));
+  b.shift[0] = ToFloat(Extended(m.originX) - Extended(v.CentreX));
+  b.shift[1] = ToFloat(Extended(m.originY) - Extended(v.CentreY));
   int viewport[4] = {0, 0, 0, 0};
   gl.GetViewport(viewport);
   ChooseWallDetail(w, FrameModelView(v) * Translation(b.shift[0], b.shift[1], 0),

@@ -139,7 +139,7 @@ TEST(PassageWallsDrawer, DetailFollowsTheSizeOnThePicture) {
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.what);
-    const Mat4 view = Translation(k.x, 0, -k.dist) * Scaling(k.scale) *
+    const Mat4 view = Translation(k.x, 0, -k.dist) * Scaling(k.scale, k.scale, k.scale) *
                       Translation(-double(c.cx), -double(c.cy), -double(c.cz));
     std::vector<WallDetail> detail;
     std::vector<uint8_t> meshes;
