@@ -91,41 +91,23 @@ const QImage& SceneCache::PickText(const SurveyModel& m, int32_t first, int32_t 
 }
 
 void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
-  // First pass: how many vertices each strip has, so the second can write
-  // the coordinates straight into place. A negative shot count gives an
-  // empty strip. Columns past 30 and station rows outside the survey are
-  // never read; the loader rejects such rows, and a strip stops at the first
-  // one all the same.
-  const int32_t rows = m.SurveyLineCount();
-  const int64_t stations = m.StationCount();
-  const int32_t* lines = m.lines.data();
-  first_.resize(static_cast<size_t>(rows));
-  count_.resize(static_cast<size_t>(rows));
-  int64_t total = 0;
-  for (int32_t i = 0; i < rows; ++i) {
-    const int32_t* line = lines + static_cast<size_t>(i) * kLineColumns;
-    const int64_t last = std::min<int64_t>(int64_t{line[0]} + 1, kLineColumns - 1);
-    int32_t n = 0;
-    while (n < last && line[n + 1] >= 0 && line[n + 1] < stations) ++n;
-    // OpenGL counts vertices in 32 bits; a survey beyond that draws what fits.
-    if (total + n > std::numeric_limits<int32_t>::max()) n = 0;
-    first_[static_cast<size_t>(i)] = static_cast<int32_t>(total);
-    count_[static_cast<size_t>(i)] = n;
-    total += n;
-  }
+  // The strips' order and sizes depend on the survey alone.
+  if (!(valid_ && generation_ == m.generation)) layout_ = LayOutLines(m);
+  const int32_t strips = static_cast<int32_t>(layout_.rows.size());
 
-  // Second pass: x and y less the axis position in double, then rounded to
-  // single precision; z as stored. The heights the lines span come along.
-  xyz_.resize(static_cast<size_t>(total) * 3);
+  // x and y less the axis position in double, then rounded to single
+  // precision; z as stored. The heights the lines span come along.
+  xyz_.resize(static_cast<size_t>(layout_.vertices) * 3);
   depths_ = {};
   double top = -INFINITY, bottom = INFINITY, anyTop = -INFINITY, anyBottom = INFINITY;
   float* out = xyz_.data();
   const double* xyz = m.stations.data();
-  for (int32_t i = 0; i < rows; ++i) {
-    const int32_t* line = lines + static_cast<size_t>(i) * kLineColumns + 1;
-    const int32_t n = count_[static_cast<size_t>(i)];
+  for (int32_t i = 0; i < strips; ++i) {
+    const int32_t row = layout_.rows[static_cast<size_t>(i)];
+    const int32_t* line = m.Line(row) + 1;
+    const int32_t n = layout_.count[static_cast<size_t>(i)];
     // Splays and surface legs do not stretch the depth colours' range.
-    const bool underground = LegUnderground(m.LineFlags(i));
+    const bool underground = LegUnderground(m.LineFlags(row));
     for (int32_t j = 0; j < n; ++j) {
       const double* p = xyz + 3 * static_cast<size_t>(line[j]);
       out[0] = static_cast<float>(p[0] - cx);
@@ -141,10 +123,10 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
     }
   }
   batch_.xyz = xyz_.data();
-  batch_.first = first_.data();
-  batch_.count = count_.data();
-  batch_.strips = rows;
-  batch_.vertices = static_cast<int32_t>(total);
+  batch_.first = layout_.first.data();
+  batch_.count = layout_.count.data();
+  batch_.strips = strips;
+  batch_.vertices = static_cast<int32_t>(layout_.vertices);
   batch_.version = NextVersion();
   // A survey of nothing but splays or surface legs spans what it has.
   if (top >= bottom) {
@@ -156,6 +138,21 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   centreX_ = cx;
   centreY_ = cy;
   valid_ = true;
+}
+
+const LineDraws& SceneCache::ChooseLines(const ViewState& v) {
+  LineDraws& d = draws_;
+  d.shown.clear();
+  d.faded.clear();
+  // Plain legs alone, or every kind shown: the strips as they are.
+  bool plain = true;
+  for (const LineChunk& c : layout_.chunks)
+    plain = plain && LineKindShow(v, c.kind) == LegShow::Shown;
+  d.allStrips = plain;
+  if (plain) return d;
+  AddChunkRanges(layout_, v, LegShow::Shown, d.shown);
+  AddChunkRanges(layout_, v, LegShow::Faded, d.faded);
+  return d;
 }
 
 }  // namespace mv

@@ -8,11 +8,20 @@
 
 #include "render/depth_colours.h"
 #include "render/gl_api.h"
+#include "render/line_layout.h"
 #include "render/overlays.h"
 #include "view/camera.h"
 #include "view/view_state.h"
 
 namespace mv {
+
+// Which parts of the survey lines a frame draws.
+struct LineDraws {
+  // Every strip in the lines' colour, as one batch of strips.
+  bool allStrips = true;
+  // Else these segments in the lines' colour, then these faded.
+  std::vector<SegmentRange> shown, faded;
+};
 
 class SceneCache {
  public:
@@ -21,6 +30,9 @@ class SceneCache {
   // `shaded` adds each vertex's place on the depth colour ramp.
   const LineStripBatch& SurveyLines(const SurveyModel& m, Real48 centreX, Real48 centreY,
                                     bool shaded = false);
+  // What the frame draws of the batch SurveyLines gave last, for the view
+  // `v`: each kind of leg shown, faded or left out as the view says.
+  const LineDraws& ChooseLines(const ViewState& v);
   // The altitudes the drawn lines span; valid once SurveyLines has run.
   const DepthRange& Depths() const { return depths_; }
   // The depth legend for these altitudes, made once per survey and size.
@@ -70,8 +82,8 @@ class SceneCache {
   uint64_t legendVersion_ = 0;
   void Build(const SurveyModel& m, double cx, double cy);
 
-  std::vector<int32_t> first_;
-  std::vector<int32_t> count_;
+  LineLayout layout_;
+  LineDraws draws_;
   LineStripBatch batch_;
   uint64_t generation_ = 0;
   double centreX_ = 0, centreY_ = 0;

@@ -5,9 +5,25 @@
 namespace mv {
 
 void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache) {
-  SetColor(gl, v.LineColor);
+  const LineStripBatch& batch = cache.SurveyLines(m, v.CentreX, v.CentreY, v.DepthColours);
+  const LineDraws& draws = cache.ChooseLines(v);
+  if (draws.allStrips) {
+    SetColor(gl, v.LineColor);
+    const OriginShift shift(gl, m.originZ);
+    gl.LineStrips(batch);
+    return;
+  }
   const OriginShift shift(gl, m.originZ);
-  gl.LineStrips(cache.SurveyLines(m, v.CentreX, v.CentreY, v.DepthColours));
+  // The legs first: where a faded splay meets its station, the leg's pixels
+  // win the depth test.
+  if (!draws.shown.empty()) {
+    SetColor(gl, v.LineColor);
+    gl.LineSegments(batch, {draws.shown.data(), static_cast<int32_t>(draws.shown.size()), 1});
+  }
+  if (!draws.faded.empty()) {
+    SetColor(gl, FadedColour(v.LineColor));
+    gl.LineSegments(batch, {draws.faded.data(), static_cast<int32_t>(draws.faded.size()), 0.25f});
+  }
 }
 
 }  // namespace mv

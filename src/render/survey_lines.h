@@ -1,4 +1,5 @@
-// Survey lines: one coloured line strip per survey-line row.
+// Survey lines: one coloured line strip per survey-line row, each kind of
+// leg shown, faded or left out as the view says.
 #pragma once
 
 #include "render/gl_api.h"

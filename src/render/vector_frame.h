@@ -64,6 +64,7 @@ class VectorGl final : public GlApi {
   void End() override;
   void Vertex3f(float x, float y, float z) override;
   void LineStrips(const LineStripBatch& batch) override;
+  void LineSegments(const LineStripBatch& batch, const SegmentDraw& draw) override;
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
   void DrawOverlay(int, int, const OverlayImage&) override {}

@@ -31,7 +31,7 @@ QString Usage(const QString& program) {
   return QString(
              "Usage: %1 [SOURCE]\n"
              "       %1 --export OUT [SOURCE] [--size WxH] [--tilt DEG] [--turn DEG]\n"
-             "                [--tick N] [--plan] [--depth]\n"
+             "                [--tick N] [--plan] [--depth] [--splays S] [--surface S]\n"
              "Shows a cave survey as a spinning 3D model, or writes a picture of it.\n"
              "\n"
              "SOURCE is a folder holding Dane.bin, Dane1.bin and the optional Dane2.bin\n"
@@ -47,6 +47,8 @@ QString Usage(const QString& program) {
              "  --tick N      the spin after N timer ticks (64 a second)\n"
              "  --plan        the plan: looking straight down\n"
              "  --depth       colour the survey lines by altitude, with a legend\n"
+             "  --splays S    splays (shots to the walls): show, fade or hide (fade)\n"
+             "  --surface S   surface legs: show, fade or hide (hide)\n"
              "  --from-desktop  started from the desktop menu: without SOURCE, open the\n"
              "                survey opened last, or none and say how to open one\n"
              "  -h, --help    show this text and end\n"
@@ -60,6 +62,13 @@ std::optional<double> Number(const QString& text) {
   const double v = text.toDouble(&ok);
   if (!ok || !std::isfinite(v)) return std::nullopt;
   return v;
+}
+
+std::optional<LegShow> LegShowNamed(const QString& text) {
+  if (text == "show") return LegShow::Shown;
+  if (text == "fade") return LegShow::Faded;
+  if (text == "hide") return LegShow::Hidden;
+  return std::nullopt;
 }
 
 std::optional<std::pair<int, int>> Size(const QString& text) {
@@ -101,7 +110,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
     // The options of an export that take a value.
-    static const QStringList kValued{"--export", "--size", "--tilt", "--turn", "--tick"};
+    static const QStringList kValued{"--export", "--size",   "--tilt",   "--turn",
+                                     "--tick",   "--splays", "--surface"};
     if (!optionsEnded && kValued.contains(a)) {
       if (i + 1 >= arguments.size()) return fail(QString("%1 needs a value").arg(a));
       const QString value = arguments[++i];
@@ -126,6 +136,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         if (!ok || tick < 0 || tick > 359999999)
           return fail(QString("--tick '%1' is not a tick from 0 to 359999999").arg(value));
         request.tick = static_cast<int32_t>(tick);
+      } else if (a == "--splays" || a == "--surface") {
+        const std::optional<LegShow> show = LegShowNamed(value);
+        if (!show) return fail(QString("%1 '%2' is not show, fade or hide").arg(a, value));
+        (a == "--splays" ? request.splays : request.surface) = show;
       } else {
         const auto degrees = Number(value);
         if (!degrees) return fail(QString("%1 '%2' is not a number of degrees").arg(a, value));

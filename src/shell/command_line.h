@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "view/camera.h"
+#include "view/view_state.h"
 
 namespace mv {
 
@@ -20,6 +21,8 @@ struct ExportRequest {
   std::optional<double> tilt, turn;  // degrees
   int32_t tick = 0;
   bool plan = false, depth = false;
+  // How splays and surface legs are drawn, where not as the survey opens.
+  std::optional<LegShow> splays, surface;
 };
 // The largest picture an export makes, in pixels a side.
 inline constexpr int kLargestExport = 16384;

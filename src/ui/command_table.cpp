@@ -118,6 +118,30 @@ constexpr CommandRow kCommands[] = {
     {Command::SaveAnimation, "Zapiszanimacje1", "Zapisz animację obrotu...", 0, {}, kNoButton},
     {Command::SaveDrawing, "ZapiszrysunekSVG1", "Zapisz rysunek SVG...", 0, {}, kNoButton},
     {Command::MapOverlays, "MapOverlays", nullptr, 0, Toggle::MapOverlays, kNoButton},
+    {Command::SplaysShown, "Pokazodnogi1", "Pokaż odnogi", 0, {}, kNoButton},
+    {Command::SplaysFaded, "Przyciemnijodnogi1", "Przyciemnij odnogi", 0, {}, kNoButton},
+    {Command::SplaysHidden, "Ukryjodnogi1", "Ukryj odnogi", 0, {}, kNoButton},
+    // The key steps through the three items above.
+    {Command::CycleSplays, "CycleSplays", nullptr, Ctrl(Qt::Key_J), {}, kNoButton},
+    {Command::SurfaceLegsShown,
+     "Pokaznogipowierzchniowe1",
+     "Pokaż nogi powierzchniowe",
+     0,
+     {},
+     kNoButton},
+    {Command::SurfaceLegsFaded,
+     "Przyciemnijnogipowierzchniowe1",
+     "Przyciemnij nogi powierzchniowe",
+     0,
+     {},
+     kNoButton},
+    {Command::SurfaceLegsHidden,
+     "Ukryjnogipowierzchniowe1",
+     "Ukryj nogi powierzchniowe",
+     0,
+     {},
+     kNoButton},
+    {Command::CycleSurfaceLegs, "CycleSurfaceLegs", nullptr, Ctrl(Qt::Key_K), {}, kNoButton},
 };
 
 constexpr bool InOrder() {
@@ -131,6 +155,25 @@ static_assert(std::size(kCommands) == kCommandCount && InOrder());
 
 const CommandRow& CommandRowOf(Command c) {
   return kCommands[static_cast<size_t>(c)];
+}
+
+std::optional<LegChoice> LegChoiceOf(Command c) {
+  switch (c) {
+    case Command::SplaysShown:
+      return LegChoice{&ViewState::Splays, LegShow::Shown};
+    case Command::SplaysFaded:
+      return LegChoice{&ViewState::Splays, LegShow::Faded};
+    case Command::SplaysHidden:
+      return LegChoice{&ViewState::Splays, LegShow::Hidden};
+    case Command::SurfaceLegsShown:
+      return LegChoice{&ViewState::SurfaceLegs, LegShow::Shown};
+    case Command::SurfaceLegsFaded:
+      return LegChoice{&ViewState::SurfaceLegs, LegShow::Faded};
+    case Command::SurfaceLegsHidden:
+      return LegChoice{&ViewState::SurfaceLegs, LegShow::Hidden};
+    default:
+      return std::nullopt;
+  }
 }
 
 int SecondKeyOf(Command c) {

@@ -137,6 +137,10 @@ void Controls::SyncTexts() {
     d_->menu.SetTexts(row.id, QString::fromStdString(texts.caption),
                       QString::fromStdString(texts.hint), texts.enabled);
   }
+  const ViewState& v = d_->host.State().view;
+  for (const CommandRow& row : AllCommands())
+    if (const std::optional<LegChoice> choice = LegChoiceOf(row.id))
+      d_->menu.Action(row.id)->setChecked(v.*choice->kind == choice->show);
 }
 
 void Controls::PlacePanels(int w, int h) {
@@ -178,6 +182,11 @@ void Controls::Run(Command c) {
   const QSize outer = d.host.OuterSize();
   if (const std::optional<Toggle> toggle = CommandRowOf(c).toggle) {
     ClickToggle(*toggle, v, t);
+    SyncTexts();
+    return;
+  }
+  if (const std::optional<LegChoice> choice = LegChoiceOf(c)) {
+    v.*choice->kind = choice->show;
     SyncTexts();
     return;
   }
@@ -230,6 +239,14 @@ void Controls::Run(Command c) {
       return;
     case Command::ShowPlan:
       ShowPlan(v);
+      return;
+    case Command::CycleSplays:
+      CycleSplays(v);
+      SyncTexts();
+      return;
+    case Command::CycleSurfaceLegs:
+      CycleSurfaceLegs(v);
+      SyncTexts();
       return;
     case Command::ShowElevation:
       ShowElevation(v);

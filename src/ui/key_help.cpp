@@ -63,6 +63,8 @@ const char* const kKeyHelpLines[] = {
     " - 'L' - Przekrój: widok z boku.",
     " - 'Ctrl'+'G' - Kolorowanie linii pomiarowych według głębokości.",
     " - 'Ctrl'+'N' - Nazwy stacji na rysunku.",
+    " - 'Ctrl'+'J' - Odnogi: pokazane, przyciemnione, ukryte (po kolei).",
+    " - 'Ctrl'+'K' - Nogi powierzchniowe: pokazane, przyciemnione, ukryte.",
     " - 'Ctrl'+'F' - Znalezienie stacji po nazwie; jaskinia obraca się wokół niej.",
     " - 'Ctrl'+'C' - Skopiowanie wskazanych stacji do schowka (dla arkusza).",
     " - Mysz: lewy przycisk - obrót i pochylenie, prawy - przesunięcie,",

@@ -113,6 +113,9 @@ class ImmediateSolids final : public GlApi {
   void End() override { in_.End(); }
   void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
   void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
+  void LineSegments(const LineStripBatch& b, const SegmentDraw& d) override {
+    in_.LineSegments(b, d);
+  }
   void DrawOverlay(int x, int y, const OverlayImage& i) override { in_.DrawOverlay(x, y, i); }
   void SolidCone(double radius, double height) override {
     if (!(radius > 0) || !(height > 0)) return;
