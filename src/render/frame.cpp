@@ -43,7 +43,7 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   gl.Scalef(s, s, s);
   gl.EnableDepthTest();
 
-  if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache);
+  if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache, picture);
   if (v.AxisVisible) DrawRotationAxis(gl, v, m);
   if (v.AxisMoveMode) DrawAxisPositionMarker(gl, v, m);
   if (v.ScaleVisible) DrawSimulationScale(gl, v, m);

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "view/picking.h"
+#include "view/projection.h"
 
 namespace mv {
 
@@ -18,6 +19,7 @@ uint64_t NextVersion() {
 void SceneCache::Clear() {
   valid_ = false;
   lineStations_.valid = entrances_.valid = false;
+  placed_.valid = false;
   labels_.Clear();
   pickText_ = QImage();
 }
@@ -25,7 +27,8 @@ void SceneCache::Clear() {
 const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centreX, Real48 centreY,
                                               bool shaded) {
   const double cx = centreX.AsDouble(), cy = centreY.AsDouble();
-  if (!(valid_ && generation_ == m.generation && centreX_ == cx && centreY_ == cy)) {
+  if (!(valid_ && generation_ == m.generation && centreX_ == cx && centreY_ == cy &&
+        layoutSimplified_ == simplified_)) {
     Build(m, cx, cy);
     shaded_ = false;
   }
@@ -91,8 +94,11 @@ const QImage& SceneCache::PickText(const SurveyModel& m, int32_t first, int32_t 
 }
 
 void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
-  // The strips' order and sizes depend on the survey alone.
-  if (!(valid_ && generation_ == m.generation)) layout_ = LayOutLines(m);
+  // The strips' order, sizes and levels depend on the survey alone.
+  if (!(valid_ && generation_ == m.generation && layoutSimplified_ == simplified_)) {
+    layout_ = LayOutLines(m, simplified_);
+    layoutSimplified_ = simplified_;
+  }
   const int32_t strips = static_cast<int32_t>(layout_.rows.size());
 
   // x and y less the axis position in double, then rounded to single
@@ -127,6 +133,8 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   batch_.count = layout_.count.data();
   batch_.strips = strips;
   batch_.vertices = static_cast<int32_t>(layout_.vertices);
+  batch_.extra = layout_.extra.data();
+  batch_.extraSegments = static_cast<int64_t>(layout_.extra.size() / 2);
   batch_.version = NextVersion();
   // A survey of nothing but splays or surface legs spans what it has.
   if (top >= bottom) {
@@ -140,18 +148,45 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   valid_ = true;
 }
 
-const LineDraws& SceneCache::ChooseLines(const ViewState& v) {
+const LineDraws& SceneCache::ChooseLines(const ViewState& v, const SurveyModel& m,
+                                         const PictureGeometry* picture,
+                                         const std::vector<int32_t>& kept) {
   LineDraws& d = draws_;
   d.shown.clear();
   d.faded.clear();
-  // Plain legs alone, or every kind shown: the strips as they are.
-  bool plain = true;
+  // Plain legs alone, or every kind shown, drawn in full: the strips as they
+  // are.
+  bool plain = !layout_.Simplified();
   for (const LineChunk& c : layout_.chunks)
     plain = plain && LineKindShow(v, c.kind) == LegShow::Shown;
   d.allStrips = plain;
   if (plain) return d;
-  AddChunkRanges(layout_, v, LegShow::Shown, d.shown);
-  AddChunkRanges(layout_, v, LegShow::Faded, d.faded);
+
+  LineCamera camera;
+  const bool seen = picture && layout_.Simplified();
+  if (seen) {
+    const double r = picture->pixelRatio;
+    camera = {FrameModelView(v),
+              FrameProjection(picture->outerWidth, picture->outerHeight),
+              static_cast<int>(std::lround(picture->outerWidth * r)),
+              static_cast<int>(std::lround(picture->outerHeight * r)),
+              v.CentreX.AsDouble(),
+              v.CentreY.AsDouble(),
+              m.originZ.AsDouble()};
+  }
+  bool anyKept = false;
+  for (const int32_t row : kept) {
+    if (!seen || !m.ValidStation(row)) continue;
+    keptBits_.resize((static_cast<size_t>(m.StationCount()) + 63) / 64, 0);
+    keptBits_[static_cast<size_t>(row) / 64] |= uint64_t{1} << (row % 64);
+    anyKept = true;
+  }
+  const std::vector<uint64_t>* bits = anyKept ? &keptBits_ : nullptr;
+  AddLineRanges(layout_, m, v, LegShow::Shown, seen ? &camera : nullptr, bits, d.shown);
+  AddLineRanges(layout_, m, v, LegShow::Faded, seen ? &camera : nullptr, bits, d.faded);
+  if (anyKept)
+    for (const int32_t row : kept)
+      if (m.ValidStation(row)) keptBits_[static_cast<size_t>(row) / 64] = 0;
   return d;
 }
 

@@ -8,6 +8,9 @@
 
 namespace mv {
 
-void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache);
+// With the picture's size, a large survey is drawn simplified to what the
+// picture can show; without it, in full.
+void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                     const PictureGeometry* picture = nullptr);
 
 }  // namespace mv

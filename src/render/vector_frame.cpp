@@ -266,6 +266,8 @@ void PaintOverlays(QPainter& p, const ViewState& v, const SurveyModel& m, SceneC
 
 void PaintVectorFrame(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                       const PictureGeometry& g) {
+  // A drawing may be enlarged after: it keeps every leg.
+  cache.SetSimplified(false);
   VectorGl gl(g.height);
   gl.Viewport(0, 0, g.outerWidth, g.outerHeight);
   SetProjection(gl, g.outerWidth, g.outerHeight);

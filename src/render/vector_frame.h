@@ -100,7 +100,8 @@ void PaintOverlays(QPainter& p, const ViewState& v, const SurveyModel& m, SceneC
 
 // One frame of the scene painted as vector shapes onto a picture of
 // g.width x g.height (logical pixels): black ground, the frame's shapes, the
-// overlays. The same frame, matrices and drawers as on the screen.
+// overlays. The same frame, matrices and drawers as on the screen, but with
+// every leg: the cache is set to draw large surveys unsimplified.
 void PaintVectorFrame(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                       const PictureGeometry& g);
 

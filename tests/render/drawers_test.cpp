@@ -380,7 +380,9 @@ TEST(DrawSurveyLines, EachKindOfLegShownFadedOrLeftOut) {
       if (!r.fadedLegs.empty()) expected[faded + (depth ? "*" : "")] = r.fadedLegs;
       EXPECT_EQ(SegmentsByColour(gl, legs), expected);
       EXPECT_TRUE(gl.LinesOf({"Begin LineStrip"}).empty());
-      if (depth) EXPECT_EQ(gl.LinesOf({"Shade"}).size(), 2 * (r.shown + r.fadedLegs).size());
+      if (depth) {
+        EXPECT_EQ(gl.LinesOf({"Shade"}).size(), 2 * (r.shown + r.fadedLegs).size());
+      }
     }
   }
   // Every kind shown: one batch of strips, as for a survey of legs alone.
