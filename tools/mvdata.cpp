@@ -5,6 +5,7 @@
 // Exit codes: 0 done; 1 the input is bad, or a file could not be read or
 // written; 2 the command line is wrong.
 #include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
@@ -13,10 +14,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/loader.h"
+#include "data/near_approach.h"
 #include "data/records.h"
+#include "data/stats_table.h"
 #include "data/survey_source.h"
+#include "data/survey_stats.h"
 #include "data/survey_writer.h"
 #include "mv_version.h"
 #include "survey_text.h"
@@ -26,6 +31,8 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kBadInput = 1;
 constexpr int kUsage = 2;
+
+int Usage();
 
 int Fail(const std::string& message) {
   std::cerr << "mvdata: " << message << '\n';
@@ -96,12 +103,34 @@ int Convert(std::span<char* const> args) {
   return kOk;
 }
 
+// A node named on the command line: its dotted path, or "#N" for node N.
+int32_t NodeArgument(const mv::SurveyModel& m, std::string_view arg) {
+  if (arg.size() > 1 && arg[0] == '#') {
+    int32_t n = -1;
+    const auto [end, ec] = std::from_chars(arg.data() + 1, arg.data() + arg.size(), n);
+    return ec == std::errc() && end == arg.data() + arg.size() && n >= 0 && n < m.SurveyCount()
+               ? n
+               : -1;
+  }
+  return mv::FindSurvey(m, arg);
+}
+
+std::string Metres(double v) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f", v);
+  return text;
+}
+
 int Info(std::span<char* const> args) {
   const std::filesystem::path source = args[0];
   const mv::ReadResult s = mv::ReadSurveySource(source);
   if (!s.ok()) return Fail(s.ErrorMessage());
+  for (const std::string& line : s.info.warnings) std::cerr << "mvdata: " << line << '\n';
   const mv::SurveyModel& m = s.model;
   const mv::SourceInfo& i = s.info;
+  const mv::SurveyStats all = mv::ComputeSurveyStats(m)[0];
+  size_t triangles = 0;
+  for (const mv::WallMesh& w : m.meshes) triangles += w.triangles.size() / 3;
   std::cout << "file: " << source.string() << "\n"
             << "format: " << mv::FormatName(i.format);
   if (i.format == mv::SourceFormat::kSurvex3d || i.format == mv::SourceFormat::kSurvexSource)
@@ -111,11 +140,16 @@ int Info(std::span<char* const> args) {
   std::cout << "\n";
   if (!m.title.empty()) std::cout << "title: " << m.title << "\n";
   if (!i.coordinateSystem.empty()) std::cout << "coordinate system: " << i.coordinateSystem << "\n";
+  // The kinds are the model's: splays include legs to wall points that the
+  // file does not flag.
   std::cout << "stations: " << m.StationCount() << "\n"
             << "legs: " << i.legs << " (" << i.legs - i.legsLeftOut << " shown)\n"
-            << "splays: " << i.splayLegs << "\n"
-            << "surface legs: " << i.surfaceLegs << "\n"
-            << "duplicate legs: " << i.duplicateLegs << "\n"
+            << "splays: " << all.splays << "\n"
+            << "surface legs: " << all.surfaceLegs << "\n"
+            << "duplicate legs: " << all.duplicates << "\n"
+            << "cross-sections: " << m.sections.size() << "\n"
+            << "wall triangles: " << triangles << "\n"
+            << "surveys: " << m.SurveyCount() << "\n"
             << "entrances: " << i.entrancesFound << "\n";
   if (m.StationCount() > 0) {
     double lo[3], hi[3];
@@ -134,27 +168,105 @@ int Info(std::span<char* const> args) {
   return kOk;
 }
 
+// The statistics of a node (the whole survey without one) as a table of
+// tab-separated rows, for a spreadsheet.
+int Stats(std::span<char* const> args) {
+  const std::filesystem::path source = args[0];
+  const mv::ReadResult s = mv::ReadSurveySource(source);
+  if (!s.ok()) return Fail(s.ErrorMessage());
+  const mv::SurveyModel& m = s.model;
+  const int32_t node = args.size() > 1 ? NodeArgument(m, args[1]) : 0;
+  if (node < 0) return Fail(source.string() + ": no survey \"" + args[1] + "\"");
+  const mv::SurveyStats st = mv::ComputeSurveyStats(m)[static_cast<size_t>(node)];
+  std::cout << mv::StatsText(mv::StatsTable(m, node, st, '.'), false);
+  std::cout.flush();
+  if (!std::cout) return Fail("cannot write the output");
+  return kOk;
+}
+
+// The closest approaches between a node and another node or the rest of
+// the survey, nearest first, as tab-separated rows.
+int Near(std::span<char* const> args) {
+  std::vector<std::string_view> plain;
+  mv::ApproachQuery q;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view a = args[i];
+    if (a == "--splays") {
+      q.splays = true;
+    } else if (a == "--k" && i + 1 < args.size()) {
+      const std::string_view n = args[++i];
+      const auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), q.k);
+      if (ec != std::errc() || end != n.data() + n.size() || q.k < 1) return Usage();
+    } else if (a.starts_with("--")) {
+      return Usage();
+    } else {
+      plain.push_back(a);
+    }
+  }
+  if (plain.size() < 2 || plain.size() > 3) return Usage();
+  const std::filesystem::path source(plain[0]);
+  const mv::ReadResult s = mv::ReadSurveySource(source);
+  if (!s.ok()) return Fail(s.ErrorMessage());
+  const mv::SurveyModel& m = s.model;
+  q.node = NodeArgument(m, plain[1]);
+  if (q.node < 0) return Fail(source.string() + ": no survey \"" + std::string(plain[1]) + "\"");
+  if (plain.size() == 3) {
+    q.other = NodeArgument(m, plain[2]);
+    if (q.other < 0) return Fail(source.string() + ": no survey \"" + std::string(plain[2]) + "\"");
+  }
+  const mv::ApproachResult r = mv::FindApproaches(m, q);
+  switch (r.problem) {
+    case mv::ApproachResult::Problem::kNone:
+      break;
+    case mv::ApproachResult::Problem::kNoSuchNode:
+      return Fail("no such survey");
+    case mv::ApproachResult::Problem::kOverlap:
+      return Fail("the two parts overlap: one lies within the other");
+    case mv::ApproachResult::Problem::kNoLegs:
+      return Fail("a part has no legs to compare");
+  }
+  std::cout << "distance (m)\tdx (m)\tdy (m)\tdz (m)\tstation\tstation\n";
+  for (const mv::Approach& a : r.approaches)
+    std::cout << Metres(a.distance) << '\t' << Metres(a.dx()) << '\t' << Metres(a.dy()) << '\t'
+              << Metres(a.dz()) << '\t' << m.StationName(a.fromStation) << '\t'
+              << m.StationName(a.toStation) << '\n';
+  std::cout.flush();
+  if (!std::cout) return Fail("cannot write the output");
+  return kOk;
+}
+
 struct Command {
   std::string_view name;
   std::string_view arguments;
   std::string_view purpose;
-  size_t argumentCount;
+  size_t argumentCount;  // at least
+  size_t mostArguments;
   int (*run)(std::span<char* const> args);
 };
 
 constexpr Command kCommands[] = {
     {"build", "<survey.txt> <outdir>",
-     "write Dane.bin, Dane1.bin and Dane2.bin into <outdir> from a text survey", 2, Build},
-    {"dump", "<dir>", "print the survey files of <dir> as a text survey", 1, Dump},
+     "write Dane.bin, Dane1.bin and Dane2.bin into <outdir> from a text survey", 2, 2, Build},
+    {"dump", "<dir>", "print the survey files of <dir> as a text survey", 1, 1, Dump},
     {"convert", "<survey> <outdir>",
      "write the survey files into <outdir> from any survey the viewer opens (.3d, .svx, .plt, "
      ".plf, .lox or a survey folder; splays left out)",
-     2, Convert},
-    {"from3d", "<survey> <outdir>", "another name for convert", 2, Convert},
+     2, 2, Convert},
+    {"from3d", "<survey> <outdir>", "another name for convert", 2, 2, Convert},
     {"info", "<survey>",
-     "print the format, the counts of stations, legs, splays, surface legs and entrances, and "
-     "the bounding box in metres",
-     1, Info},
+     "print the format, the counts of stations, legs, splays, surface and duplicate legs, "
+     "cross-sections, wall triangles, surveys and entrances, and the bounding box in metres",
+     1, 1, Info},
+    {"stats", "<survey> [<node>]",
+     "print the counts, lengths (net of splays, duplicates and surface legs, and each apart) "
+     "and extents of the whole survey or of one node of its tree (a dotted path, or #N), as "
+     "tab-separated rows",
+     1, 2, Stats},
+    {"near", "<survey> <node> [<other>] [--k N] [--splays]",
+     "print the N (10) closest approaches between the legs of <node> and of <other> (or of the "
+     "rest of the survey), with splays if asked: distance, dx, dy, dz and the nearest station "
+     "at each side, as tab-separated rows",
+     2, 6, Near},
 };
 
 int Usage() {
@@ -178,7 +290,8 @@ int main(int argc, char** argv) {
   const std::string_view name = argv[1];
   for (const Command& c : kCommands) {
     if (c.name != name) continue;
-    if (static_cast<size_t>(argc - 2) != c.argumentCount) return Usage();
+    const size_t given = static_cast<size_t>(argc - 2);
+    if (given < c.argumentCount || given > c.mostArguments) return Usage();
     return c.run(std::span<char* const>(argv + 2, argv + argc));
   }
   if (name == "--version") {

@@ -263,7 +263,6 @@ class Reader {
     } else {
       builder_.LeaveOut(p);
     }
-    builder_.InSurvey(p, survey_);
     // Survex and Therion name a station they know no name for "." or "-"
     // (".." and "..." too) when they write a plot file: a wall point, with
     // no passage through it.
@@ -272,13 +271,11 @@ class Reader {
     PassageSizes(p, move, drawn && !anonymous, sized ? size : nullptr);
     previous_ = p;
     // Names in UTF-8 or plain ASCII go to the builder without a copy.
-    if (!station.empty()) {
-      if (utf8_ || std::all_of(station.begin(), station.end(),
-                               [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        builder_.Name(p, station);
-      } else {
-        builder_.Name(p, Name(station));
-      }
+    if (utf8_ || std::all_of(station.begin(), station.end(),
+                             [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      builder_.Name(p, station, survey_);
+    } else {
+      builder_.Name(p, Name(station), survey_);
     }
   }
 

@@ -86,7 +86,7 @@ void ClassifySplays(SurveyModel& m) {
   std::vector<uint8_t> flags;
   bool changed = false;
   for (int32_t r = 0; r < rows && !changed; ++r) {
-    if (m.LineFlags(r) & kLegSplay) continue;
+    if (m.LineFlags(r) != 0) continue;
     const int32_t* l = m.Line(r);
     for (int32_t i = 1; i <= l[0] && !changed; ++i)
       changed = (wallPoint(l[i + 1]) && surveyStation(l[i])) ||
@@ -100,8 +100,8 @@ void ClassifySplays(SurveyModel& m) {
       const int32_t* l = m.Line(r);
       const uint8_t f = m.LineFlags(r);
       for (int32_t i = 1; i <= l[0]; ++i) {
-        const bool wall = !(f & kLegSplay) && ((wallPoint(l[i + 1]) && surveyStation(l[i])) ||
-                                               (wallPoint(l[i]) && surveyStation(l[i + 1])));
+        const bool wall = f == 0 && ((wallPoint(l[i + 1]) && surveyStation(l[i])) ||
+                                     (wallPoint(l[i]) && surveyStation(l[i + 1])));
         flags.push_back(wall ? static_cast<uint8_t>(f | kLegSplay) : f);
         surveys.push_back(m.LineSurvey(r));
       }

@@ -11,12 +11,13 @@ namespace mv {
 
 // Completes the splay flags of a built model, the same for every format:
 //
-// - A leg without the splay flag becomes a splay when its far end is a wall
+// - A plain leg (no flag at all) becomes a splay when its far end is a wall
 //   point: a station whose every other leg is a splay already, which is
 //   anonymous (flagged so, or nameless where the source names its
 //   stations), is no entrance or fixed point and has no passage section;
 //   and whose near end is a survey station (it has another leg that is no
-//   splay). Named dead ends stay legs: they are the ends of passages.
+//   splay). Named dead ends stay legs: they are the ends of passages; so do
+//   surface and duplicate legs, whatever their ends.
 // - Every station whose every leg is a splay is flagged kStationSplayEnd,
 //   whatever its name, so wall points that a file names are known too.
 //

@@ -130,10 +130,14 @@ void ModelBuilder::Spend(size_t nameBytes) {
                      " bytes, far more than the file itself"};
 }
 
-void ModelBuilder::Name(RawPoint p, std::string_view name) {
-  if (name.empty()) return;
+void ModelBuilder::Name(RawPoint p, std::string_view name, int32_t survey) {
+  if (survey <= 0 || static_cast<size_t>(survey) >= surveys_.size()) survey = -1;
+  if (name.empty()) {
+    InSurvey(p, survey);
+    return;
+  }
   Spend(name.size());
-  pending_.push_back({Normal(p), pendingChars_.size(), name.size(), -1, 0});
+  pending_.push_back({Normal(p), pendingChars_.size(), name.size(), survey, 0});
   pendingChars_.append(name);
 }
 
@@ -165,14 +169,23 @@ int32_t ModelBuilder::SurveyChild(int32_t parent, std::string_view name) {
 
 int32_t ModelBuilder::SurveyPath(std::string_view path, char separator) {
   if (path.empty()) return 0;
+  Spend(path.size());
   if (separator == lastSeparator_ && path == lastPath_) return lastPathNode_;
   int32_t node = 0;
   size_t from = 0;
-  // Where the new path shares whole parts with the last one, start below them.
-  if (separator == lastSeparator_ && path.size() > lastPath_.size() &&
-      path.starts_with(lastPath_) && path[lastPath_.size()] == separator) {
-    node = lastPathNode_;
-    from = lastPath_.size() + 1;
+  // Where the new path continues the last one, or is a sibling of it (the
+  // same parts but the last), start below the parts they share.
+  if (separator == lastSeparator_) {
+    const size_t cut = lastPath_.rfind(separator);
+    if (path.size() > lastPath_.size() && path.starts_with(lastPath_) &&
+        path[lastPath_.size()] == separator) {
+      node = lastPathNode_;
+      from = lastPath_.size() + 1;
+    } else if (cut != std::string::npos && path.size() > cut &&
+               path.substr(0, cut + 1) == std::string_view(lastPath_).substr(0, cut + 1)) {
+      node = surveys_[static_cast<size_t>(lastPathNode_)].parent;
+      from = cut + 1;
+    }
   }
   for (;;) {
     const size_t end = path.find(separator, from);

@@ -70,7 +70,9 @@ class ModelBuilder {
   bool HasCurrentPoint() const { return haveAt_; }
   bool HasLegs() const { return !lines_.empty(); }
 
-  void Name(RawPoint p, std::string_view name);
+  // A name of the station at p, and the survey it names it in (see
+  // InSurvey; -1 for none).
+  void Name(RawPoint p, std::string_view name, int32_t survey = -1);
   void Flag(RawPoint p, uint8_t flags);
   // An entrance: distinct positions count once, each a station with its
   // name; the first kMaxEntrances fill the model's entrance slots, the rest
@@ -82,8 +84,11 @@ class ModelBuilder {
   // the same parent is the same node.
   int32_t SurveyChild(int32_t parent, std::string_view name);
   // The node of a path of names joined by `separator` ("cave.main"), each
-  // prefix a node; an empty path is the root.
+  // prefix a node; an empty path is the root. The path's bytes count
+  // against the name budget, each call.
   int32_t SurveyPath(std::string_view path, char separator);
+  // The nodes so far (the root's name is given at Finish).
+  const std::vector<SurveyNode>& Surveys() const { return surveys_; }
   // The station at p belongs to `survey` (the first survey given wins). A
   // station given none takes the survey of its first leg.
   void InSurvey(RawPoint p, int32_t survey);

@@ -34,4 +34,10 @@ class Real48 {
   double v_ = 0.0;
 };
 
+// The value in long double, the precision every value of the scene is
+// formed in.
+inline long double Extended(Real48 v) {
+  return static_cast<long double>(v);
+}
+
 }  // namespace mv

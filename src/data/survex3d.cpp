@@ -221,11 +221,11 @@ class Reader {
   }
 
   void Station(RawPoint p, unsigned flags, std::string_view label) {
-    builder_.Name(p, label);
-    builder_.Flag(p, ModelFlags(flags));
     const size_t dot = label.rfind(kSeparator);
-    if (dot != std::string_view::npos)
-      builder_.InSurvey(p, builder_.SurveyPath(label.substr(0, dot), kSeparator));
+    builder_.Name(
+        p, label,
+        dot == std::string_view::npos ? -1 : builder_.SurveyPath(label.substr(0, dot), kSeparator));
+    builder_.Flag(p, ModelFlags(flags));
     if (flags & kLabelEntrance) builder_.Entrance(p, label);
   }
 
@@ -277,12 +277,14 @@ class Reader {
       FailItem(std::string(item_) + " removes " + std::to_string(drop) + " bytes from a label of " +
                std::to_string(label_.size()));
     label_.resize(label_.size() - drop);
+    ++labelEdits_;
     AppendLabel(add);
   }
 
   void AppendLabel(size_t n) {
     Need(n);
     label_.append(reinterpret_cast<const char*>(b_.data() + pos_), n);
+    ++labelEdits_;
     pos_ += n;
   }
 
@@ -345,6 +347,7 @@ class Reader {
       FailItem("TRIM item removes " + std::to_string(n) + " bytes from a label of " +
                std::to_string(label_.size()));
     label_.erase(label_.end() - static_cast<std::ptrdiff_t>(n), label_.end());
+    ++labelEdits_;
   }
 
   void ReadItems3To7() {
@@ -357,6 +360,7 @@ class Reader {
       if (code == 0x00) {
         if (label_.empty()) return;
         label_.clear();
+        ++labelEdits_;
       } else if (code <= 0x0e) {
         // Drop 16 bytes, then cut back to just after the code-th last dot.
         item_ = "TRIM item";
@@ -369,6 +373,7 @@ class Reader {
           cut = dot;
         }
         label_.resize(cut + 1);
+        ++labelEdits_;
       } else if (code == 0x0f) {
         item_ = "MOVE item";
         Move(ReadPoint());
@@ -576,6 +581,9 @@ class Reader {
   int version_ = 0;
   std::string title_;
   std::string label_;
+  uint64_t labelEdits_ = 0;      // changes of label_ so far
+  uint64_t lineLabelEdits_ = 0;  // ... when lineSurvey_ was found
+  int32_t lineSurvey_ = -1;
   RawPoint last_{};  // the last coordinates read, where a Bv0.01 label may stand
   ModelBuilder builder_;
 };

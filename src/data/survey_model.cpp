@@ -87,6 +87,62 @@ std::vector<std::vector<int32_t>> SurveyChildren(const SurveyModel& m) {
   return children;
 }
 
+std::string ModelFault(const SurveyModel& m) {
+  if (m.stations.size() % 3 != 0) return "the station coordinates are not whole rows";
+  for (const double v : m.stations)
+    if (!std::isfinite(v)) return "a station is not at a finite place";
+  if (m.lines.size() % kLineColumns != 0) return "the survey lines are not whole rows";
+  const size_t rows = static_cast<size_t>(m.SurveyLineCount());
+  const size_t stations = static_cast<size_t>(m.StationCount());
+  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
+    const int32_t* l = m.Line(r);
+    if (l[0] < 1 || l[0] > kLineColumns - 2) return "a line row has a bad shot count";
+    for (int32_t c = 1; c <= l[0] + 1; ++c)
+      if (!m.ValidStation(l[c])) return "a line row names a missing station";
+  }
+  const auto sized = [](size_t n, size_t want) { return n == 0 || n == want; };
+  if (!sized(m.lineFlags.size(), rows)) return "lineFlags is not one per line row";
+  if (!sized(m.lineSurvey.size(), rows)) return "lineSurvey is not one per line row";
+  if (!sized(m.stationSurvey.size(), stations)) return "stationSurvey is not one per station";
+  if (!sized(m.stationFlags.size(), stations)) return "stationFlags is not one per station";
+  if (!sized(m.stationNames.size(), stations)) return "the names are not one per station";
+  if (m.entranceCount < 0 || m.entranceCount > kMaxEntrances) return "a bad entrance count";
+  for (int32_t i = 0; i < m.entranceCount; ++i)
+    if (!m.ValidStation(m.entrances[static_cast<size_t>(i)]))
+      return "an entrance names a missing station";
+  for (const int32_t row : m.moreEntrances)
+    if (!m.ValidStation(row)) return "an entrance names a missing station";
+  if (!m.surveys.empty() && m.surveys[0].parent != -1) return "the survey root has a parent";
+  for (size_t k = 1; k < m.surveys.size(); ++k)
+    if (m.surveys[k].parent < 0 || static_cast<size_t>(m.surveys[k].parent) >= k)
+      return "a survey comes before its parent";
+  const int32_t nodes = m.SurveyCount();
+  for (const int32_t s : m.lineSurvey)
+    if (s < 0 || s >= nodes) return "a line row belongs to a missing survey";
+  for (const int32_t s : m.stationSurvey)
+    if (s < 0 || s >= nodes) return "a station belongs to a missing survey";
+  for (const CrossSection& c : m.sections) {
+    if (!m.ValidStation(c.station)) return "a section lies at a missing station";
+    for (const float v : {c.left, c.right, c.up, c.down})
+      if (!std::isnan(v) && !(v >= 0 && v <= kMaxPassageSize))
+        return "a section size is out of range";
+    if (static_cast<uint8_t>(c.Shape()) > static_cast<uint8_t>(SectionShape::kTunnel))
+      return "a section has an unknown shape";
+  }
+  if (!m.sections.empty() && !m.sections.back().EndsPassage())
+    return "the last passage does not end";
+  for (const WallMesh& w : m.meshes) {
+    if (w.xyz.size() % 3 != 0) return "a wall's points are not whole";
+    for (const float v : w.xyz)
+      if (!std::isfinite(v)) return "a wall point is not at a finite place";
+    if (w.triangles.size() % 3 != 0) return "a wall's triangles are not whole";
+    for (const uint32_t t : w.triangles)
+      if (t >= w.xyz.size() / 3) return "a wall triangle names a missing point";
+    if (w.survey < 0 || w.survey >= nodes) return "a wall belongs to a missing survey";
+  }
+  return {};
+}
+
 SurveyModel PlaceholderModel() {
   SurveyModel m;
   m.stations.assign(6, 0.0);
@@ -126,9 +182,13 @@ Extents ComputeExtents(const SurveyModel& m) {
   return e;
 }
 
-Real48 CentreOf(Real48 min, Real48 max) {
+long double MiddleOf(Real48 min, Real48 max) {
   const long double lo = min, hi = max;
   return hi - (hi - lo) * 0.5L;
+}
+
+Real48 CentreOf(Real48 min, Real48 max) {
+  return MiddleOf(min, max);
 }
 
 long double ModelSize(const Extents& e) {

@@ -209,6 +209,14 @@ std::vector<std::string_view> StationNames(const SurveyModel& m, int32_t row);
 // ("otwor_polnocny", not "glowny.c130" or "12a").
 bool DescriptiveName(std::string_view name);
 
+// The first promise of the model's shape that `m` breaks, or an empty
+// string: line rows within their stations, per-row and per-station vectors
+// empty or full, the survey tree with each parent before its child,
+// sections at stations with sizes missing or within range, mesh corners
+// among their points, every coordinate finite. Whatever a reader returns
+// keeps them all.
+std::string ModelFault(const SurveyModel& m);
+
 // A new value for SurveyModel::generation, different from every earlier one.
 uint64_t NextModelGeneration();
 
@@ -226,7 +234,10 @@ struct Extents {
 // by every station. Each bound is held as a six-byte real.
 Extents ComputeExtents(const SurveyModel& m);
 
-// Horizontal centre of the box: Max - (Max - Min) * 0.5.
+// The middle between two bounds of the box: Max - (Max - Min) * 0.5, in
+// extended precision.
+long double MiddleOf(Real48 min, Real48 max);
+// The same held as a six-byte real, as the rotation axis is.
 Real48 CentreOf(Real48 min, Real48 max);
 
 // The largest side of the box; a later side replaces an earlier only when

@@ -23,10 +23,38 @@ ReadResult RunCavern(const std::filesystem::path& path, const SourceOptions& opt
 }
 
 constexpr FormatReader kReaders[] = {
-    {SourceFormat::kSurvex3d, {".3d", ""}, LooksLikeSurvex3d, ReadSurvex3d, nullptr},
-    {SourceFormat::kTherionLox, {".lox", ""}, LooksLikeTherionLox, ReadTherionLox, nullptr},
-    {SourceFormat::kCompassPlot, {".plt", ".plf"}, LooksLikeCompassPlot, ReadCompassPlot, nullptr},
-    {SourceFormat::kSurvexSource, {".svx", ""}, nullptr, nullptr, RunCavern},
+    {SourceFormat::kSurvex3d,
+     {".3d", ""},
+     LooksLikeSurvex3d,
+     ReadSurvex3d,
+     nullptr,
+     "Survex",
+     "",
+     "Survex, wynik"},
+    {SourceFormat::kTherionLox,
+     {".lox", ""},
+     LooksLikeTherionLox,
+     ReadTherionLox,
+     nullptr,
+     "Therion",
+     "",
+     "Therion"},
+    {SourceFormat::kCompassPlot,
+     {".plt", ".plf"},
+     LooksLikeCompassPlot,
+     ReadCompassPlot,
+     nullptr,
+     "Compass",
+     "",
+     "Compass"},
+    {SourceFormat::kSurvexSource,
+     {".svx", ""},
+     nullptr,
+     nullptr,
+     RunCavern,
+     "Survex",
+     "read with cavern",
+     "Survex, pomiary źródłowe"},
 };
 
 const FormatReader* ByExtension(const std::filesystem::path& path) {
@@ -39,9 +67,7 @@ const FormatReader* ByExtension(const std::filesystem::path& path) {
 
 bool IsSurveyFileName(const std::filesystem::path& path) {
   const std::string name = path.filename().string();
-  constexpr std::array<std::string_view, 3> kNames = {kStationFileName, kSurveyLineFileName,
-                                                      kObjectFileName};
-  return std::any_of(kNames.begin(), kNames.end(),
+  return std::any_of(kSurveyFolderFiles.begin(), kSurveyFolderFiles.end(),
                      [&](std::string_view n) { return SameIgnoringCase(name, n); });
 }
 
@@ -55,6 +81,23 @@ ReadResult Failed(std::string file, std::string what) {
 
 std::span<const FormatReader> FormatReaders() {
   return kReaders;
+}
+
+std::string OneOf(const std::vector<std::string>& items, std::string_view or_) {
+  std::string list;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) list += i + 1 == items.size() ? " " + std::string(or_) + " " : ", ";
+    list += items[i];
+  }
+  return list;
+}
+
+std::string SurveyExtensions(std::string_view or_) {
+  std::vector<std::string> extensions;
+  for (const FormatReader& r : kReaders)
+    for (const std::string_view e : r.extensions)
+      if (!e.empty()) extensions.emplace_back(e);
+  return OneOf(extensions, or_);
 }
 
 ReadResult ReadSurveySource(const std::filesystem::path& path, const SourceOptions& options) {
@@ -84,9 +127,8 @@ ReadResult ReadSurveySource(const std::filesystem::path& path, const SourceOptio
     if (chosen == nullptr && r.looksLike != nullptr && r.looksLike(bytes)) chosen = &r;
   if (chosen == nullptr) chosen = named;
   if (chosen == nullptr)
-    return Failed(path.string(),
-                  "not a survey this program reads (a survey folder, or a .3d, .lox, .plt, .plf "
-                  "or .svx file)");
+    return Failed(path.string(), "not a survey this program reads (a survey folder, or a " +
+                                     SurveyExtensions() + " file)");
   return chosen->readBytes(bytes, path.string(), options.legs);
 }
 

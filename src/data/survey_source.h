@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "data/loader.h"
 #include "data/source_reader.h"
@@ -32,10 +34,27 @@ struct FormatReader {
   ReadResult (*readBytes)(std::span<const uint8_t> bytes, std::string_view name,
                           const LegOptions& options);
   ReadResult (*readFile)(const std::filesystem::path& path, const SourceOptions& options);
+  // How people know these files: the program that writes them, a note for
+  // the usage text ("" for none), and the open dialog's name for them (the
+  // interface is Polish).
+  std::string_view program;
+  std::string_view note;
+  std::string_view dialogName;
 };
 
-// Every format, in the order their marks are tried.
+// Every format, in the order their marks are tried. The usage text, the
+// open dialog and the message for a file of no known format list them from
+// here.
 std::span<const FormatReader> FormatReaders();
+
+// The three files of a survey folder.
+inline constexpr std::array<std::string_view, 3> kSurveyFolderFiles = {
+    kStationFileName, kSurveyLineFileName, kObjectFileName};
+
+// "a, b or c": the items as a list for a sentence, `or` before the last.
+std::string OneOf(const std::vector<std::string>& items, std::string_view or_ = "or");
+// Every format's extensions: ".3d, .lox, .plt, .plf or .svx".
+std::string SurveyExtensions(std::string_view or_ = "or");
 
 // Reads the survey at `path`: a folder through the survey-folder loader, a
 // file by the reader its extension names (in any letter case) when the

@@ -33,6 +33,8 @@ constexpr uint32_t kShotNoSizes = 8;  // the shot's passage sizes are not to be 
 constexpr uint32_t kShotSplay = 16;
 // Section shapes 0 (none) to 4 (tunnel), as SectionShape numbers them.
 constexpr uint32_t kLastShape = 4;
+// Bytes of survey names a station's name carries at most.
+constexpr size_t kMaxQualifier = 256;
 
 uint32_t U32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -132,8 +134,7 @@ class Reader {
 
   void Run() {
     info_.format = SourceFormat::kTherionLox;
-    budget_ = (size_t{64} << 20) + 32 * b_.size();
-    builder_.SetNameBudget(budget_);
+    builder_.SetNameBudget((size_t{64} << 20) + 8 * b_.size());
     ReadChunks();
     ReadSurveys();
     ReadStations();
@@ -141,13 +142,12 @@ class Reader {
     ReadScraps();
     for (const Station& s : stations_) {
       const std::string name = Qualified(s);
-      builder_.Name(s.p, name);
+      builder_.Name(s.p, name, NodeOfId(s.survey));
       uint8_t flags = 0;
       if (s.flags & kStationEntranceFlag) flags |= kStationEntrance;
       if (s.flags & kStationFixedFlag) flags |= kStationFixed;
       if (name.empty()) flags |= kStationAnonymous;
       builder_.Flag(s.p, flags);
-      builder_.InSurvey(s.p, NodeOfId(s.survey));
       if (s.flags & kStationEntranceFlag) builder_.Entrance(s.p, name);
     }
     if (!builder_.HasLegs())
@@ -223,8 +223,6 @@ class Reader {
     }
     if (!surveyIds_.Build(surveys_.size(), [&](size_t i) { return surveys_[i].id; }))
       Fail(at_, "two surveys have the same id");
-    paths_.resize(surveys_.size());
-    pathState_.assign(surveys_.size(), 0);
     nodes_.assign(surveys_.size(), kNoNode);
   }
 
@@ -412,45 +410,26 @@ class Reader {
     return nodes_[survey];
   }
 
-  // The survey's dotted path up to the unnamed root: "entrance.cave". Each
-  // path is its survey's name before its parent's path, so every survey is
-  // walked once however deep the tree; a cycle of parents ends where it
-  // meets itself.
-  const std::string& Path(size_t survey) {
-    enum : uint8_t { kNotYet, kWalking, kDone };
-    std::vector<size_t> chain;
-    for (size_t s = survey; pathState_[s] == kNotYet;) {
-      pathState_[s] = kWalking;
-      chain.push_back(s);
-      const int64_t parent = surveyIds_.Find(surveys_[s].parent);
-      if (parent < 0) break;
-      s = static_cast<size_t>(parent);
-    }
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
-      const Survey& v = surveys_[*it];
-      const int64_t parent = surveyIds_.Find(v.parent);
-      const bool above = parent >= 0 && pathState_[static_cast<size_t>(parent)] == kDone;
-      static const std::string kRoot;
-      const std::string& up = above ? paths_[static_cast<size_t>(parent)] : kRoot;
-      std::string path(v.name);
-      if (!path.empty() && !up.empty()) path += '.';
-      path += up;
-      pathBytes_ += path.size();
-      if (pathBytes_ > budget_)
-        throw ModelLimit{"the survey names take far more room than the file itself"};
-      paths_[*it] = std::move(path);
-      pathState_[*it] = kDone;
-    }
-    return paths_[survey];
-  }
-
+  // "name@survey.parent.grandparent", the names of the surveys from the
+  // station's own outwards up to the unnamed root. A path that would pass
+  // kMaxQualifier bytes keeps its inner parts and ends in "...": surveys
+  // nested thousands deep would otherwise give every station a name of
+  // megabytes (the survey tree keeps every level).
   std::string Qualified(const Station& s) {
     if (s.name.empty()) return {};
-    const int64_t survey = surveyIds_.Find(s.survey);
     std::string name(s.name);
-    if (survey >= 0) {
-      const std::string& path = Path(static_cast<size_t>(survey));
-      if (!path.empty()) name += "@" + path;
+    const std::vector<SurveyNode>& nodes = builder_.Surveys();
+    char joint = '@';
+    for (int32_t n = NodeOfId(s.survey); n > 0; n = nodes[static_cast<size_t>(n)].parent) {
+      const std::string& part = nodes[static_cast<size_t>(n)].name;
+      if (name.size() - s.name.size() + part.size() + 1 > kMaxQualifier) {
+        name += joint;
+        name += "...";
+        break;
+      }
+      name += joint;
+      name += part;
+      joint = '.';
     }
     return name;
   }
@@ -471,14 +450,10 @@ class Reader {
   SourceInfo& info_;
   uint64_t& at_;
   ModelBuilder builder_;
-  size_t budget_ = 0;
 
   std::vector<Chunk> chunks_[kChunkTypes];
   std::vector<Survey> surveys_;
   IdIndex surveyIds_;
-  std::vector<std::string> paths_;
-  std::vector<uint8_t> pathState_;
-  size_t pathBytes_ = 0;
   std::vector<Station> stations_;
   std::vector<uint32_t> ids_;
   IdIndex stationIds_;

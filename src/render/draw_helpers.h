@@ -11,12 +11,9 @@
 
 namespace mv {
 
-// Every value of the scene is formed in long double and rounded only when it
-// is handed to OpenGL.
-inline long double Ext(Real48 v) {
-  return static_cast<long double>(v);
-}
-inline float F(long double v) {
+// Every value of the scene is formed in long double (Extended) and rounded
+// only when it is handed to OpenGL.
+inline float ToFloat(long double v) {
   return static_cast<float>(v);
 }
 
@@ -30,10 +27,10 @@ inline void SetColor(GlApi& gl, const Rgb& c) {
 // it returns.
 class OriginShift {
  public:
-  OriginShift(GlApi& gl, Real48 originZ) : gl_(gl), z_(Ext(originZ)) {
-    gl_.Translatef(0, 0, F(-z_));
+  OriginShift(GlApi& gl, Real48 originZ) : gl_(gl), z_(Extended(originZ)) {
+    gl_.Translatef(0, 0, ToFloat(-z_));
   }
-  ~OriginShift() { gl_.Translatef(0, 0, F(z_)); }
+  ~OriginShift() { gl_.Translatef(0, 0, ToFloat(z_)); }
   OriginShift(const OriginShift&) = delete;
   OriginShift& operator=(const OriginShift&) = delete;
 

@@ -1,7 +1,7 @@
 #include "render/frame.h"
 
 #include <cmath>
-#include <numbers>
+#include <variant>
 
 #include "render/depth_colours.h"
 #include "render/entrances.h"
@@ -12,35 +12,38 @@
 #include "render/survey_lines.h"
 #include "render/wind_rose.h"
 #include "view/camera.h"
+#include "view/camera_steps.h"
 
 namespace mv {
 
 void SetProjection(GlApi& gl, int w, int h) {
   gl.MatrixMode(MatrixKind::Projection);
   gl.LoadIdentity();
-  gl.Perspective(kFieldOfViewDegrees, h != 0 ? static_cast<double>(w) / h : 1.0, kNearPlane,
-                 kFarPlane);
+  const GlPerspective p = FrameLens(w, h);
+  gl.Perspective(p.fovy, p.aspect, p.zNear, p.zFar);
+}
+
+void SetFrameCamera(GlApi& gl, const ViewState& v) {
+  gl.MatrixMode(MatrixKind::ModelView);
+  gl.LoadIdentity();
+  for (const CameraStep& step : FrameCameraSteps(v))
+    std::visit(Overloaded{
+                   [&](const GlTranslate& t) { gl.Translatef(t.x, t.y, t.z); },
+                   [&](const GlLookAt& l) {
+                     gl.LookAt(l.eyeX, l.eyeY, l.eyeZ, l.centreX, l.centreY, l.centreZ, l.upX,
+                               l.upY, l.upZ);
+                   },
+                   [&](const GlRotate& r) { gl.Rotatef(r.degrees, r.x, r.y, r.z); },
+                   [&](const GlScale& s) { gl.Scalef(s.x, s.y, s.z); },
+               },
+               step);
 }
 
 void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                const PictureGeometry* picture) {
   gl.ClearColor(0, 0, 0, 1);
   gl.ClearColorAndDepth();
-  gl.MatrixMode(MatrixKind::ModelView);
-  gl.LoadIdentity();
-  gl.Translatef(0, kPictureRaise, 0);
-  gl.LookAt(v.EyeX, 0, 0, v.TargetX, static_cast<double>(static_cast<long double>(v.TargetY)),
-            static_cast<double>(static_cast<long double>(v.TargetZ)), 0, 0, 1);
-  // Spin, then tilt about the axis that the spin carries onto +y, so the tilt
-  // always leans the model towards or away from the viewer.
-  const long double theta = SpinAngle(v);
-  gl.Rotatef(static_cast<float>(theta), 0, 0, 1);
-  const long double r = theta * std::numbers::pi_v<long double> / 180.0L;
-  gl.Rotatef(static_cast<float>(static_cast<long double>(v.TiltAngle)),
-             static_cast<float>(std::sin(r)), static_cast<float>(std::cos(r)), 0);
-  gl.Rotatef(static_cast<float>(static_cast<long double>(v.TurnAngle)), 0, 0, 1);
-  const float s = static_cast<float>(static_cast<long double>(v.ZoomScale) - kZoomOffset);
-  gl.Scalef(s, s, s);
+  SetFrameCamera(gl, v);
   gl.EnableDepthTest();
 
   if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache, picture);

@@ -17,7 +17,11 @@ class SceneCache;
 void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                const PictureGeometry* picture = nullptr);
 
-// Projection for a window of outer size w x h.
+// Projection for a window of outer size w x h: FrameLens.
 void SetProjection(GlApi& gl, int w, int h);
+
+// The model-view matrix made the identity, then the camera's steps
+// (FrameCameraSteps) applied to it.
+void SetFrameCamera(GlApi& gl, const ViewState& v);
 
 }  // namespace mv

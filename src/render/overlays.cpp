@@ -278,7 +278,7 @@ std::vector<QPointF> EntranceMarks(const ViewState& v, const SurveyModel& m, Sce
                                    const PictureGeometry& picture) {
   std::vector<QPointF> marks;
   if (!v.MapStyle || !v.EntrancesVisible) return marks;
-  for (const int32_t row : cache.Entrances(m)) {
+  for (const int32_t row : cache.Entrances(m, v)) {
     const PicturePoint at = StationOnPicture(v, m, picture, row);
     if (at.visible) marks.emplace_back(at.x, at.y);
   }
@@ -305,9 +305,9 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
     blocked.push_back({-1, false, pick.left, pick.top, pick.width, pick.height});
   LineCoverage lines;
   if (v.LinesVisible)
-    lines = CoverageOf(v, m, picture, [&](int32_t row) { return LegDrawn(v, m.LineFlags(row)); });
+    lines = CoverageOf(v, m, picture, [&](int32_t row) { return RowDrawn(v, m, row); });
   return PlaceLabels(
-      v, m, picture, entranceNames ? cache.Entrances(m) : kNone,
+      v, m, picture, entranceNames ? cache.Entrances(m, v) : kNone,
       stationNames ? cache.LineStations(m, v) : kNone,
       [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight,
       2000, blocked, lines.Empty() ? nullptr : &lines);
@@ -376,6 +376,24 @@ void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCach
     for (const int32_t row : {first, second})
       gl.Vertex3f(static_cast<float>(m.X(row) - cx), static_cast<float>(m.Y(row) - cy),
                   static_cast<float>(m.Z(row)));
+    gl.End();
+  }
+
+  // Where two parts come closest: dashed, in a colour no other line has.
+  if (!v.Approaches.empty()) {
+    SetColor(gl, {255, 60, 255});
+    const OriginShift shift(gl, m.originZ);
+    const double c[3] = {v.CentreX.AsDouble(), v.CentreY.AsDouble(), 0};
+    constexpr int kDashes = 8;
+    gl.Begin(Prim::Lines);
+    for (const ViewState::ApproachLine& a : v.Approaches)
+      for (int k = 0; k < 2 * kDashes; k += 2)
+        for (const int end : {k, k + 1}) {
+          const double t = static_cast<double>(end) / (2 * kDashes - 1);
+          gl.Vertex3f(static_cast<float>(a.from[0] + t * (a.to[0] - a.from[0]) - c[0]),
+                      static_cast<float>(a.from[1] + t * (a.to[1] - a.from[1]) - c[1]),
+                      static_cast<float>(a.from[2] + t * (a.to[2] - a.from[2])));
+        }
     gl.End();
   }
 

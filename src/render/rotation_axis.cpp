@@ -9,15 +9,15 @@ void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   const OriginShift shift(gl, m.originZ);
   const AxisSpan axis = RotationAxisSpan(v.Box, v.AxisLengthPercent);
   gl.Begin(Prim::Lines);
-  gl.Vertex3f(0, 0, F(axis.top));
-  gl.Vertex3f(0, 0, F(axis.bottom));
+  gl.Vertex3f(0, 0, ToFloat(axis.top));
+  gl.Vertex3f(0, 0, ToFloat(axis.bottom));
   gl.End();
   // The arrowhead sits on the upper end, tip up; its size follows the
   // survey's height alone, not the axis length.
-  gl.Translatef(0, 0, F(axis.top));
+  gl.Translatef(0, 0, ToFloat(axis.top));
   const ConeSize cone = ArrowheadSize(v.Box);
   gl.SolidCone(static_cast<double>(cone.radius), static_cast<double>(cone.height));
-  gl.Translatef(0, 0, F(-axis.top));
+  gl.Translatef(0, 0, ToFloat(-axis.top));
 }
 
 void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m) {
@@ -26,18 +26,18 @@ void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m)
   // Two closed rectangles crossing along the axis: one in the plane y = 0,
   // one in the plane x = 0.
   gl.Begin(Prim::LineStrip);
-  gl.Vertex3f(F(b.x0), 0, F(b.z0));
-  gl.Vertex3f(F(b.x1), 0, F(b.z0));
-  gl.Vertex3f(F(b.x1), 0, F(b.z1));
-  gl.Vertex3f(F(b.x0), 0, F(b.z1));
-  gl.Vertex3f(F(b.x0), 0, F(b.z0));
+  gl.Vertex3f(ToFloat(b.x0), 0, ToFloat(b.z0));
+  gl.Vertex3f(ToFloat(b.x1), 0, ToFloat(b.z0));
+  gl.Vertex3f(ToFloat(b.x1), 0, ToFloat(b.z1));
+  gl.Vertex3f(ToFloat(b.x0), 0, ToFloat(b.z1));
+  gl.Vertex3f(ToFloat(b.x0), 0, ToFloat(b.z0));
   gl.End();
   gl.Begin(Prim::LineStrip);
-  gl.Vertex3f(0, F(b.y0), F(b.z0));
-  gl.Vertex3f(0, F(b.y1), F(b.z0));
-  gl.Vertex3f(0, F(b.y1), F(b.z1));
-  gl.Vertex3f(0, F(b.y0), F(b.z1));
-  gl.Vertex3f(0, F(b.y0), F(b.z0));
+  gl.Vertex3f(0, ToFloat(b.y0), ToFloat(b.z0));
+  gl.Vertex3f(0, ToFloat(b.y1), ToFloat(b.z0));
+  gl.Vertex3f(0, ToFloat(b.y1), ToFloat(b.z1));
+  gl.Vertex3f(0, ToFloat(b.y0), ToFloat(b.z1));
+  gl.Vertex3f(0, ToFloat(b.y0), ToFloat(b.z0));
   gl.End();
 }
 

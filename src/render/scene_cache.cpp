@@ -53,18 +53,33 @@ const QImage& SceneCache::DepthLegend(double pixelRatio) {
   return legend_;
 }
 
+bool SceneCache::Rows::For(const SurveyModel& m, const ViewState& v) const {
+  return valid && generation == m.generation && splays == LegDrawn(v, kLegSplay) &&
+         surface == LegDrawn(v, kLegSurface) && hidden == v.HiddenSurveys;
+}
+
 const std::vector<int32_t>& SceneCache::LineStations(const SurveyModel& m, const ViewState& v) {
-  const bool splays = LegDrawn(v, kLegSplay), surface = LegDrawn(v, kLegSurface);
   Rows& r = lineStations_;
-  if (!r.valid || r.generation != m.generation || r.splays != splays || r.surface != surface)
-    r = {m.generation, true, mv::LineStations(m, v), splays, surface};
+  if (!r.For(m, v))
+    r = {m.generation,
+         true,
+         mv::LineStations(m, v),
+         LegDrawn(v, kLegSplay),
+         LegDrawn(v, kLegSurface),
+         v.HiddenSurveys};
   return r.rows;
 }
 
-const std::vector<int32_t>& SceneCache::Entrances(const SurveyModel& m) {
-  if (!entrances_.valid || entrances_.generation != m.generation)
-    entrances_ = {m.generation, true, EntranceRows(m)};
-  return entrances_.rows;
+const std::vector<int32_t>& SceneCache::Entrances(const SurveyModel& m, const ViewState& v) {
+  Rows& r = entrances_;
+  if (!r.For(m, v))
+    r = {m.generation,
+         true,
+         ShownEntrances(m, v),
+         LegDrawn(v, kLegSplay),
+         LegDrawn(v, kLegSurface),
+         v.HiddenSurveys};
+  return r.rows;
 }
 
 const QImage& SceneCache::PickRing(double pixelRatio) {

@@ -64,7 +64,7 @@ class SceneCache {
   // The stations of the survey lines and the entrances, as a click may pick
   // them and labels name them; made once per survey.
   const std::vector<int32_t>& LineStations(const SurveyModel& m, const ViewState& v);
-  const std::vector<int32_t>& Entrances(const SurveyModel& m);
+  const std::vector<int32_t>& Entrances(const SurveyModel& m, const ViewState& v);
   LabelCache& Labels() { return labels_; }
   const QImage& PickRing(double pixelRatio);
   const QImage& EntranceMark(double pixelRatio);
@@ -77,11 +77,14 @@ class SceneCache {
   void Clear();
 
  private:
+  // Rows kept for one survey and the parts of it a view shows.
   struct Rows {
     uint64_t generation = 0;
     bool valid = false;
     std::vector<int32_t> rows;
     bool splays = true, surface = true;  // whether those kinds were drawn
+    std::vector<uint8_t> hidden;         // ViewState::HiddenSurveys
+    bool For(const SurveyModel& m, const ViewState& v) const;
   };
   Rows lineStations_, entrances_;
   LabelCache labels_;

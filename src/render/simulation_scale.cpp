@@ -10,23 +10,23 @@ namespace {
 
 // Stroke glyphs, placed by their left edge a, in hundredths of the step. The
 // digits stand from t = 3.7 to 4.3, the letter m from 3.7 to 4.0.
-void One(std::vector<GlyphStrip>& out, int32_t a) {
+void DigitOne(std::vector<GlyphStrip>& out, int32_t a) {
   out.push_back({{a, 370}, {a, 430}});
 }
 
-void Zero(std::vector<GlyphStrip>& out, int32_t a, int32_t w = 30) {
+void DigitZero(std::vector<GlyphStrip>& out, int32_t a, int32_t w = 30) {
   out.push_back({{a, 370}, {a, 430}, {a + w, 430}, {a + w, 370}, {a, 370}});
 }
 
-void Two(std::vector<GlyphStrip>& out, int32_t a) {
+void DigitTwo(std::vector<GlyphStrip>& out, int32_t a) {
   out.push_back({{a, 430}, {a + 30, 430}, {a + 30, 400}, {a, 400}, {a, 370}, {a + 30, 370}});
 }
 
-void Five(std::vector<GlyphStrip>& out, int32_t a) {
+void DigitFive(std::vector<GlyphStrip>& out, int32_t a) {
   out.push_back({{a, 370}, {a + 30, 370}, {a + 30, 400}, {a, 400}, {a, 430}, {a + 30, 430}});
 }
 
-void M(std::vector<GlyphStrip>& out, int32_t a) {
+void LetterM(std::vector<GlyphStrip>& out, int32_t a) {
   out.push_back({{a, 370}, {a, 400}, {a + 20, 400}, {a + 20, 370}});
   out.push_back({{a + 20, 400}, {a + 40, 400}, {a + 40, 370}});
 }
@@ -36,10 +36,15 @@ void M(std::vector<GlyphStrip>& out, int32_t a) {
 class ScalePen {
  public:
   ScalePen(GlApi& gl, const ViewState& v, const SurveyModel& m, const PaddedBox& p, int32_t step)
-      : gl_(gl), cx_(Ext(v.CentreX)), cy_(Ext(v.CentreY)), ox_(Ext(m.originX)), p_(p), s_(step) {}
+      : gl_(gl),
+        cx_(Extended(v.CentreX)),
+        cy_(Extended(v.CentreY)),
+        ox_(Extended(m.originX)),
+        box_(p),
+        step_(step) {}
 
   void Vertex(long double x, long double y, long double z) {
-    gl_.Vertex3f(F(x - cx_), F(y - cy_), F(z));
+    gl_.Vertex3f(ToFloat(x - cx_), ToFloat(y - cy_), ToFloat(z));
   }
 
   // A point of the graduation bar: x = xs x s along the bar from the survey
@@ -49,7 +54,7 @@ class ScalePen {
   // frame, so that a survey in map coordinates still has its bar beside the
   // cave; where the origin is 0 the two are the same.
   void BarVertex(long double xs, long double t) {
-    Vertex(ox_ + xs * s_, p_.PaddedMinY + t * s_, p_.PaddedMinZ);
+    Vertex(ox_ + xs * step_, box_.PaddedMinY + t * step_, box_.PaddedMinZ);
   }
 
   void Glyphs(const std::vector<GlyphStrip>& strips) {
@@ -64,8 +69,8 @@ class ScalePen {
   // Each tick rises from the corner line of the box in +y for the x axis and
   // in +x for the others, from `from` x s to `to` x s.
   void Ticks(int axis, int32_t spacing, long double from, long double to) {
-    const int32_t lo[3] = {p_.PaddedMinX, p_.PaddedMinY, p_.PaddedMinZ};
-    const int32_t hi[3] = {p_.PaddedMaxX, p_.PaddedMaxY, p_.PaddedMaxZ};
+    const int32_t lo[3] = {box_.PaddedMinX, box_.PaddedMinY, box_.PaddedMinZ};
+    const int32_t hi[3] = {box_.PaddedMaxX, box_.PaddedMaxY, box_.PaddedMaxZ};
     const int rise = axis == 0 ? 1 : 0;
     const TickRange r = TickIndices(lo[axis], hi[axis], spacing);
     // The pair is issued even for a group without ticks.
@@ -75,8 +80,8 @@ class ScalePen {
                           static_cast<long double>(lo[2])};
       a[axis] = static_cast<long double>(k * spacing);
       long double b[3] = {a[0], a[1], a[2]};
-      a[rise] += from * s_;
-      b[rise] += to * s_;
+      a[rise] += from * step_;
+      b[rise] += to * step_;
       Vertex(a[0], a[1], a[2]);
       Vertex(b[0], b[1], b[2]);
     }
@@ -86,15 +91,15 @@ class ScalePen {
  private:
   GlApi& gl_;
   long double cx_, cy_, ox_;
-  const PaddedBox& p_;
-  int32_t s_;
+  const PaddedBox& box_;
+  int32_t step_;
 };
 
 }  // namespace
 
 std::vector<GlyphStrip> ZeroLabel() {
   std::vector<GlyphStrip> out;
-  Zero(out, 25, 35);
+  DigitZero(out, 25, 35);
   return out;
 }
 
@@ -102,19 +107,19 @@ std::vector<GlyphStrip> LengthLabel(int32_t step) {
   std::vector<GlyphStrip> out;
   switch (step) {
     case 1:  // 10m
-      One(out, 1020), Zero(out, 1040), M(out, 1080);
+      DigitOne(out, 1020), DigitZero(out, 1040), LetterM(out, 1080);
       break;
     case 2:  // 20m
-      Two(out, 1020), Zero(out, 1070), M(out, 1120);
+      DigitTwo(out, 1020), DigitZero(out, 1070), LetterM(out, 1120);
       break;
     case 5:  // 50m
-      Five(out, 1020), Zero(out, 1070), M(out, 1120);
+      DigitFive(out, 1020), DigitZero(out, 1070), LetterM(out, 1120);
       break;
     case 10:  // 100m
-      One(out, 1020), Zero(out, 1040), Zero(out, 1090), M(out, 1140);
+      DigitOne(out, 1020), DigitZero(out, 1040), DigitZero(out, 1090), LetterM(out, 1140);
       break;
     case 20:  // 200m
-      Two(out, 1020), Zero(out, 1070), Zero(out, 1120), M(out, 1170);
+      DigitTwo(out, 1020), DigitZero(out, 1070), DigitZero(out, 1120), LetterM(out, 1170);
       break;
     default:
       break;
@@ -144,14 +149,14 @@ void DrawSimulationScale(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   // turned onto their axes. All three take the survey's height for their size.
   const ConeSize c = ArrowheadSize(v.Box);
   const double radius = static_cast<double>(c.radius), height = static_cast<double>(c.height);
-  const long double cx = Ext(v.CentreX), cy = Ext(v.CentreY);
+  const long double cx = Extended(v.CentreX), cy = Extended(v.CentreY);
   const auto cone = [&](long double x, long double y, long double z, float angle, float ax,
                         float ay) {
-    gl.Translatef(F(x - cx), F(y - cy), F(z));
+    gl.Translatef(ToFloat(x - cx), ToFloat(y - cy), ToFloat(z));
     if (angle != 0) gl.Rotatef(angle, ax, ay, 0);
     gl.SolidCone(radius, height);
     if (angle != 0) gl.Rotatef(-angle, ax, ay, 0);
-    gl.Translatef(F(cx - x), F(cy - y), F(-z));
+    gl.Translatef(ToFloat(cx - x), ToFloat(cy - y), ToFloat(-z));
   };
   cone(x0, y0, p.PaddedMaxZ, 0, 0, 0);
   cone(p.PaddedMaxX, y0, z0, 90, 0, 1);

@@ -17,7 +17,7 @@ namespace mv {
 namespace {
 
 QColor ColourOf(const Rgb& c) {
-  return QColor(c.r & 0xFF, c.g & 0xFF, c.b & 0xFF);
+  return QColor(QRgb(Rgb24(c)));
 }
 
 // The convex hull of `p`, counter-clockwise (Andrew's monotone chain).

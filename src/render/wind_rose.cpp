@@ -25,10 +25,10 @@ constexpr Offset kLetterN[] = {{0.05L, -0.25L},  {0.05L, -0.125L}, {0.055L, -0.1
                                {0.055L, -0.25L}, {0.05L, -0.25L}};
 
 void Figure(GlApi& gl, Prim prim, std::span<const Offset> points, const RoseFrame& f) {
-  const long double d = Ext(f.RoseUnit), x0 = Ext(f.x0), y0 = Ext(f.y0);
-  const float z = F(Ext(f.RoseHeight));
+  const long double d = Extended(f.RoseUnit), x0 = Extended(f.x0), y0 = Extended(f.y0);
+  const float z = ToFloat(Extended(f.RoseHeight));
   gl.Begin(prim);
-  for (const Offset& p : points) gl.Vertex3f(F(x0 + p.u * d), F(y0 + p.v * d), z);
+  for (const Offset& p : points) gl.Vertex3f(ToFloat(x0 + p.u * d), ToFloat(y0 + p.v * d), z);
   gl.End();
 }
 

@@ -4,7 +4,10 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "data/survey_source.h"
 #include "mv_version.h"
+#include "shell/exports.h"
+#include "view/view_state.h"
 
 namespace mv {
 
@@ -27,6 +30,27 @@ QString ProgramName(const QStringList& arguments) {
   return name.isEmpty() ? QString("morvalka") : name;
 }
 
+// "Survex .3d, ..., Compass .plt or .plf, Survex .svx (read with cavern)"
+QString SurveyFormatsForUsage() {
+  QStringList formats;
+  for (const FormatReader& r : FormatReaders()) {
+    std::vector<std::string> extensions;
+    for (const std::string_view e : r.extensions)
+      if (!e.empty()) extensions.emplace_back(e);
+    std::string format = std::string(r.program) + " " + OneOf(extensions);
+    if (!r.note.empty()) format += " (" + std::string(r.note) + ")";
+    formats << QString::fromStdString(format);
+  }
+  return formats.join(", ");
+}
+
+// ".png a picture, .gif one turn, .svg a drawing"
+QString ExportKindsForUsage() {
+  QStringList kinds;
+  for (const ExportKind& k : ExportKinds()) kinds << QString("%1 %2").arg(k.extension, k.usage);
+  return kinds.join(", ");
+}
+
 QString Usage(const QString& program) {
   return QString(
              "Usage: %1 [SOURCE]\n"
@@ -36,11 +60,11 @@ QString Usage(const QString& program) {
              "\n"
              "SOURCE is a folder holding Dane.bin, Dane1.bin and the optional Dane2.bin\n"
              "(or one of those files, which stands for its folder), or a survey file:\n"
-             "Survex .3d or .svx (read with cavern), Compass .plt or .plf, Therion .lox.\n"
+             "%2.\n"
              "Without SOURCE the survey is read from the working directory.\n"
              "\n"
              "  --export OUT  write the survey as the viewer opens it to OUT, without a\n"
-             "                window: .png a picture, .svg a drawing, .gif one turn\n"
+             "                window: %3\n"
              "  --size WxH    the picture's size in pixels (780x591; at most 16384x16384)\n"
              "  --tilt DEG    tilt the model by DEG degrees\n"
              "  --turn DEG    turn the model by DEG degrees about its axis\n"
@@ -53,7 +77,7 @@ QString Usage(const QString& program) {
              "                survey opened last, or none and say how to open one\n"
              "  -h, --help    show this text and end\n"
              "  --version     show the version and end\n")
-      .arg(program);
+      .arg(program, SurveyFormatsForUsage(), ExportKindsForUsage());
 }
 
 // A number of the whole text, or nullopt.
@@ -79,6 +103,43 @@ std::optional<std::pair<int, int>> Size(const QString& text) {
   if (!okW || !okH || w < 1 || h < 1 || w > kLargestExport || h > kLargestExport)
     return std::nullopt;
   return std::pair{w, h};
+}
+
+// The options of an export that take a value.
+bool TakesValue(const QString& option) {
+  static const QStringList kValued{"--export", "--size",   "--tilt",   "--turn",
+                                   "--tick",   "--splays", "--surface"};
+  return kValued.contains(option);
+}
+
+// Puts the value of an option that takes one into `request`; what is wrong
+// with the value, or empty.
+QString SetExportValue(ExportRequest& request, const QString& option, const QString& value) {
+  if (option == "--export") {
+    if (value.isEmpty()) return "--export needs a file name";
+    request.out = QFile::encodeName(value).toStdString();
+  } else if (option == "--size") {
+    const auto size = Size(value);
+    if (!size)
+      return QString("--size '%1' is not a size from 1x1 to %2x%2").arg(value).arg(kLargestExport);
+    request.width = size->first;
+    request.height = size->second;
+  } else if (option == "--tick") {
+    bool ok = false;
+    const qlonglong tick = value.toLongLong(&ok);
+    if (!ok || tick < 0 || tick > kTickCountLimit)
+      return QString("--tick '%1' is not a tick from 0 to %2").arg(value).arg(kTickCountLimit);
+    request.tick = static_cast<int32_t>(tick);
+  } else if (option == "--splays" || option == "--surface") {
+    const std::optional<LegShow> show = LegShowNamed(value);
+    if (!show) return QString("%1 '%2' is not show, fade or hide").arg(option, value);
+    (option == "--splays" ? request.splays : request.surface) = show;
+  } else {
+    const auto degrees = Number(value);
+    if (!degrees) return QString("%1 '%2' is not a number of degrees").arg(option, value);
+    (option == "--tilt" ? request.tilt : request.turn) = *degrees;
+  }
+  return {};
 }
 
 }  // namespace
@@ -109,42 +170,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   bool exporting = false, exportOption = false;
   for (qsizetype i = 1; i < arguments.size(); ++i) {
     const QString& a = arguments[i];
-    // The options of an export that take a value.
-    static const QStringList kValued{"--export", "--size",   "--tilt",   "--turn",
-                                     "--tick",   "--splays", "--surface"};
-    if (!optionsEnded && kValued.contains(a)) {
+    if (!optionsEnded && TakesValue(a)) {
       if (i + 1 >= arguments.size()) return fail(QString("%1 needs a value").arg(a));
-      const QString value = arguments[++i];
-      if (a == "--export") {
-        if (value.isEmpty()) return fail("--export needs a file name");
-        request.out = QFile::encodeName(value).toStdString();
-        exporting = true;
-        continue;
-      }
-      exportOption = true;
-      if (a == "--size") {
-        const auto size = Size(value);
-        if (!size)
-          return fail(QString("--size '%1' is not a size from 1x1 to %2x%2")
-                          .arg(value)
-                          .arg(kLargestExport));
-        request.width = size->first;
-        request.height = size->second;
-      } else if (a == "--tick") {
-        bool ok = false;
-        const qlonglong tick = value.toLongLong(&ok);
-        if (!ok || tick < 0 || tick > 359999999)
-          return fail(QString("--tick '%1' is not a tick from 0 to 359999999").arg(value));
-        request.tick = static_cast<int32_t>(tick);
-      } else if (a == "--splays" || a == "--surface") {
-        const std::optional<LegShow> show = LegShowNamed(value);
-        if (!show) return fail(QString("%1 '%2' is not show, fade or hide").arg(a, value));
-        (a == "--splays" ? request.splays : request.surface) = show;
-      } else {
-        const auto degrees = Number(value);
-        if (!degrees) return fail(QString("%1 '%2' is not a number of degrees").arg(a, value));
-        (a == "--tilt" ? request.tilt : request.turn) = *degrees;
-      }
+      const QString problem = SetExportValue(request, a, arguments[++i]);
+      if (!problem.isEmpty()) return fail(problem);
+      (a == "--export" ? exporting : exportOption) = true;
     } else if (!optionsEnded && (a == "--plan" || a == "--depth")) {
       exportOption = true;
       (a == "--plan" ? request.plan : request.depth) = true;

@@ -1,11 +1,11 @@
 #include "shell/export_command.h"
 
 #include <QGuiApplication>
-#include <cstdio>
 
 #include "data/survey_source.h"
 #include "shell/exports.h"
 #include "shell/file_dialogs.h"
+#include "shell/standard_error.h"
 #include "shell/startup.h"
 #include "shell/survey_opener.h"
 #include "ui/key_actions.h"
@@ -17,8 +17,7 @@ namespace mv {
 namespace {
 
 void Say(const QString& line) {
-  std::fprintf(stderr, "morvalka: %s\n", line.toLocal8Bit().constData());
-  std::fflush(stderr);
+  ReportOnStandardError(line);
 }
 
 }  // namespace

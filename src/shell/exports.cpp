@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "data/survey_source.h"
 #include "render/offscreen_frame.h"
 #include "render/scene_cache.h"
 #include "render/vector_frame.h"
@@ -35,10 +36,6 @@ ExportResult Cancelled() {
   return r;
 }
 
-uint32_t Rgb24(const Rgb& c) {
-  return static_cast<uint32_t>((c.r & 0xFF) << 16 | (c.g & 0xFF) << 8 | (c.b & 0xFF));
-}
-
 // Why writing `out` failed. A write cut short by a full disk leaves the
 // device with no reason but the default one.
 QString WriteFailure(const QSaveFile& out) {
@@ -48,15 +45,40 @@ QString WriteFailure(const QSaveFile& out) {
   return why;
 }
 
+constexpr ExportKind kExportKinds[] = {
+    {ExportFormat::Png, ".png", "a picture", "Zapisz obraz", "Obraz PNG (*.png)", nullptr,
+     "Błąd zapisu obrazu!", "obrazu"},
+    {ExportFormat::Gif, ".gif", "one turn", "Zapisz animację obrotu", "Animacja GIF (*.gif)",
+     "Zapisywanie animacji obrotu...", "Błąd zapisu animacji!", "animacji"},
+    {ExportFormat::Svg, ".svg", "a drawing", "Zapisz rysunek SVG", "Rysunek SVG (*.svg)", nullptr,
+     "Błąd zapisu rysunku!", "rysunku"},
+};
+
+// ".png, .gif or .svg"
+QString ExportExtensions() {
+  std::vector<std::string> extensions;
+  for (const ExportKind& k : kExportKinds) extensions.emplace_back(k.extension);
+  return QString::fromStdString(OneOf(extensions));
+}
+
 }  // namespace
+
+std::span<const ExportKind> ExportKinds() {
+  return kExportKinds;
+}
+
+const ExportKind& ExportKindOf(ExportFormat format) {
+  for (const ExportKind& k : kExportKinds)
+    if (k.format == format) return k;
+  return kExportKinds[0];
+}
 
 std::optional<ExportFormat> ExportFormatOf(const std::filesystem::path& file) {
   std::string ext = file.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (ext == ".png") return ExportFormat::Png;
-  if (ext == ".gif") return ExportFormat::Gif;
-  if (ext == ".svg") return ExportFormat::Svg;
+  for (const ExportKind& k : kExportKinds)
+    if (ext == k.extension) return k.format;
   return std::nullopt;
 }
 
@@ -70,10 +92,10 @@ QString ExportTargetProblem(const std::filesystem::path& file) {
 QString ExportNameProblem(const std::filesystem::path& file) {
   if (QString problem = ExportTargetProblem(file); !problem.isEmpty()) return problem;
   if (file.extension().empty())
-    return "the name has no extension to tell the format (.png, .gif or .svg)";
+    return QString("the name has no extension to tell the format (%1)").arg(ExportExtensions());
   if (!ExportFormatOf(file))
-    return QString("unknown picture format '%1' (.png, .gif or .svg)")
-        .arg(QString::fromStdString(file.extension().string()));
+    return QString("unknown picture format '%1' (%2)")
+        .arg(QString::fromStdString(file.extension().string()), ExportExtensions());
   return {};
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 
 #include "view/camera.h"
 #include "view/view_state.h"
@@ -21,6 +22,20 @@ namespace mv {
 class OffscreenGl;
 
 enum class ExportFormat { Png, Gif, Svg };
+
+// Each kind of file the program writes, and all it says about it.
+struct ExportKind {
+  ExportFormat format;
+  const char* extension;  // lower case, with the dot
+  const char* usage;      // what the usage text calls it
+  const char* title;      // of the save dialog and the progress box
+  const char* filter;     // the save dialog's file type
+  const char* progress;   // the progress box's caption; null for an export without one
+  const char* failureTitle;
+  const char* what;  // the box's "Nie udało się zapisać <what> <file>"
+};
+std::span<const ExportKind> ExportKinds();
+const ExportKind& ExportKindOf(ExportFormat format);
 
 // The format a file's name asks for by its extension, in any letter case.
 std::optional<ExportFormat> ExportFormatOf(const std::filesystem::path& file);

@@ -2,12 +2,15 @@
 
 #include <QRegularExpression>
 
+#include "data/survey_source.h"
+
 namespace mv {
 
 namespace {
 
 // A reader's English reason, matched at its start, and its Polish wording,
-// which may take the reason's captures as %1.
+// which may take the reason's captures as %1, and the survey files' extensions as
+// {formats}.
 struct Reason {
   const char* english;
   const char* polish;
@@ -17,8 +20,7 @@ constexpr Reason kReasons[] = {
     {"no such file or folder", "nie ma takiego pliku ani folderu"},
     {"no survey file or folder was given", "nie wskazano pomiarów do otwarcia"},
     {"not a survey this program reads",
-     "to nie są pomiary, które program czyta (folder z plikami Dane*.bin albo plik .3d, .svx, "
-     ".plt, .plf lub .lox)"},
+     "to nie są pomiary, które program czyta (folder z plikami Dane*.bin albo plik {formats})"},
     {"not a Survex \\.3d file", "to nie jest plik Survex .3d"},
     {"format version (\\S+) is not supported",
      "wersja formatu %1 nie jest obsługiwana (program czyta v0.01, Bv0.01 i v2–v8)"},
@@ -76,6 +78,7 @@ QString Reworded(const QString& english) {
     if (!m.hasMatch()) continue;
     QString polish = QString::fromUtf8(r.polish);
     if (polish.contains("%1")) polish = polish.arg(m.captured(1));
+    polish.replace("{formats}", QString::fromStdString(SurveyExtensions("lub")));
     return polish;
   }
   return "nie udało się odczytać pomiarów (" + english + ")";

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFileDialog>
 
+#include "data/survey_source.h"
+#include "shell/exports.h"
+
 namespace mv {
 
 namespace {
@@ -17,20 +20,44 @@ std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
 }  // namespace
 
 QStringList SurveyNameFilters() {
-  const auto both = [](const char* ext) {
-    return QString("*.%1 *.%2").arg(ext, QString(ext).toUpper());
+  const auto text = [](std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
   };
-  const QString survex = both("3d"), compass = both("plt") + " " + both("plf"),
-                therion = both("lox"), sources = both("svx"),
-                folder = "Dane.bin Dane1.bin Dane2.bin";
-  return {QString("Wszystkie pomiary jaskiń (%1 %2 %3 %4 %5)")
-              .arg(survex, compass, therion, sources, folder),
-          QString("Survex, wynik (%1)").arg(survex),
-          QString("Survex, pomiary źródłowe (%1)").arg(sources),
-          QString("Compass (%1)").arg(compass),
-          QString("Therion (%1)").arg(therion),
-          QString("Folder z plikami Dane (%1)").arg(folder),
-          "Wszystkie pliki (*)"};
+  QStringList all, formats;
+  for (const FormatReader& r : FormatReaders()) {
+    // Each extension in both letter cases.
+    QStringList patterns;
+    for (const std::string_view e : r.extensions)
+      if (!e.empty()) patterns << "*" + text(e) << "*" + text(e).toUpper();
+    all << patterns;
+    formats << QString("%1 (%2)").arg(text(r.dialogName), patterns.join(' '));
+  }
+  QStringList folderFiles;
+  for (const std::string_view name : kSurveyFolderFiles) folderFiles << text(name);
+  const QString folder = folderFiles.join(' ');
+  return QStringList{QString("Wszystkie pomiary jaskiń (%1 %2)").arg(all.join(' '), folder)} +
+         formats +
+         QStringList{QString("Folder z plikami Dane (%1)").arg(folder), "Wszystkie pliki (*)"};
+}
+
+QString SurveyFormatsByProgram() {
+  QStringList programs;
+  std::vector<QStringList> extensions;
+  for (const FormatReader& r : FormatReaders()) {
+    const QString program = QString::fromUtf8(r.program.data(), r.program.size());
+    qsizetype at = programs.indexOf(program);
+    if (at < 0) {
+      at = programs.size();
+      programs << program;
+      extensions.emplace_back();
+    }
+    for (const std::string_view e : r.extensions)
+      if (!e.empty()) extensions[static_cast<size_t>(at)] << QString::fromUtf8(e.data(), e.size());
+  }
+  QStringList formats;
+  for (qsizetype i = 0; i < programs.size(); ++i)
+    formats << programs[i] + " " + extensions[static_cast<size_t>(i)].join(" i ");
+  return formats.join(", ");
 }
 
 QString PathText(const std::filesystem::path& p) {
@@ -50,18 +77,12 @@ std::optional<std::filesystem::path> ChooseSurveyWithDialog(QWidget* parent,
 std::optional<std::filesystem::path> ChoosePictureWithDialog(
     QWidget* parent, const std::filesystem::path& suggested) {
   // The kind of file follows the suggested name's.
-  const QString suffix = QString::fromStdString(suggested.extension().string()).mid(1).toLower();
-  const char* title = suffix == "gif"   ? "Zapisz animację obrotu"
-                      : suffix == "svg" ? "Zapisz rysunek SVG"
-                                        : "Zapisz obraz";
-  const char* filter = suffix == "gif"   ? "Animacja GIF (*.gif)"
-                       : suffix == "svg" ? "Rysunek SVG (*.svg)"
-                                         : "Obraz PNG (*.png)";
-  QFileDialog dialog(parent, title);
+  const ExportKind& kind = ExportKindOf(ExportFormatOf(suggested).value_or(ExportFormat::Png));
+  QFileDialog dialog(parent, kind.title);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter(filter);
-  dialog.setDefaultSuffix(suffix.isEmpty() ? QString("png") : suffix);
+  dialog.setNameFilter(kind.filter);
+  dialog.setDefaultSuffix(QString(kind.extension).mid(1));
   dialog.selectFile(PathText(suggested));
   return Chosen(dialog);
 }

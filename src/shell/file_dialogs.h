@@ -13,6 +13,9 @@ namespace mv {
 // The open dialog's file types: every survey file at once, then one format
 // each, then every file.
 QStringList SurveyNameFilters();
+// The formats by the program that writes them, for a person (in Polish):
+// "Survex .3d i .svx, Therion .lox, Compass .plt i .plf".
+QString SurveyFormatsByProgram();
 
 // Asks for a survey: a file of one of the formats, or one of the three
 // survey files, which stands for its folder. Starts in `start`; nullopt when

@@ -10,6 +10,7 @@
 #include "shell/gl_view.h"
 #include "shell/main_window.h"
 #include "shell/recent_surveys.h"
+#include "shell/standard_error.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {
@@ -27,8 +28,7 @@ int main(int argc, char** argv) {
   // remarks about the platform are not for it.
   if (exporting)
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-      if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::fprintf(stderr, "morvalka: %s\n", text.toLocal8Bit().constData());
+      if (type == QtCriticalMsg || type == QtFatalMsg) mv::ReportOnStandardError(text);
     });
   if (exporting && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
       qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -13,12 +13,14 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
-#include <cstdio>
 
 #include "shell/file_dialogs.h"
+#include "shell/standard_error.h"
+#include "ui/survey_dialogs.h"
 #include "view/framing.h"
 #include "view/picking.h"
 #include "view/repaint.h"
+#include "view/survey_selection.h"
 
 namespace mv {
 
@@ -28,6 +30,14 @@ void ShowSaveFailure(QWidget* parent, const QString& caption, const QString& tex
   QMessageBox::warning(parent, caption, text);
 }
 
+// Writing a file of `kind` failed: a line on standard error and a box.
+void ReportSaveFailure(const MainWindow::NoticeBox& box, QWidget* parent, const ExportKind& kind,
+                       const std::filesystem::path& file, const QString& error) {
+  ReportOnStandardError(file.string() + ": " + error.toLocal8Bit().toStdString());
+  box(parent, kind.failureTitle,
+      QString("Nie udało się zapisać %1 %2:\n%3").arg(kind.what, PathText(file), error));
+}
+
 // Over the empty picture of a start with nothing to open.
 QLabel* MakeStartHint(QWidget* parent) {
   auto* hint = new QLabel(parent);
@@ -35,8 +45,8 @@ QLabel* MakeStartHint(QWidget* parent) {
   hint->setText(
       "Otwórz dane jaskini... (Ctrl+O)\n\n"
       "albo upuść je na to okno:\n"
-      "folder z plikami Dane*.bin, Survex .3d i .svx,\n"
-      "Compass .plt i .plf, Therion .lox");
+      "folder z plikami Dane*.bin,\n" +
+      SurveyFormatsByProgram());
   hint->setAlignment(Qt::AlignCenter);
   hint->setStyleSheet("QLabel { color: #c8c8c8; background: transparent; font-size: 15px; }");
   // Clicks and drops go through to the window.
@@ -78,8 +88,16 @@ MainWindow::MainWindow(std::filesystem::path source, FailureBox box, QWidget* pa
   note_->setStyleSheet("QLabel { background: rgba(0, 0, 0, 190); color: white; padding: 4px; }");
   note_->hide();
   hint_ = MakeStartHint(overlay_);
+  ui::SurveyTreePanel::Actions treeActions;
+  treeActions.fit = [this](int32_t node) { FitToSurvey(state_, Geometry(), node); };
+  treeActions.statistics = [this](int32_t node) { ShowStatistics(node); };
+  treeActions.connections = [this](int32_t node) { FindConnections(node); };
+  tree_ = new ui::SurveyTreePanel(state_, std::move(treeActions), this);
+  addDockWidget(Qt::LeftDockWidgetArea, tree_);
+  tree_->hide();
   opener_ = std::make_unique<SurveyOpener>(state_, this, std::move(source), std::move(box), [this] {
     controls_->SyncTexts();
+    FollowSurveyTree();
     setWindowTitle(CaptionFor(state_.survey, opener_->Source(), opener_->LastLoadOk()));
     hint_->setVisible(opener_->Source().empty());
     PlaceStartHint();
@@ -211,7 +229,8 @@ std::filesystem::path MainWindow::SuggestedPicture(const std::string& extension)
 }
 
 void MainWindow::SavePicture() {
-  const auto file = pictureChooser_(this, SuggestedPicture(".png"));
+  const ExportKind& kind = ExportKindOf(ExportFormat::Png);
+  const auto file = pictureChooser_(this, SuggestedPicture(kind.extension));
   if (!file) return;
   // The picture alone, drawn afresh into an offscreen buffer of the
   // picture's size; the toolbar strip and panels are separate widgets.
@@ -225,10 +244,7 @@ void MainWindow::SavePicture() {
     pictureFolder_ = file->parent_path();
     return;
   }
-  std::fprintf(stderr, "morvalka: %s: %s\n", file->string().c_str(),
-               error.toLocal8Bit().constData());
-  saveFailureBox_(this, "Błąd zapisu obrazu!",
-                  QString("Nie udało się zapisać obrazu %1:\n%2").arg(PathText(*file), error));
+  ReportSaveFailure(saveFailureBox_, this, kind, *file, error);
 }
 
 void MainWindow::SaveAnimation() {
@@ -240,16 +256,16 @@ void MainWindow::SaveDrawing() {
 }
 
 void MainWindow::Export(ExportFormat format) {
-  const bool gif = format == ExportFormat::Gif;
-  const auto file = pictureChooser_(this, SuggestedPicture(gif ? ".gif" : ".svg"));
+  const ExportKind& kind = ExportKindOf(format);
+  const auto file = pictureChooser_(this, SuggestedPicture(kind.extension));
   if (!file) return;
   // The view as it is now: the clock goes on ticking while the frames are
   // drawn.
   const ViewState view = state_.view;
   PictureGeometry picture = Geometry();
   picture.pixelRatio = 1;
-  QProgressDialog progress("Zapisywanie animacji obrotu...", "Anuluj", 0, 1, this);
-  progress.setWindowTitle("Zapisz animację obrotu");
+  QProgressDialog progress(kind.progress, "Anuluj", 0, 1, this);
+  progress.setWindowTitle(kind.title);
   progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(0);
   const ExportProgress step = [&progress](int done, int total) {
@@ -257,19 +273,15 @@ void MainWindow::Export(ExportFormat format) {
     progress.setValue(done);
     return !progress.wasCanceled();
   };
-  const ExportResult r =
-      ExportPicture(*file, format, {view, state_.survey, picture}, gif ? step : ExportProgress());
+  const ExportResult r = ExportPicture(*file, format, {view, state_.survey, picture},
+                                       kind.progress ? step : ExportProgress());
   progress.reset();
   if (r.ok) {
     pictureFolder_ = file->parent_path();
     return;
   }
   if (r.cancelled) return;
-  std::fprintf(stderr, "morvalka: %s: %s\n", file->string().c_str(),
-               r.error.toLocal8Bit().constData());
-  saveFailureBox_(this, gif ? "Błąd zapisu animacji!" : "Błąd zapisu rysunku!",
-                  QString("Nie udało się zapisać %1 %2:\n%3")
-                      .arg(gif ? "animacji" : "rysunku", PathText(*file), r.error));
+  ReportSaveFailure(saveFailureBox_, this, kind, *file, r.error);
 }
 
 void MainWindow::FitView() {
@@ -285,8 +297,65 @@ void MainWindow::PickAt(double x, double y, bool second) {
   const SurveyModel& m = state_.survey;
   SceneCache& cache = view_->Cache();
   const int32_t row =
-      StationAt(v, m, Geometry(), cache.LineStations(m, v), cache.Entrances(m), x, y);
+      StationAt(v, m, Geometry(), cache.LineStations(m, v), cache.Entrances(m, v), x, y);
   PickStation(v, row, second);
+  // The tree shows where the picked station belongs.
+  if (row >= 0 && tree_->isVisible()) tree_->SelectNode(m.StationSurvey(row));
+}
+
+void MainWindow::FollowSurveyTree() {
+  if (treeGeneration_ == state_.survey.generation) return;
+  treeGeneration_ = state_.survey.generation;
+  tree_->SurveyChanged();
+  SetSurveyTreeShown(state_.view.MapStyle && state_.survey.SurveyCount() > 1);
+}
+
+void MainWindow::SetSurveyTreeShown(bool shown) {
+  if (shown == tree_->isVisible()) return;
+  // The window grows by the panel, so the picture keeps its size, unless
+  // the window fills the screen.
+  constexpr int kTreeWidth = 220;
+  const bool free = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
+  tree_->setVisible(shown);
+  if (shown) {
+    resizeDocks({tree_}, {kTreeWidth}, Qt::Horizontal);
+    if (free) resize(width() + kTreeWidth, height());
+  } else if (free) {
+    resize(std::max(width() - kTreeWidth, 1), height());
+  }
+}
+
+void MainWindow::ToggleSurveyTree() {
+  SetSurveyTreeShown(!tree_->isVisible());
+}
+
+void MainWindow::ShowStatistics(int32_t node) {
+  ui::StatisticsDialog dialog(state_.survey, node, this);
+  dialog.exec();
+}
+
+void MainWindow::FindConnections(int32_t node) {
+  // Modeless: the picture shows each approach chosen while the list stays.
+  auto* dialog = new ui::ConnectionsDialog(
+      state_.survey, node,
+      [this](const Approach& a) {
+        ViewState& v = state_.view;
+        PickStation(v, a.fromStation, false);
+        PickStation(v, a.toStation, true);
+        // The model spins about the gap.
+        v.CentreX = (a.from[0] + a.to[0]) / 2;
+        v.CentreY = (a.from[1] + a.to[1]) / 2;
+      },
+      this);
+  dialog->found = [this](const std::vector<Approach>& found) {
+    std::vector<ViewState::ApproachLine>& lines = state_.view.Approaches;
+    lines.clear();
+    for (const Approach& a : found)
+      lines.push_back({{a.from[0], a.from[1], a.from[2]}, {a.to[0], a.to[1], a.to[2]}});
+  };
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::finished, this, [this] { state_.view.Approaches.clear(); });
+  dialog->show();
 }
 
 PictureGeometry MainWindow::Geometry() const {

@@ -16,6 +16,7 @@
 #include "shell/tick_clock.h"
 #include "ui/controls.h"
 #include "ui/host.h"
+#include "ui/survey_tree_panel.h"
 #include "view/camera.h"
 #include "view/fit.h"
 #include "view/repaint.h"
@@ -78,6 +79,17 @@ class MainWindow : public QMainWindow, public ui::Host {
   void OpenRecent(const QString& source);
   void ShowNote(const QString& text) override;
   QLabel* Note() { return note_; }
+  // "Pomiary": the survey tree panel.
+  ui::SurveyTreePanel* SurveyTree() { return tree_; }
+  // The statistics of survey node `node`; the finder of where it comes
+  // closest to another part.
+  void ShowStatistics(int32_t node);
+  void FindConnections(int32_t node);
+  void ToggleSurveyTree() override;
+  void ShowStatistics() override { ShowStatistics(tree_->SelectedNode()); }
+  void FindConnections() override { FindConnections(tree_->SelectedNode()); }
+  // Shows or hides the tree panel, the window growing or shrinking by it.
+  void SetSurveyTreeShown(bool shown);
   // The hint in the middle of an empty picture while no survey was chosen.
   QLabel* StartHint() { return hint_; }
   const std::filesystem::path& Source() const { return opener_->Source(); }
@@ -116,6 +128,9 @@ class MainWindow : public QMainWindow, public ui::Host {
   void Export(ExportFormat format);
   void FillRecentMenu();
   void PlaceStartHint();
+  // After a load: the tree panel follows a new survey, shown where it has
+  // more than one part.
+  void FollowSurveyTree();
   // Where a picture of `extension` (".png") is offered to be saved.
   std::filesystem::path SuggestedPicture(const std::string& extension) const;
 
@@ -133,6 +148,8 @@ class MainWindow : public QMainWindow, public ui::Host {
   std::unique_ptr<RecentSurveys> recent_;
   QLabel* note_ = nullptr;
   QLabel* hint_ = nullptr;
+  ui::SurveyTreePanel* tree_ = nullptr;
+  uint64_t treeGeneration_ = 0;  // the survey the tree panel shows
   bool destroyed_ = false;
   bool sized_ = false;
   bool frameFitted_ = false;

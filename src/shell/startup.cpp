@@ -6,12 +6,12 @@
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QTranslator>
-#include <cstdio>
 
 #include "mv_version.h"
 #include "shell/command_line.h"
 #include "shell/gl_view.h"
 #include "shell/recent_surveys.h"
+#include "shell/standard_error.h"
 
 namespace mv {
 
@@ -75,12 +75,11 @@ QString OpenGlProblem() {
 }
 
 void ReportNoOpenGl(const QString& problem) {
-  std::fprintf(stderr,
-               "morvalka: OpenGL could not be started (%s); the viewer needs a graphics driver "
-               "with OpenGL 2.1, such as Mesa (on Debian: apt install libgl1-mesa-dri), on a "
-               "display that offers it\n",
-               problem.toLocal8Bit().constData());
-  std::fflush(stderr);
+  ReportOnStandardError(
+      QString("OpenGL could not be started (%1); the viewer needs a graphics driver with OpenGL "
+              "2.1, such as Mesa (on Debian: apt install libgl1-mesa-dri), on a display that "
+              "offers it")
+          .arg(problem));
   if (!HasDesktop()) return;
   QMessageBox::critical(
       nullptr, "Brak OpenGL",

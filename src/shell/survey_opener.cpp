@@ -8,11 +8,11 @@
 #include <QProgressDialog>
 #include <QUrl>
 #include <QWidget>
-#include <cstdio>
 
 #include "data/survey_source.h"
 #include "shell/failure_reasons.h"
 #include "shell/file_dialogs.h"
+#include "shell/standard_error.h"
 #include "view/survey_loading.h"
 
 namespace mv {
@@ -114,7 +114,7 @@ bool SurveyOpener::Read(std::filesystem::path source, bool keepOnFailure) {
     if (!named.empty() && what.starts_with(named + ": ")) what.erase(0, named.size() + 2);
     fault = SourceError{named, SourceError::Place::kFile, 0, what};
   }
-  std::fprintf(stderr, "morvalka: %s\n", r.error.c_str());
+  ReportOnStandardError(r.error);
   detail_ = folder ? QString() : PolishFailureReason(*fault);
   if (!keepOnFailure) {
     ApplyLoad(state_, std::move(r));

@@ -42,7 +42,7 @@ AxisPanels::AxisPanels(Host& host) : host_(host) {
   spinEdit1_->setObjectName("SpinEdit1");
   spinEdit1_->setRange(kAxisLengthMin, kAxisLengthMax);
   spinEdit1_->setSingleStep(1);
-  spinEdit1_->setValue(120);
+  spinEdit1_->setValue(kStartAxisLengthPercent);
   // Wide enough for "300" beside its arrows in the desktop's font.
   const int spinWidth = std::max(41, spinEdit1_->sizeHint().width());
   spinEdit1_->setGeometry(16, 56, spinWidth, 22);

@@ -1,6 +1,7 @@
 // Every command of the menu bar and the toolbar in one table: its object
-// name, caption, shortcut key, the toggle it switches and its toolbar button.
-// The menu, the toolbar, the captions and the command runner all read it.
+// name, caption, shortcut key, the toggle it switches, its toolbar button,
+// its line in the key help and what it does. The menu, the toolbar, the
+// captions, the key help and the command runner all read it.
 #pragma once
 
 #include <cstddef>
@@ -40,6 +41,9 @@ enum class Command {
   SaveAnimation,
   SaveDrawing,
   MapOverlays,
+  SurveyTree,
+  Statistics,
+  Connections,
   SplaysShown,
   SplaysFaded,
   SplaysHidden,
@@ -62,6 +66,10 @@ struct ToolbarSlot {
   const char* hint;
 };
 
+struct CommandScope;
+// What a command does; null for a toggle, which switches its toggle.
+using CommandAction = void (*)(CommandScope& scope);
+
 struct CommandRow {
   Command id;
   const char* objectName;
@@ -69,6 +77,11 @@ struct CommandRow {
   int key;              // a Qt key combination; 0 for none
   std::optional<Toggle> toggle;
   ToolbarSlot button;
+  // What the key help says the key does, for the commands added to the
+  // program's original key help; null for the others. A command with no key
+  // combination names its key after a tab in its caption.
+  const char* keyHelp;
+  CommandAction action;
 };
 
 const CommandRow& CommandRowOf(Command c);

@@ -31,17 +31,6 @@ void Nierysujpodziaki1Click(ViewState& v, ControlTexts& t) {
   ClickToggle(Toggle::Graduation, v, t);
 }
 
-Rgb SplitColour(ColourValue c) {
-  const int32_t blue = c / 65536;
-  const int32_t green = (c - blue * 65536) / 256;
-  const int32_t red = c - blue * 65536 - green * 256;
-  return {red, green, blue};
-}
-
-ColourValue JoinColour(const Rgb& c) {
-  return (c.r & 0xFF) | (c.g & 0xFF) << 8 | (c.b & 0xFF) << 16;
-}
-
 void ApplyColourChoice(ColourDialog& dialog, Rgb& target, std::optional<ColourValue> chosen) {
   if (!chosen) return;
   dialog.selection = *chosen;

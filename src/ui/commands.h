@@ -23,15 +23,9 @@ void Rawiatrw1Click(ViewState& v, ControlTexts& t);  // changes only the hint
 void Nierysujskalisymulacji1Click(ViewState& v, ControlTexts& t);
 void Nierysujpodziaki1Click(ViewState& v, ControlTexts& t);
 
-// A colour as the colour chooser hands it over: red in the low byte, then
-// green, then blue.
-using ColourValue = int32_t;
-inline constexpr ColourValue clRed = 0x0000FF;
-inline constexpr ColourValue clBlue = 0xFF0000;
-inline constexpr ColourValue clGreen = 0x008000;  // dark green: 0, 128, 0
-
-Rgb SplitColour(ColourValue c);
-ColourValue JoinColour(const Rgb& c);
+// The scale's colour dialog first opens on dark green (0, 128, 0), not on
+// the scale's own start colour.
+inline constexpr ColourValue clGreen = 0x008000;
 
 // A colour dialog remembers its last confirmed colour and opens on it.
 struct ColourDialog {

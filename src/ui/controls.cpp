@@ -3,12 +3,10 @@
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QColorDialog>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,7 +18,6 @@
 #include "ui/key_actions.h"
 #include "ui/key_help.h"
 #include "ui/station_finder.h"
-#include "view/picking.h"
 
 namespace mv::ui {
 
@@ -43,14 +40,6 @@ std::optional<QColor> SystemColourChooser(const QColor& preset, QWidget* parent)
 bool TakesText(const QWidget* w) {
   return qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QLineEdit*>(w) ||
          qobject_cast<const QPlainTextEdit*>(w) || qobject_cast<const QTextEdit*>(w);
-}
-
-// The decimal mark of the user's locale, which their spreadsheet reads
-// (QLocale's default is the system's); a dot where the mark is not one
-// ASCII character.
-char SpreadsheetDecimalPoint() {
-  const QString mark = QLocale().decimalPoint();
-  return mark.size() == 1 && mark[0].unicode() < 0x80 ? static_cast<char>(mark[0].unicode()) : '.';
 }
 
 int VirtualKeyOf(int qtKey) {
@@ -80,8 +69,8 @@ struct Controls::Impl {
   ViewState& View() { return host.State().view; }
 
   void ChooseColour(ColourDialog& dialog, Rgb& target) {
-    const Rgb preset = SplitColour(dialog.selection);
-    const std::optional<QColor> c = chooser(QColor(preset.r, preset.g, preset.b), host.Window());
+    const std::optional<QColor> c =
+        chooser(QColor(QRgb(Rgb24(SplitColour(dialog.selection)))), host.Window());
     std::optional<ColourValue> chosen;
     if (c && c->isValid()) chosen = JoinColour({c->red(), c->green(), c->blue()});
     ApplyColourChoice(dialog, target, chosen);
@@ -113,6 +102,13 @@ struct Controls::Impl {
   ColourDialogs dialogs;
   ColourChooser chooser = SystemColourChooser;
   StationAsker asker = AskForStation;
+  CommandScope scope{host,
+                     axis,
+                     keyHelp,
+                     about,
+                     dialogs,
+                     [this](ColourDialog& dialog, Rgb& target) { ChooseColour(dialog, target); },
+                     [this](const SurveyModel& m, QWidget* parent) { return asker(m, parent); }};
 };
 
 Controls::Controls(Host& host) : d_(std::make_unique<Impl>(*this, host)) {
@@ -176,103 +172,15 @@ bool Controls::KeyPress(QKeyEvent* e) {
 }
 
 void Controls::Run(Command c) {
-  Impl& d = *d_;
-  ViewState& v = d.View();
-  ControlTexts& t = d.host.State().texts;
-  const QSize outer = d.host.OuterSize();
-  if (const std::optional<Toggle> toggle = CommandRowOf(c).toggle) {
-    ClickToggle(*toggle, v, t);
+  const CommandRow& row = CommandRowOf(c);
+  if (row.toggle) {
+    ClickToggle(*row.toggle, d_->View(), d_->host.State().texts);
     SyncTexts();
     return;
   }
-  if (const std::optional<LegChoice> choice = LegChoiceOf(c)) {
-    v.*choice->kind = choice->show;
-    SyncTexts();
-    return;
-  }
-  switch (c) {
-    case Command::Zamknij1:
-      d.host.Close();
-      return;
-    case Command::Kolorliniipomiarowych1:
-      d.ChooseColour(d.dialogs.ColorDialog1, v.LineColor);
-      return;
-    case Command::Kolorosiobrotu1:
-      d.ChooseColour(d.dialogs.ColorDialog2, v.AxisColor);
-      return;
-    case Command::Kolorskalisymulacji1:
-      d.ChooseColour(d.dialogs.ColorDialog3, v.ScaleColor);
-      return;
-    case Command::Powrtdoparametrwstartowych1:
-      // The loader writes the survey-lines texts and shows them itself.
-      Powrtdoparametrwstartowych1Click(v, [&d] { d.host.Reload(); });
-      return;
-    case Command::Dugoosiobrotu1:
-      d.axis.Dugoosiobrotu1Click();
-      return;
-    case Command::Zmianapooeniaosiobrotu1:
-      d.axis.Zmianapooeniaosiobrotu1Click();
-      return;
-    case Command::Klawiszologiaprogram1:
-      d.keyHelp.Klawiszologiaprogram1Click(outer.width(), outer.height());
-      return;
-    case Command::Oprogramie1:
-      d.about.Oprogramie1Click();
-      return;
-    case Command::OpenSurvey:
-      d.host.OpenSurvey();
-      return;
-    case Command::SavePicture:
-      d.host.SavePicture();
-      return;
-    case Command::SaveAnimation:
-      d.host.SaveAnimation();
-      return;
-    case Command::SaveDrawing:
-      d.host.SaveDrawing();
-      return;
-    case Command::FullScreen:
-      d.host.ToggleFullScreen();
-      return;
-    case Command::FitView:
-      d.host.FitView();
-      return;
-    case Command::ShowPlan:
-      ShowPlan(v);
-      return;
-    case Command::CycleSplays:
-      CycleSplays(v);
-      SyncTexts();
-      return;
-    case Command::CycleSurfaceLegs:
-      CycleSurfaceLegs(v);
-      SyncTexts();
-      return;
-    case Command::ShowElevation:
-      ShowElevation(v);
-      return;
-    case Command::FindStation:
-      if (const std::optional<int32_t> row = d.asker(d.host.State().survey, d.host.Window())) {
-        // Picked as a click would, and the model spins about it.
-        const SurveyModel& m = d.host.State().survey;
-        PickStation(v, *row, false);
-        v.CentreX = m.X(*row);
-        v.CentreY = m.Y(*row);
-      }
-      return;
-    case Command::CopyPick: {
-      const std::string text = PickClipboardText(d.host.State().survey, v.PickedFirst,
-                                                 v.PickedSecond, SpreadsheetDecimalPoint());
-      if (text.empty()) {
-        d.host.ShowNote("Nie wskazano stacji do skopiowania: najpierw kliknij stację na rysunku.");
-        return;
-      }
-      QGuiApplication::clipboard()->setText(QString::fromStdString(text));
-      return;
-    }
-    default:  // the toggles, above
-      return;
-  }
+  row.action(d_->scope);
+  // The checked items of the splays and the surface legs follow their states.
+  if (LegChoiceOf(c) || c == Command::CycleSplays || c == Command::CycleSurfaceLegs) SyncTexts();
 }
 
 void Controls::SetStationAsker(StationAsker asker) {

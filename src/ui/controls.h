@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "ui/command_scope.h"
 #include "ui/commands.h"
 #include "ui/host.h"
 #include "ui/menu_toolbar.h"
@@ -15,17 +16,6 @@ class QKeyEvent;
 class QMenu;
 
 namespace mv::ui {
-
-class AboutBox;
-class AxisPanels;
-class KeyHelpPanel;
-
-// The three colour dialogs with their remembered selections.
-struct ColourDialogs {
-  ColourDialog ColorDialog1{clRed};    // survey lines
-  ColourDialog ColorDialog2{clBlue};   // rotation axis
-  ColourDialog ColorDialog3{clGreen};  // simulation scale
-};
 
 class Controls {
  public:
@@ -43,7 +33,8 @@ class Controls {
   void PlacePanels(int w, int h);
   // A key event that reached the main window; true when it was used.
   bool KeyPress(QKeyEvent* e);
-  // One command of the menu, its shortcut or its toolbar button.
+  // One command of the menu, its shortcut or its toolbar button: switches
+  // the command's toggle, or runs its action from the command table.
   void Run(Command c);
 
   // Replaces the system colour chooser (tests answer without a person).

@@ -39,6 +39,12 @@ class Host {
   // "Dopasuj widok": the rotation axis back where the survey opened with it,
   // then zoom and pan so the whole survey fills the picture.
   virtual void FitView() = 0;
+  // "Pomiary": shows or hides the survey tree panel.
+  virtual void ToggleSurveyTree() = 0;
+  // "Statystyki" and "Znajdź możliwe połączenia..." for the part of the
+  // survey selected in the tree (the whole survey where none is).
+  virtual void ShowStatistics() = 0;
+  virtual void FindConnections() = 0;
   // A short note over the bottom of the picture that goes by itself.
   virtual void ShowNote(const QString& text) = 0;
 };

@@ -42,8 +42,7 @@ int32_t TicksShowing(long double angle, long double step) {
 }
 
 void ChangeSpinStep(ViewState& v, long double delta) {
-  const long double angle = v.SpinStep * static_cast<long double>(v.TickCount);
-  v.TickCount = TicksShowing(angle, v.SpinStep + delta);
+  v.TickCount = TicksShowing(SpinAngle(v), v.SpinStep + delta);
   v.SpinStep = v.SpinStep + delta;
 }
 
@@ -68,7 +67,7 @@ void ToggleSpinStop(ViewState& v) {
   if (!v.SpinStopped) {
     v.SpinStopped = true;
     v.SavedSpinStep = v.SpinStep;
-    const long double angle = v.SpinStep * static_cast<long double>(v.TickCount);
+    const long double angle = SpinAngle(v);
     // Within one turn the crawl count is at most 1.8 million, so the second
     // try always fits.
     auto n = HeldCount(angle * kCrawlTicks);
@@ -177,7 +176,7 @@ void ArrowDown(ViewState& v) {
   if (v.AxisMoveMode)
     MoveAxis(v.CentreX, step, AxisReach(v.Box.maxX, v.OriginX), true);
   else
-    v.TiltAngle = v.TiltAngle + 0.5L;
+    v.TiltAngle = v.TiltAngle + kArrowStepDegrees;
 }
 
 void ArrowUp(ViewState& v) {
@@ -185,7 +184,7 @@ void ArrowUp(ViewState& v) {
   if (v.AxisMoveMode)
     MoveAxis(v.CentreX, -step, AxisReach(v.Box.minX, v.OriginX), false);
   else
-    v.TiltAngle = v.TiltAngle - 0.5L;
+    v.TiltAngle = v.TiltAngle - kArrowStepDegrees;
 }
 
 void ArrowRight(ViewState& v) {
@@ -193,7 +192,7 @@ void ArrowRight(ViewState& v) {
   if (v.AxisMoveMode)
     MoveAxis(v.CentreY, step, AxisReach(v.Box.maxY, v.OriginY), true);
   else
-    v.TurnAngle = v.TurnAngle + 0.5L;
+    v.TurnAngle = v.TurnAngle + kArrowStepDegrees;
 }
 
 void ArrowLeft(ViewState& v) {
@@ -201,7 +200,7 @@ void ArrowLeft(ViewState& v) {
   if (v.AxisMoveMode)
     MoveAxis(v.CentreY, -step, AxisReach(v.Box.minY, v.OriginY), false);
   else
-    v.TurnAngle = v.TurnAngle - 0.5L;
+    v.TurnAngle = v.TurnAngle - kArrowStepDegrees;
 }
 
 namespace {

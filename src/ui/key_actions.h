@@ -47,16 +47,14 @@ void PanDown(ViewState& v);
 void PanRight(ViewState& v);
 void PanLeft(ViewState& v);
 
-// Tilt and turn the model; in the axis-position mode, move the rotation axis
-// over the cave plan instead, by a hundredth of the box a press.
+// Tilt and turn the model by kArrowStepDegrees; in the axis-position mode,
+// move the rotation axis over the cave plan instead, by a hundredth of the
+// box a press.
 void ArrowDown(ViewState& v);
 void ArrowUp(ViewState& v);
 void ArrowRight(ViewState& v);
 void ArrowLeft(ViewState& v);
-
-// Largest tick count a rescale may leave: the timer puts any count above it
-// back to 0 at its next tick.
-inline constexpr int32_t kTickCountLimit = 359999999;
+inline constexpr long double kArrowStepDegrees = 0.5L;
 
 // Virtual-key codes of the arrow keys.
 inline constexpr int kVkLeft = 0x25;

@@ -1,9 +1,11 @@
 #include "ui/key_help.h"
 
 #include <QFrame>
+#include <QKeySequence>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ui/command_table.h"
 #include "ui/commands.h"
 #include "ui/panel_parts.h"
 
@@ -11,7 +13,7 @@ namespace mv::ui {
 
 namespace {
 
-// The text of the panel, line by line, blanks included.
+// The program's original text of the panel, line by line, blanks included.
 const char* const kKeyHelpLines[] = {
     "",
     "    Program wykorzystuje aktywnie 29 klawiszy klawiatury. Większość ma swoje",
@@ -52,21 +54,15 @@ const char* const kKeyHelpLines[] = {
     " - 'Ctrl'+'O' - Otworzenie danych jaskiniowych.",
     "",
     "",
-    // Keys and mouse added since, under a heading of their own.
+};
+
+// Under a heading of their own after the original text: the keys of the
+// commands added since, from the command table, then the mouse.
+const char* const kAddedKeysHeading[] = {
     "______________________________________________________________",
     "                Klawisze dodane w nowszych wersjach:",
-    " - 'Ctrl'+'O' - Otwarcie pomiarów: plik .3d albo folder z plikami Dane.",
-    " - 'Ctrl'+'P' - Zapisanie obrazu do pliku PNG.",
-    " - 'F11' - Pełny ekran i powrót do okna.",
-    " - 'Home' - Dopasowanie widoku: cała jaskinia na środku ekranu.",
-    " - 'P' - Plan: widok z góry.",
-    " - 'L' - Przekrój: widok z boku.",
-    " - 'Ctrl'+'G' - Kolorowanie linii pomiarowych według głębokości.",
-    " - 'Ctrl'+'N' - Nazwy stacji na rysunku.",
-    " - 'Ctrl'+'J' - Odnogi: pokazane, przyciemnione, ukryte (po kolei).",
-    " - 'Ctrl'+'K' - Nogi powierzchniowe: pokazane, przyciemnione, ukryte.",
-    " - 'Ctrl'+'F' - Znalezienie stacji po nazwie; jaskinia obraca się wokół niej.",
-    " - 'Ctrl'+'C' - Skopiowanie wskazanych stacji do schowka (dla arkusza).",
+};
+const char* const kMouseLines[] = {
     " - Mysz: lewy przycisk - obrót i pochylenie, prawy - przesunięcie,",
     "   kółko - powiększenie i zmniejszenie.",
     " - Kliknięcie stacji - jej nazwa, położenie i głębokość u dołu obrazu;",
@@ -74,14 +70,35 @@ const char* const kKeyHelpLines[] = {
     "",
 };
 
+// "'Ctrl'+'O'": the command's key combination, or the key named after the
+// tab in its caption, each key in quotes.
+QString KeyName(const CommandRow& row) {
+  const QString keys = row.key != 0 ? QKeySequence(row.key).toString(QKeySequence::PortableText)
+                                    : QString::fromUtf8(row.caption).section('\t', 1);
+  QStringList quoted;
+  for (const QString& key : keys.split('+')) quoted << "'" + key + "'";
+  return quoted.join('+');
+}
+
 }  // namespace
+
+QStringList KeyHelpLines() {
+  QStringList lines;
+  for (const char* line : kKeyHelpLines) lines << QString::fromUtf8(line);
+  for (const char* line : kAddedKeysHeading) lines << QString::fromUtf8(line);
+  for (const CommandRow& row : AllCommands())
+    if (row.keyHelp)
+      lines << QString(" - %1 - %2").arg(KeyName(row), QString::fromUtf8(row.keyHelp));
+  for (const char* line : kMouseLines) lines << QString::fromUtf8(line);
+  return lines;
+}
 
 KeyHelpPanel::KeyHelpPanel(QWidget* overlay, QWidget* window) : window_(window) {
   panel21_ = MakePanel(overlay, "Panel21", kPanel21Width, kPanel21Height);
   panel21_->move(144, 512);
   MakeLabel(panel21_, "Label19", "Klawisze funkcyjne programu:", {122, 8, 169, 13}, true);
   MakeSeparator(panel21_, "Panel22", {8, 24, 433, 2});
-  memo1_ = MakeMemo(panel21_, "Memo1", {16, 40, 417, 361}, kKeyHelpLines);
+  memo1_ = MakeMemo(panel21_, "Memo1", {16, 40, 417, 361}, KeyHelpLines());
   MakeSeparator(panel21_, "Panel23", {8, 408, 433, 2});
   QPushButton* ok = MakeBitBtn(panel21_, "BitBtn9", "OK", {288, 416, 137, 25}, Glyph::Ok);
   QObject::connect(ok, &QPushButton::clicked, panel21_, [this] { BitBtn9Click(); });

@@ -1,11 +1,17 @@
 // The key-help panel Panel21 over the picture.
 #pragma once
 
+#include <QStringList>
+
 class QFrame;
 class QPlainTextEdit;
 class QWidget;
 
 namespace mv::ui {
+
+// The panel's text, line by line: the program's original key help, then the
+// keys of the commands added since, from the command table, and the mouse.
+QStringList KeyHelpLines();
 
 class KeyHelpPanel {
  public:

@@ -71,6 +71,7 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
          {Command::SurfaceLegsShown, Command::SurfaceLegsFaded, Command::SurfaceLegsHidden});
   Item(object_, Command::Zaznaczotworyobiektu1);
   Item(object_, Command::MapOverlays);
+  Item(object_, Command::SurveyTree);
   object_->addSeparator();
   Item(object_, Command::FitView);
   Item(object_, Command::ShowPlan);
@@ -94,6 +95,9 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   Separator(scale, "N2");
   Item(scale, Command::Nierysujpodziaki1);
   Item(extras, Command::Rawiatrw1);
+  extras->addSeparator();
+  Item(extras, Command::Statistics);
+  Item(extras, Command::Connections);
 
   QMenu* help = NamedMenu(bar, "Pomoc1", "Pomoc");
   Item(help, Command::Klawiszologiaprogram1);

@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <numbers>
 
 #include "ui/key_actions.h"
+#include "view/projection.h"
 
 namespace mv::ui {
 
@@ -16,9 +16,7 @@ void TurnByDrag(ViewState& v, int dx, int dy) {
 long double PanPerPixel(const ViewState& v, int viewHeight) {
   if (viewHeight <= 0) return 0.0L;
   const long double distance = std::fabs(static_cast<long double>(v.EyeX) - v.TargetX);
-  const long double halfAngle =
-      static_cast<long double>(kFieldOfViewDegrees) / 2 * std::numbers::pi_v<long double> / 180;
-  return distance * 2 * std::tan(halfAngle) / viewHeight;
+  return 1 / PixelsPerUnit(distance, viewHeight);
 }
 
 void PanByDrag(ViewState& v, int dx, int dy, int viewHeight) {

@@ -3,13 +3,14 @@
 // keys; plain arithmetic over the view state, apart from the widgets.
 #pragma once
 
+#include "ui/key_actions.h"
 #include "view/camera.h"
 #include "view/view_state.h"
 
 namespace mv::ui {
 
 // One arrow-key step of turn or tilt for every pixel dragged.
-inline constexpr long double kDegreesPerPixel = 0.5L;
+inline constexpr long double kDegreesPerPixel = kArrowStepDegrees;
 // A press that stays within this many pixels (in x plus y) of where it began
 // is a click and steers nothing.
 inline constexpr int kDragThreshold = 3;

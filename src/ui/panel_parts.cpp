@@ -131,6 +131,10 @@ QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, QRect r,
                          std::span<const char* const> lines) {
   QStringList text;
   for (const char* line : lines) text << QString::fromUtf8(line);
+  return MakeMemo(parent, name, r, text);
+}
+
+QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, QRect r, const QStringList& text) {
   auto* memo = new QPlainTextEdit(parent);
   memo->setObjectName(name);
   memo->setGeometry(r);

@@ -47,6 +47,7 @@ QFont FitLinesFont(const QFont& base, const QStringList& lines, qreal room,
 // face colour of the buttons. The lines are never wrapped: the text is set
 // smaller where the longest would not fit, and scrolls sideways only where
 // no readable size fits.
+QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, QRect r, const QStringList& lines);
 QPlainTextEdit* MakeMemo(QWidget* parent, const char* name, QRect r,
                          std::span<const char* const> lines);
 // A push button with a glyph. Enter presses it while it has the focus.

@@ -75,9 +75,7 @@ long double FrameScale(const ViewState& v) {
 
 double PixelsPerMetre(const ViewState& v, const PictureGeometry& g, double depth) {
   if (!(depth > 0) || g.outerHeight <= 0) return 0;
-  const double focal =
-      g.outerHeight / 2.0 / std::tan(kFieldOfViewDegrees * std::numbers::pi / 360.0);
-  return static_cast<double>(FrameScale(v)) * focal / depth;
+  return static_cast<double>(FrameScale(v) * PixelsPerUnit(depth, g.outerHeight));
 }
 
 ProjectedCylinder ProjectCylinder(const ViewState& v, const SurveyCylinder& c,
@@ -125,11 +123,9 @@ FitResult FitView(const ViewState& start, const SurveyCylinder& cylinder, const 
   const double extent = std::hypot(c.radius, std::max(std::abs(c.bottom), std::abs(c.top)));
   const double sMax = reach / extent;
   // The look-at point lies `ahead` in front of the eye; a pan of the target
-  // by one unit turns the view by about 1 / ahead radians, which moves the
-  // picture by `focal` / ahead pixels.
+  // by one unit moves the picture there by `pixelsPerUnit`.
   const double ahead = std::max(std::abs(static_cast<double>(v.EyeX - v.TargetX)), 1e-3);
-  const double focal =
-      g.outerHeight / 2.0 / std::tan(kFieldOfViewDegrees * std::numbers::pi / 360.0);
+  const double pixelsPerUnit = static_cast<double>(PixelsPerUnit(ahead, g.outerHeight));
 
   const double mx = kFitMargin * area.Width(), my = kFitMargin * area.Height();
   const double wantWidth = area.Width() - 2 * mx, wantHeight = area.Height() - 2 * my;
@@ -150,8 +146,8 @@ FitResult FitView(const ViewState& start, const SurveyCylinder& cylinder, const 
     s = Clamp(s * k, 0, sMax);
     // Turning the view right moves the picture left, turning it up moves
     // the picture down.
-    ty -= ahead * (1 + (ty / ahead) * (ty / ahead)) * dx / focal;
-    tz -= ahead * (1 + (tz / ahead) * (tz / ahead)) * dy / focal;
+    ty -= (1 + (ty / ahead) * (ty / ahead)) * dx / pixelsPerUnit;
+    tz -= (1 + (tz / ahead) * (tz / ahead)) * dy / pixelsPerUnit;
   }
   return {kZoomOffset + s, ty, tz};
 }

@@ -30,24 +30,23 @@ LegendPlace PlaceDepthLegend(const ViewState& v, const PictureGeometry& g) {
   return place;
 }
 
+namespace {
+
+// A box of the map strip, `width` wide from `left`.
+PictureRect StripBox(const ViewState& v, const PictureGeometry& g, double left, double width) {
+  const double height = kMapStripHeight - 8;
+  return {left, g.height - 4 - height, width, height, StripShown(v, g)};
+}
+
+}  // namespace
+
 PictureRect ScaleBarPlace(const ViewState& v, const PictureGeometry& g) {
-  PictureRect r;
-  r.shown = StripShown(v, g);
-  r.left = kOverlayMargin;
-  r.height = kMapStripHeight - 8;
-  r.top = g.height - 4 - r.height;
-  r.width = std::max(0.0, g.width - kCompassWidth - 3.0 * kOverlayMargin);
-  return r;
+  return StripBox(v, g, kOverlayMargin,
+                  std::max(0.0, g.width - kCompassWidth - 3.0 * kOverlayMargin));
 }
 
 PictureRect CompassPlace(const ViewState& v, const PictureGeometry& g) {
-  PictureRect r;
-  r.shown = StripShown(v, g);
-  r.width = kCompassWidth;
-  r.height = kMapStripHeight - 8;
-  r.left = g.width - kOverlayMargin - r.width;
-  r.top = g.height - 4 - r.height;
-  return r;
+  return StripBox(v, g, g.width - kOverlayMargin - kCompassWidth, kCompassWidth);
 }
 
 double PickTextBottom(const ViewState& v, const PictureGeometry& g) {

@@ -33,7 +33,7 @@ namespace {
 std::vector<int32_t> StationsOfRows(const SurveyModel& m, const ViewState* v) {
   std::vector<uint8_t> used(static_cast<size_t>(m.StationCount()), 0);
   for (int32_t i = 0; i < m.SurveyLineCount(); ++i) {
-    if (v && !LegDrawn(*v, m.LineFlags(i))) continue;
+    if (v && !RowDrawn(*v, m, i)) continue;
     const int32_t* line = m.Line(i);
     const int32_t last = std::min(line[0] + 1, kLineColumns - 1);
     // A line stops at its first station outside the survey, as it is drawn.
@@ -54,6 +54,12 @@ std::vector<int32_t> LineStations(const SurveyModel& m) {
 
 std::vector<int32_t> LineStations(const SurveyModel& m, const ViewState& v) {
   return StationsOfRows(m, &v);
+}
+
+std::vector<int32_t> ShownEntrances(const SurveyModel& m, const ViewState& v) {
+  std::vector<int32_t> rows = EntranceRows(m);
+  std::erase_if(rows, [&](int32_t row) { return !SurveyShown(v, m.StationSurvey(row)); });
+  return rows;
 }
 
 int32_t NearestStation(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,

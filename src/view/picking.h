@@ -22,6 +22,8 @@ std::vector<int32_t> LineStations(const SurveyModel& m);
 // The same for the legs the view `v` draws: a station only on legs of a
 // hidden kind is not shown.
 std::vector<int32_t> LineStations(const SurveyModel& m, const ViewState& v);
+// The entrances of the survey nodes the view `v` shows.
+std::vector<int32_t> ShownEntrances(const SurveyModel& m, const ViewState& v);
 
 // The station shown nearest to the point (x, y) of the picture (pixels from
 // its top left corner) within kPickRadius, or -1. Of stations equally near

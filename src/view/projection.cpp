@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <numbers>
+#include <variant>
 
 #include "view/camera.h"
+#include "view/camera_steps.h"
 
 namespace mv {
 
@@ -57,9 +59,11 @@ Mat4 Rotation(double degrees, double x, double y, double z) {
   return r;
 }
 
-Mat4 Scaling(double s) {
+Mat4 Scaling(double x, double y, double z) {
   Mat4 r;
-  At(r, 0, 0) = At(r, 1, 1) = At(r, 2, 2) = s;
+  At(r, 0, 0) = x;
+  At(r, 1, 1) = y;
+  At(r, 2, 2) = z;
   return r;
 }
 
@@ -97,34 +101,43 @@ Mat4 Perspective(double fovy, double aspect, double zNear, double zFar) {
 
 namespace {
 
-Mat4 Camera(const ViewState& v) {
-  return Translation(0, kPictureRaise, 0) *
-         LookAt(v.EyeX, 0, 0, v.TargetX, v.TargetY.AsDouble(), v.TargetZ.AsDouble(), 0, 0, 1);
-}
-
-Mat4 Zoom(const ViewState& v) {
-  return Scaling(static_cast<double>(static_cast<long double>(v.ZoomScale) - kZoomOffset));
+Mat4 MatrixOf(const CameraStep& step) {
+  return std::visit(Overloaded{
+                        [](const GlTranslate& t) { return Translation(t.x, t.y, t.z); },
+                        [](const GlLookAt& l) {
+                          return LookAt(l.eyeX, l.eyeY, l.eyeZ, l.centreX, l.centreY, l.centreZ,
+                                        l.upX, l.upY, l.upZ);
+                        },
+                        [](const GlRotate& r) { return Rotation(r.degrees, r.x, r.y, r.z); },
+                        [](const GlScale& s) { return Scaling(s.x, s.y, s.z); },
+                    },
+                    step);
 }
 
 }  // namespace
 
 Mat4 FrameModelView(const ViewState& v) {
-  const long double theta = SpinAngle(v);
-  const long double r = theta * std::numbers::pi_v<long double> / 180.0L;
-  return Camera(v) * Rotation(static_cast<double>(theta), 0, 0, 1) *
-         Rotation(v.TiltAngle.AsDouble(), static_cast<double>(std::sin(r)),
-                  static_cast<double>(std::cos(r)), 0) *
-         Rotation(v.TurnAngle.AsDouble(), 0, 0, 1) * Zoom(v);
+  Mat4 m;
+  for (const CameraStep& step : FrameCameraSteps(v)) m = m * MatrixOf(step);
+  return m;
 }
 
 Mat4 FrameModelViewUnspun(const ViewState& v) {
-  // With no spin the tilt axis is +y.
-  return Camera(v) * Rotation(v.TiltAngle.AsDouble(), 0, 1, 0) * Zoom(v);
+  ViewState still = v;
+  still.TickCount = 0;
+  still.TurnAngle = 0;
+  return FrameModelView(still);
 }
 
 Mat4 FrameProjection(int w, int h) {
-  return Perspective(kFieldOfViewDegrees, h != 0 ? static_cast<double>(w) / h : 1.0, kNearPlane,
-                     kFarPlane);
+  const GlPerspective p = FrameLens(w, h);
+  return Perspective(p.fovy, p.aspect, p.zNear, p.zFar);
+}
+
+long double PixelsPerUnit(long double distance, int height) {
+  const long double halfAngle =
+      static_cast<long double>(kFieldOfViewDegrees) / 2 * std::numbers::pi_v<long double> / 180;
+  return height / (2 * distance * std::tan(halfAngle));
 }
 
 WindowPoint Project(const Mat4& modelView, const Mat4& projection, int w, int h, double x, double y,

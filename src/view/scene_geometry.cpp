@@ -4,20 +4,12 @@
 
 namespace mv {
 
-namespace {
-
-long double Ext(Real48 v) {
-  return static_cast<long double>(v);
-}
-
-}  // namespace
-
 int32_t PaddedMin(Real48 min, Real48 max) {
-  return NearestInt32(Ext(min) - 0.2L * (Ext(max) - Ext(min)));
+  return NearestInt32(Extended(min) - 0.2L * (Extended(max) - Extended(min)));
 }
 
 int32_t PaddedMax(Real48 min, Real48 max) {
-  return NearestInt32(Ext(max) + 0.2L * (Ext(max) - Ext(min)));
+  return NearestInt32(Extended(max) + 0.2L * (Extended(max) - Extended(min)));
 }
 
 PaddedBox ComputePaddedBox(const Extents& b) {
@@ -52,15 +44,15 @@ long double RoseHeight(Real48 minZ, Real48 maxZ) {
 
 RoseFrame WindRoseFrame(const Extents& box, Real48 centreX, Real48 centreY) {
   RoseFrame f;
-  f.RoseUnit = Ext(box.maxY) - Ext(box.minY);
-  f.x0 = (Ext(box.maxX) - (Ext(box.maxX) - Ext(box.minX)) * 0.5L) - Ext(centreX);
-  f.y0 = (Ext(box.maxY) - (Ext(box.maxY) - Ext(box.minY)) * 0.5L) - Ext(centreY);
+  f.RoseUnit = Extended(box.maxY) - Extended(box.minY);
+  f.x0 = MiddleOf(box.minX, box.maxX) - Extended(centreX);
+  f.y0 = MiddleOf(box.minY, box.maxY) - Extended(centreY);
   f.RoseHeight = RoseHeight(box.minZ, box.maxZ);
   return f;
 }
 
 AxisSpan RotationAxisSpan(const Extents& box, int32_t lengthPercent) {
-  const long double minZ = Ext(box.minZ), maxZ = Ext(box.maxZ);
+  const long double minZ = Extended(box.minZ), maxZ = Extended(box.maxZ);
   const long double h = maxZ - minZ;
   // The percentage difference is an integer; widen first so no value of the
   // variable can overflow it.
@@ -73,27 +65,27 @@ MarkerBounds AxisMarkerBounds(const ViewState& v, Real48 originZ) {
   // distance from the centre of the box, formed as the value plus a fifth of
   // it. These are the limits of the arrow keys that move the axis.
   const auto widened = [](Real48 value, Real48 origin) {
-    const long double d = Ext(value) - Ext(origin);
-    return Ext(origin) + (d + 0.2L * d);
+    const long double d = Extended(value) - Extended(origin);
+    return Extended(origin) + (d + 0.2L * d);
   };
   const Extents& box = v.Box;
   MarkerBounds b;
-  b.x0 = widened(box.minX, v.OriginX) - Ext(v.CentreX);
-  b.x1 = widened(box.maxX, v.OriginX) - Ext(v.CentreX);
-  b.y0 = widened(box.minY, v.OriginY) - Ext(v.CentreY);
-  b.y1 = widened(box.maxY, v.OriginY) - Ext(v.CentreY);
-  b.z0 = Ext(box.minZ) - Ext(originZ);
-  b.z1 = Ext(box.maxZ) - Ext(originZ);
+  b.x0 = widened(box.minX, v.OriginX) - Extended(v.CentreX);
+  b.x1 = widened(box.maxX, v.OriginX) - Extended(v.CentreX);
+  b.y0 = widened(box.minY, v.OriginY) - Extended(v.CentreY);
+  b.y1 = widened(box.maxY, v.OriginY) - Extended(v.CentreY);
+  b.z0 = Extended(box.minZ) - Extended(originZ);
+  b.z1 = Extended(box.maxZ) - Extended(originZ);
   return b;
 }
 
 ConeSize ArrowheadSize(const Extents& box) {
-  const long double h = Ext(box.maxZ) - Ext(box.minZ);
+  const long double h = Extended(box.maxZ) - Extended(box.minZ);
   return {h * (1.0L / 60), h * (1.0L / 17)};
 }
 
 long double EntranceRadius(const Extents& box) {
-  return 0.02L * (Ext(box.maxY) - Ext(box.minY));
+  return 0.02L * (Extended(box.maxY) - Extended(box.minY));
 }
 
 }  // namespace mv

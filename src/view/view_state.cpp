@@ -12,16 +12,16 @@ void SetStartParameters(ViewState& v) {
   v.SpinStopped = false;
   v.SpinStep = 1.0L;
   v.LinesVisible = false;
-  v.LineColor = {255, 0, 0};
-  v.AxisColor = {0, 0, 255};
-  v.ScaleColor = {0, 255, 0};
+  v.LineColor = kStartLineColour;
+  v.AxisColor = kStartAxisColour;
+  v.ScaleColor = kStartScaleColour;
   v.Box = Extents{};
   v.CentreX = 0.0L;
   v.CentreY = 0.0L;
   v.OriginX = 0.0L;
   v.OriginY = 0.0L;
   v.AxisVisible = true;
-  v.AxisLengthPercent = 120;
+  v.AxisLengthPercent = kStartAxisLengthPercent;
   v.ScaleVisible = true;
   v.AxisMoveMode = false;
   v.SavedCentreX = 0.0L;
@@ -33,7 +33,7 @@ void SetStartParameters(ViewState& v) {
 }
 
 void AdvanceTick(ViewState& v) {
-  if (v.TickCount >= 359999999)
+  if (v.TickCount >= kTickCountLimit)
     v.TickCount = 0;
   else
     ++v.TickCount;

@@ -3,17 +3,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "data/real48.h"
 #include "data/survey_model.h"
+#include "view/colour.h"
 
 namespace mv {
-
-// Red, green, blue, 0..255 each; OpenGL gets the low byte of each.
-struct Rgb {
-  int32_t r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-};
 
 // How a kind of leg is drawn: like the other legs, faded (a quarter of its
 // colour over black), or not at all. Hidden legs are never picked, labelled
@@ -68,6 +64,18 @@ struct ViewState {
   LegShow SurfaceLegs = LegShow::Hidden;
   // The passages' walls, where the survey has their sizes or meshes.
   bool WallsVisible = false;
+  // Nodes of the survey tree whose own legs, walls, stations and labels
+  // the picture leaves out (by node; empty when every node is shown), and
+  // the node whose legs stand out, the rest dimmed (-1 for none).
+  std::vector<uint8_t> HiddenSurveys;
+  int32_t HighlightedSurvey = -1;
+  // Where two parts of the survey come closest, drawn as dashed lines: each
+  // from and to a point in survey coordinates, metres.
+  struct ApproachLine {
+    double from[3], to[3];
+    bool operator==(const ApproachLine&) const = default;
+  };
+  std::vector<ApproachLine> Approaches;
   // A view command (plan, elevation) asks for the view to be fitted again
   // once it has turned; the framing carries it out before the next frame.
   bool RefitRequested = false;
@@ -91,6 +99,9 @@ inline long double AxisReach(Real48 value, Real48 origin) {
 // The value 0.0001 that stands in for zero where a true zero would make a
 // degenerate camera or tilt axis.
 inline constexpr long double kNearZero = 0.0001L;
+
+// The axis's length at the start, in percent.
+inline constexpr int32_t kStartAxisLengthPercent = 120;
 
 void SetStartParameters(ViewState& v);
 
@@ -117,6 +128,18 @@ inline Rgb FadedColour(const Rgb& c) {
   return {quarter(c.r), quarter(c.g), quarter(c.b)};
 }
 
+// Whether the picture shows the parts of survey node `node`.
+inline bool SurveyShown(const ViewState& v, int32_t node) {
+  return !(node >= 0 && static_cast<size_t>(node) < v.HiddenSurveys.size() &&
+           v.HiddenSurveys[static_cast<size_t>(node)]);
+}
+
+// Whether the picture draws survey-line row `row` of `m`: of a kind shown
+// and of a survey shown.
+inline bool RowDrawn(const ViewState& v, const SurveyModel& m, int32_t row) {
+  return LegDrawn(v, m.LineFlags(row)) && SurveyShown(v, m.LineSurvey(row));
+}
+
 // Whether a leg lies underground and counts for the depth colours' range:
 // neither a splay nor a surface leg.
 inline bool LegUnderground(uint8_t legFlags) {
@@ -128,7 +151,11 @@ inline long double SpinAngle(const ViewState& v) {
   return static_cast<long double>(v.SpinStep) * static_cast<long double>(v.TickCount);
 }
 
-// The timer's tick: the counter wraps to 0 after 359999999.
+// The largest tick count: the timer's next tick puts it back to 0, and a
+// change of spin speed never leaves a count above it.
+inline constexpr int32_t kTickCountLimit = 359999999;
+
+// The timer's tick: the counter wraps to 0 after kTickCountLimit.
 void AdvanceTick(ViewState& v);
 
 }  // namespace mv

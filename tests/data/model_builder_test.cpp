@@ -112,6 +112,12 @@ TEST(ModelBuilder, SurveysOfStationsAndTheirLegs) {
   EXPECT_EQ(b.SurveyChild(0, "x"), x);  // interned
   EXPECT_NE(b.SurveyChild(y, "x"), x);  // the same name elsewhere is another node
   EXPECT_EQ(b.SurveyPath("x.y", '.'), y);
+  // After x.y: a sibling's child, a child, a stranger, and x.y again.
+  const int32_t w = b.SurveyPath("x.z.w", '.');
+  EXPECT_EQ(w, b.SurveyChild(b.SurveyChild(x, "z"), "w"));
+  EXPECT_EQ(b.SurveyPath("x.z.w.v", '.'), b.SurveyChild(w, "v"));
+  EXPECT_EQ(b.SurveyPath("q.z", '.'), b.SurveyChild(b.SurveyChild(0, "q"), "z"));
+  EXPECT_EQ(b.SurveyPath("x.y", '.'), y);
   EXPECT_EQ(b.SurveyPath("", '.'), 0);
   b.InSurvey({1, 0, 0}, y);
   b.InSurvey({1, 0, 0}, x);  // the first given wins

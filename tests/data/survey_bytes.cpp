@@ -1,8 +1,11 @@
 #include "survey_bytes.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include "data/records.h"
@@ -83,6 +86,15 @@ TempDir::~TempDir() {
     std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
   std::filesystem::remove_all(path_, ec);
+}
+
+std::string RunProgram(const std::string& command, int* status) {
+  TempDir dir;
+  const std::filesystem::path out = dir.path() / "output";
+  const int raw = std::system((command + " >" + out.string() + " 2>&1").c_str());
+  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  std::ifstream in(out, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 }  // namespace mv::test

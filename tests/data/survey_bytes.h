@@ -51,4 +51,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Runs a shell command; returns what it printed (standard output and
+// error) and sets `status` to its exit status (-1 when it did not exit).
+std::string RunProgram(const std::string& command, int* status);
+
 }  // namespace mv::test

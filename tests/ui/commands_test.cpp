@@ -91,7 +91,7 @@ TEST(Colours, ChosenValueSplitsIntoRedGreenBlue) {
     Rgb rgb;
   } rows[] = {
       {0xFF0000, {0, 0, 255}},  // pure blue
-      {clRed, {255, 0, 0}},        {clGreen, {0, 128, 0}}, {0x123456, {0x56, 0x34, 0x12}},
+      {0x0000FF, {255, 0, 0}},     {clGreen, {0, 128, 0}}, {0x123456, {0x56, 0x34, 0x12}},
       {0xFFFFFF, {255, 255, 255}}, {0, {0, 0, 0}},
   };
   for (const auto& r : rows) {

@@ -159,6 +159,7 @@ Legs LegsOf(const std::vector<std::vector<Cm>>& rows) {
 
 void ExpectDrawable(const ReadResult& s) {
   const SurveyModel& m = s.model;
+  ASSERT_EQ(ModelFault(m), "");
   ASSERT_EQ(m.stations.size() % 3, 0u);
   ASSERT_EQ(m.lines.size() % kLineColumns, 0u);
   ASSERT_GT(m.SurveyLineCount(), 0);

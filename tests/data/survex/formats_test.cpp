@@ -2,6 +2,9 @@
 // (.plt) and Therion (.lox) read as the .3d they came from and as dump3d
 // lists it; then hand-written files for the odd cases of each format.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -520,6 +523,61 @@ TEST(TherionLox, StationsBeyondAnySurveyAreRefused) {
   EXPECT_FALSE(s.ok());
   EXPECT_NE(s.ErrorMessage().find("more than 1000000000 m apart"), std::string::npos)
       << s.ErrorMessage();
+}
+
+// Kilobytes resident now.
+long ResidentKb() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// 8,000 surveys nested in one another, each with a long name and a station:
+// a 14.6 MB file. Every station's name would carry the names of all the
+// surveys around it; read, it takes a few times its size, not gigabytes.
+TEST(TherionLox, DeepSurveyTreesTakeMemoryInProportion) {
+  constexpr uint32_t kDepth = 8000;
+  constexpr size_t kNameBytes = 1650;
+  std::string surveys, names, stations, shots;
+  for (uint32_t i = 0; i < kDepth; ++i) {
+    std::string name = "n" + std::to_string(i) + "_";
+    name.resize(kNameBytes, 'x');
+    name += '\0';
+    surveys += Survey(i, i == 0 ? 0 : i - 1, static_cast<uint32_t>(names.size()),
+                      static_cast<uint32_t>(name.size()));
+    names += name;
+    stations +=
+        U32(i) + U32(i) + U32(0) + U32(2) + std::string(12, '\0') + F64(i) + F64(0) + F64(0);
+    if (i > 0) shots += Shot(i - 1, i);
+  }
+  const std::vector<uint8_t> file =
+      Bytes(Chunk(1, kDepth, surveys, names) + Chunk(2, kDepth, stations, std::string("s\0", 2)) +
+            Chunk(3, kDepth - 1, shots));
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  // The peak, in a child process that reads nothing else.
+  const long before = ResidentKb();
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(ReadTherionLox(file, "deep.lox").ok() ? 0 : 1);
+  int status = 0;
+  rusage usage{};
+  ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const long extraKb = usage.ru_maxrss - before;
+  EXPECT_LT(extraKb, static_cast<long>(6 * file.size() / 1024)) << extraKb << " kB";
+  RecordProperty("peak_kb_above_the_test", std::to_string(extraKb));
+#endif
+
+  ASSERT_GT(file.size(), 14500000u);
+  const ReadResult s = ReadTherionLox(file, "deep.lox");
+  ASSERT_TRUE(s.ok()) << s.ErrorMessage();
+  EXPECT_EQ(s.model.SurveyCount(), static_cast<int32_t>(kDepth) + 1);
+  // A station's name carries no survey name longer than a few hundred
+  // bytes; the tree has them all.
+  EXPECT_EQ(s.model.StationName(kDepth - 1), "s@...");
+  EXPECT_EQ(SurveyPath(s.model, s.model.StationSurvey(kDepth - 1)).size(),
+            kDepth * (kNameBytes + 1) - 1);
 }
 
 }  // namespace

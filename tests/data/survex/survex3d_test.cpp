@@ -316,6 +316,14 @@ TEST(Survex3d, ItemsThatCarryNoGeometryAreSkipped) {
     // next leg then names as its survey: two rows then, but the same legs.
     EXPECT_EQ(LegsOf(RowsOf(s.model)), LegsOf({{{0, 0, 0}, {100, 0, 0}, {200, 0, 0}}}));
     EXPECT_EQ(s.model.StationCount(), 3);
+    // A section at a station no label gives is skipped, with a warning.
+    const bool xsect = !item.empty() && item[0] >= 0x30 && item[0] <= 0x33;
+    EXPECT_TRUE(s.model.sections.empty());
+    ASSERT_EQ(s.info.warnings.size(), xsect ? 1u : 0u);
+    if (xsect) {
+      EXPECT_EQ(s.info.warnings[0], std::string("t.3d: a passage section at station \"") +
+                                        char(item[2]) + "\" that no leg or label gives: skipped");
+    }
   }
 }
 
@@ -654,7 +662,8 @@ TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
   // A fixed seed keeps the run repeatable; a failure prints the case number.
   std::mt19937 rng(20240615);
   int accepted = 0;
-  for (const char* name : {"small_v8.3d", "small_v3.3d", "small_v6.3d", "jaskinie_czarna.3d"}) {
+  for (const char* name :
+       {"small_v8.3d", "small_v3.3d", "small_v6.3d", "jaskinie_czarna.3d", "passages.3d"}) {
     const std::vector<uint8_t> whole = ReadBytes(kDir + "/" + name);
     for (int i = 0; i < 2000; ++i) {
       std::vector<uint8_t> b = whole;

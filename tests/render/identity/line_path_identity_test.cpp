@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/loader.h"
+#include "forwarding_gl.h"
 #include "render/frame.h"
 #include "render/gl_real.h"
 #include "render/offscreen_frame.h"
@@ -89,34 +90,9 @@ void ImmediateLines(GlApi& gl, const ViewState& v, const SurveyModel& m) {
 
 // Forwards every call, except that the solids are drawn by GLU afresh each
 // time, as immediate-mode calls.
-class ImmediateSolids final : public GlApi {
+class ImmediateSolids final : public ForwardingGl {
  public:
-  explicit ImmediateSolids(GlApi& inner) : in_(inner) {}
-  void Viewport(int x, int y, int w, int h) override { in_.Viewport(x, y, w, h); }
-  void MatrixMode(MatrixKind m) override { in_.MatrixMode(m); }
-  void LoadIdentity() override { in_.LoadIdentity(); }
-  void ClearColor(float r, float g, float b, float a) override { in_.ClearColor(r, g, b, a); }
-  void ClearColorAndDepth() override { in_.ClearColorAndDepth(); }
-  void EnableDepthTest() override { in_.EnableDepthTest(); }
-  void Perspective(double fovy, double aspect, double zNear, double zFar) override {
-    in_.Perspective(fovy, aspect, zNear, zFar);
-  }
-  void LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,
-              double uy, double uz) override {
-    in_.LookAt(ex, ey, ez, cx, cy, cz, ux, uy, uz);
-  }
-  void Translatef(float x, float y, float z) override { in_.Translatef(x, y, z); }
-  void Rotatef(float angle, float x, float y, float z) override { in_.Rotatef(angle, x, y, z); }
-  void Scalef(float x, float y, float z) override { in_.Scalef(x, y, z); }
-  void Color3ub(uint8_t r, uint8_t g, uint8_t b) override { in_.Color3ub(r, g, b); }
-  void Begin(Prim p) override { in_.Begin(p); }
-  void End() override { in_.End(); }
-  void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
-  void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
-  void LineSegments(const LineStripBatch& b, const SegmentDraw& d) override {
-    in_.LineSegments(b, d);
-  }
-  void DrawOverlay(int x, int y, const OverlayImage& i) override { in_.DrawOverlay(x, y, i); }
+  using ForwardingGl::ForwardingGl;
   void SolidCone(double radius, double height) override {
     if (!(radius > 0) || !(height > 0)) return;
     GLUquadric* q = NewQuadric();
@@ -138,7 +114,6 @@ class ImmediateSolids final : public GlApi {
     gluQuadricNormals(q, GLU_NONE);
     return q;
   }
-  GlApi& in_;
 };
 
 void Install(AppState& s, SurveyModel m, bool allElements) {
