@@ -49,7 +49,7 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
 
   // The walls first: they clear the depth, so the lines show over them.
   if (v.WallsVisible) DrawPassageWalls(gl, v, m, cache);
-  if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache);
+  if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache, picture);
   if (v.AxisVisible) DrawRotationAxis(gl, v, m);
   if (v.AxisMoveMode) DrawAxisPositionMarker(gl, v, m);
   if (v.ScaleVisible) DrawSimulationScale(gl, v, m);

@@ -50,6 +50,13 @@ Rgb RampColour(double shade) {
   return DepthColour((texel + 0.5) / kDepthRampTexels);
 }
 
+// A colour times `scale`, as OpenGL modulates the ramp's colour.
+Rgb Scaled(const Rgb& c, float scale) {
+  if (scale == 1) return c;
+  const auto part = [scale](int32_t v) { return static_cast<int32_t>(std::lround(v * scale)); };
+  return {part(c.r), part(c.g), part(c.b)};
+}
+
 }  // namespace
 
 void VectorGl::Viewport(int x, int y, int w, int h) {
@@ -114,6 +121,16 @@ void VectorGl::LineStrips(const LineStripBatch& b) {
       previous = e;
     }
   }
+}
+
+void VectorGl::LineSegments(const LineStripBatch& b, const SegmentDraw& draw) {
+  ForEachSegment(b, draw, [&](uint32_t p, uint32_t q) {
+    const float* u = b.xyz + 3 * static_cast<size_t>(p);
+    const float* w = b.xyz + 3 * static_cast<size_t>(q);
+    const Rgb c =
+        b.shade ? Scaled(RampColour(0.5 * (b.shade[p] + b.shade[q])), draw.shadeScale) : colour_;
+    AddLine(ToEye(u[0], u[1], u[2]), ToEye(w[0], w[1], w[2]), c);
+  });
 }
 
 void VectorGl::SolidCone(double radius, double height) {
@@ -325,6 +342,8 @@ void PaintOverlays(QPainter& p, const ViewState& v, const SurveyModel& m, SceneC
 
 void PaintVectorFrame(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                       const PictureGeometry& g) {
+  // A drawing may be enlarged after: it keeps every leg.
+  cache.SetSimplified(false);
   VectorGl gl(g.height);
   gl.Viewport(0, 0, g.outerWidth, g.outerHeight);
   SetProjection(gl, g.outerWidth, g.outerHeight);

@@ -67,6 +67,7 @@ class VectorGl final : public GlApi {
   void End() override;
   void Vertex3f(float x, float y, float z) override;
   void LineStrips(const LineStripBatch& batch) override;
+  void LineSegments(const LineStripBatch& batch, const SegmentDraw& draw) override;
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
   void DrawOverlay(int, int, const OverlayImage&) override {}
@@ -111,7 +112,8 @@ void PaintOverlays(QPainter& p, const ViewState& v, const SurveyModel& m, SceneC
 
 // One frame of the scene painted as vector shapes onto a picture of
 // g.width x g.height (logical pixels): black ground, the frame's shapes, the
-// overlays. The same frame, matrices and drawers as on the screen.
+// overlays. The same frame, matrices and drawers as on the screen, but with
+// every leg: the cache is set to draw large surveys unsimplified.
 void PaintVectorFrame(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                       const PictureGeometry& g);
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <initializer_list>
 
 #include "ui/command_table.h"
 
@@ -41,6 +42,8 @@ class MenuToolbar {
   static int Index(Command c) { return static_cast<int>(c); }
   // The command's action, in `menu` or, without one, on the window alone.
   QAction* Item(QMenu* menu, Command c, QWidget* window = nullptr);
+  // Checkable items of which one is checked.
+  void Choice(QMenu* menu, std::initializer_list<Command> items);
   void BuildToolbar(QWidget* strip);
 
   Runner run_;

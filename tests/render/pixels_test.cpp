@@ -366,5 +366,53 @@ TEST_F(Pixels, WallsShowLitUnderLinesThatStayWholeAndLeaveNoTrace) {
   }
 }
 
+TEST_F(Pixels, FadedSplaysAtAQuarterOfTheColourAndHiddenOnesNotAtAll) {
+  AppState s = HandMadeCave();
+  Show(s.view, 1);
+  // The west side passage becomes a run of splays.
+  s.survey.lineFlags = {0, 0, 0, kLegSplay};
+  s.survey.generation = NextModelGeneration();
+  const PictureGeometry picture{kOuterWidth, kOuterHeight, kOuterWidth, kOuterHeight, 33, 1};
+  for (const bool depth : {false, true}) {
+    SCOPED_TRACE(depth ? "by depth" : "plain");
+    s.view.DepthColours = depth;
+    s.view.Splays = LegShow::Shown;
+    const QImage shown = gl_->Frame(s.view, s.survey, &picture);
+    s.view.Splays = LegShow::Faded;
+    const QImage faded = gl_->Frame(s.view, s.survey, &picture);
+    s.view.Splays = LegShow::Hidden;
+    const QImage hidden = gl_->Frame(s.view, s.survey, &picture);
+    // Left of the depth legend: the same pixels lit in the shown and the
+    // faded picture; the faded ones at a quarter (one step of rounding
+    // either way), and gone from the hidden picture, which keeps the rest.
+    // The sample's crossings leave a few such pixels.
+    const int right = PlaceDepthLegend(s.view, picture).x;
+    int dimmed = 0, wrong = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < right; ++x) {
+        const QRgb a = shown.pixel(x, y) & 0xffffff, f = faded.pixel(x, y) & 0xffffff,
+                   h = hidden.pixel(x, y) & 0xffffff;
+        if (a == f) {
+          wrong += h != a;
+          continue;
+        }
+        ++dimmed;
+        // Where a splay crosses in front of a leg, hiding it shows the leg,
+        // in full colour.
+        const int brightest = std::max({qRed(h), qGreen(h), qBlue(h)});
+        bool quarter = (h == 0 || brightest > 128) && a != 0;
+        for (const int shift : {0, 8, 16}) {
+          const int pa = static_cast<int>((a >> shift) & 0xff),
+                    pf = static_cast<int>((f >> shift) & 0xff);
+          quarter = quarter && std::abs(pf - (pa + 2) / 4) <= 1;
+        }
+        wrong += !quarter;
+      }
+    EXPECT_GT(dimmed, 100);
+    EXPECT_EQ(wrong, 0);
+    if (wrong != 0) Keep(faded, depth ? "faded_depth" : "faded");
+  }
+}
+
 }  // namespace
 }  // namespace mv::test

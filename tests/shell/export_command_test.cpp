@@ -64,6 +64,14 @@ void ExportCommandTest::writesOrSaysWhyNot_data() {
                                   << "--size";
   QTest::newRow("tilt not a number")
       << QStringList{"OUT/a.png", sample, "--tilt", "steep"} << 2 << "--tilt";
+  QTest::newRow("splays hidden, surface faded")
+      << QStringList{"OUT/a.png", sample, "--size",    "320x200",
+                     "--splays",  "hide", "--surface", "fade"}
+      << 0 << "";
+  QTest::newRow("splays dimmed") << QStringList{"OUT/a.png", sample, "--splays", "dim"} << 2
+                                 << "--splays 'dim' is not show, fade or hide";
+  QTest::newRow("surface without a state")
+      << QStringList{"OUT/a.png", sample, "--surface"} << 2 << "--surface needs a value";
   QTest::newRow("negative tick") << QStringList{"OUT/a.png", sample, "--tick", "-1"} << 2
                                  << "--tick";
   QTest::newRow("walls neither on nor off")

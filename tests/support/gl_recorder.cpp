@@ -193,6 +193,19 @@ void GlRecorder::LineStrips(const LineStripBatch& b) {
   }
 }
 
+void GlRecorder::LineSegments(const LineStripBatch& b, const SegmentDraw& draw) {
+  if (b.shade && draw.shadeScale != 1) Add("ShadeScale", {draw.shadeScale});
+  Begin(Prim::Lines);
+  ForEachSegment(b, draw, [&](uint32_t p, uint32_t q) {
+    for (const uint32_t i : {p, q}) {
+      if (b.shade) Add("Shade", {b.shade[i]});
+      const float* v = b.xyz + 3 * static_cast<size_t>(i);
+      Vertex3f(v[0], v[1], v[2]);
+    }
+  });
+  End();
+}
+
 void GlRecorder::SolidCone(double radius, double height) {
   Add("SolidCone", {radius, height});
 }

@@ -51,6 +51,9 @@ class GlRecorder final : public GlApi {
   void End() override;
   void Vertex3f(float x, float y, float z) override;
   void LineStrips(const LineStripBatch& batch) override;
+  // Recorded as "ShadeScale s" where the scale is not 1, then Begin(Lines),
+  // each segment's vertices (with their shades) and End.
+  void LineSegments(const LineStripBatch& batch, const SegmentDraw& draw) override;
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
   void DrawOverlay(int x, int y, const OverlayImage& image) override;

@@ -98,6 +98,7 @@ class ControlsTest : public QObject {
   void keysSteerTheModelOnlyFromTheWindow();
   void aWithThePositionPanelCancelsTheMode();
   void startParametersWithThePositionPanelOpen();
+  void splaysAndSurfaceLegsByMenuAndKeys();
   void keyHelpIsReadOnlyWithUnwrappedLinesAndTheNewKeys();
   void aboutBoxKeepsItsPage();
   void findDialogEnterFindsAtOnceOrOffersAChoice_data();
@@ -187,6 +188,62 @@ void ControlsTest::everyShortcutReachesItsCommand() {
   // with the start parameters.
   QCOMPARE(chooser.runs, item.startsWith("Kolor") ? 1 : 0);
   if (item != "Powrtdoparametrwstartowych1") QCOMPARE(v.EyeX, 99);
+}
+
+void ControlsTest::splaysAndSurfaceLegsByMenuAndKeys() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ViewState& v = w.State().view;
+  QMenu* lines = Find<QMenu>(w, "Liniepomiarowe1");
+  QVERIFY(lines && lines->parent() == w.ControlsOf().Menu().ObjectMenu());
+  using enum mv::LegShow;
+  struct Kind {
+    const char* menu;
+    const char* caption;
+    QStringList items;
+    QKeySequence key;
+    mv::LegShow mv::ViewState::*show;
+  };
+  const Kind kinds[] = {
+      {"Odnogi1",
+       "Odnogi",
+       {"Pokaż odnogi", "Przyciemnij odnogi", "Ukryj odnogi"},
+       QKeySequence(Qt::CTRL | Qt::Key_J),
+       &mv::ViewState::Splays},
+      {"Nogipowierzchniowe1",
+       "Nogi powierzchniowe",
+       {"Pokaż nogi powierzchniowe", "Przyciemnij nogi powierzchniowe",
+        "Ukryj nogi powierzchniowe"},
+       QKeySequence(Qt::CTRL | Qt::Key_K),
+       &mv::ViewState::SurfaceLegs},
+  };
+  const mv::LegShow states[] = {Shown, Faded, Hidden};
+  for (const Kind& k : kinds) {
+    QMenu* menu = Find<QMenu>(w, k.menu);
+    QVERIFY(menu && menu->parent() == lines);
+    QCOMPARE(menu->title(), QString::fromUtf8(k.caption));
+    const QList<QAction*> items = menu->actions();
+    QCOMPARE(items.size(), 3);
+    // The checked item follows the state, however it was set.
+    const auto checkedIs = [&](mv::LegShow s) {
+      for (int i = 0; i < 3; ++i)
+        if (items[i]->isChecked() != (states[i] == s)) return false;
+      return v.*k.show == s;
+    };
+    for (int i = 0; i < 3; ++i) {
+      QCOMPARE(items[i]->text(), QString::fromUtf8(k.items[i].toUtf8()));
+      QVERIFY(items[i]->isCheckable());
+      items[i]->trigger();
+      QVERIFY(checkedIs(states[i]));
+    }
+    // The key steps on from hidden: shown, faded, hidden.
+    for (const mv::LegShow next : {Shown, Faded, Hidden, Shown}) {
+      QTest::keySequence(&w, k.key);
+      QVERIFY(checkedIs(next));
+    }
+  }
+  // The other kind was left as it was.
+  QCOMPARE(v.Splays, Shown);
 }
 
 void ControlsTest::f10EntersTheMenuBar() {
