@@ -37,6 +37,8 @@ TEST(KeyHelp, AddedCommandsFollowTheOriginalTextWithTheirKeys) {
       {Command::FindStation, "'Ctrl'+'F'"},
       {Command::CopyPick, "'Ctrl'+'C'"},
       {Command::SurveyTree, "'Ctrl'+'T'"},
+      {Command::CycleSplays, "'Ctrl'+'J'"},
+      {Command::CycleSurfaceLegs, "'Ctrl'+'K'"},
   };
   qsizetype at = heading;
   for (const auto& r : rows) {
