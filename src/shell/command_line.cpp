@@ -110,8 +110,8 @@ std::optional<std::pair<int, int>> Size(const QString& text) {
 
 // The options of an export that take a value.
 bool TakesValue(const QString& option) {
-  static const QStringList kValued{"--export", "--size",   "--tilt",    "--turn",
-                                   "--tick",   "--walls",  "--splays", "--surface"};
+  static const QStringList kValued{"--export", "--size",  "--tilt",   "--turn",
+                                   "--tick",   "--walls", "--splays", "--surface"};
   return kValued.contains(option);
 }
 
@@ -134,7 +134,8 @@ QString SetExportValue(ExportRequest& request, const QString& option, const QStr
       return QString("--tick '%1' is not a tick from 0 to %2").arg(value).arg(kTickCountLimit);
     request.tick = static_cast<int32_t>(tick);
   } else if (option == "--walls") {
-    if (value != "on" && value != "off") return QString("--walls '%1' is neither on nor off").arg(value);
+    if (value != "on" && value != "off")
+      return QString("--walls '%1' is neither on nor off").arg(value);
     request.walls = value == "on";
   } else if (option == "--splays" || option == "--surface") {
     const std::optional<LegShow> show = LegShowNamed(value);
