@@ -10,6 +10,7 @@
 #include <GL/glu.h>
 
 #include <QGuiApplication>
+#include <QImage>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
@@ -31,12 +33,16 @@
 #include "render/draw_helpers.h"
 #include "render/frame.h"
 #include "render/gl_real.h"
+#include "render/line_layout.h"
 #include "render/scene_cache.h"
 #include "shell/gl_view.h"
+#include "ui/key_actions.h"
+#include "ui/mouse_steering.h"
 #include "view/camera.h"
 #include "view/framing.h"
 #include "view/install_load.h"
 #include "view/picking.h"
+#include "view/projection.h"
 #include "view/view_state.h"
 
 // Every C++ allocation of the process is counted, so the benchmark can tell
@@ -103,6 +109,14 @@ class Floor {
   GLuint buffer_ = 0;
 };
 
+// The model's own bytes: stations, survey-line rows and the per-row and
+// per-station vectors.
+size_t ModelBytes(const mv::SurveyModel& m) {
+  return m.stations.size() * sizeof(double) + m.lines.size() * sizeof(int32_t) +
+         m.lineFlags.size() + m.stationFlags.size() + m.stationNames.Bytes() +
+         m.lineSurvey.size() * sizeof(int32_t) + m.stationSurvey.size() * sizeof(int32_t);
+}
+
 // With --cpu, the processor time of all the process's threads instead of
 // the wall clock: steadier on a machine shared with other work, for finding
 // where the time goes.
@@ -120,6 +134,8 @@ struct Options {
   int frames = 20;
   int runs = 5;
   bool breakdown = false;
+  bool levelsOnly = false;
+  std::string look;  // a folder for the pictures of the simplified frames
   std::vector<int64_t> legs;
 };
 
@@ -131,6 +147,10 @@ Options Parse(int argc, char** argv) {
       o.frames = std::max(1, std::atoi(argv[++i]));
     else if (a == "--breakdown")
       o.breakdown = true;
+    else if (a == "--levels")
+      o.levelsOnly = true;
+    else if (a == "--look" && i + 1 < argc)
+      o.look = argv[++i];
     else if (a == "--cpu")
       gCpuTime = true;
     else if (a == "--runs" && i + 1 < argc)
@@ -185,7 +205,11 @@ void BenchOne(int64_t legs, const Options& o) {
   // The first frame builds the strips and fills the buffer; time it apart,
   // and the building of the strips alone.
   const auto build = Clock::now();
-  mv::SceneCache().SurveyLines(m, v.CentreX, v.CentreY);
+  {
+    mv::SceneCache plain;
+    plain.SetSimplified(false);
+    plain.SurveyLines(m, v.CentreX, v.CentreY);
+  }
   const double buildMs = std::chrono::duration<double, std::milli>(Clock::now() - build).count();
   const auto first = Clock::now();
   mv::DrawFrame(gl, v, m, cache);
@@ -249,6 +273,95 @@ void BenchOne(int64_t legs, const Options& o) {
     std::printf("frame legs=%lld labels=1 frame_ms=%.1f plain_ms=%.1f ratio=%.2f\n",
                 static_cast<long long>(legs), Median(named), Median(plain),
                 Median(named) / Median(plain));
+  }
+
+  // The lines simplified to what the picture shows against the same frame
+  // drawn in full: fitted to the picture, then zoomed 8 times and turned to
+  // the upper left corner of the survey, where most of it lies outside the
+  // picture.
+  // Both with the picture's overlays, as the window draws them. From
+  // 300,000 legs, where it matters.
+  if (legs >= 300000) {
+    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
+    mv::AppState fitted = state;
+    mv::FitNow(fitted, picture);
+    mv::ViewState& f = fitted.view;
+    f.TickCount = v.TickCount;
+    mv::SceneCache full;
+    full.SetSimplified(false);
+    const auto levels = Clock::now();
+    mv::SceneCache simplified;
+    simplified.SurveyLines(m, f.CentreX, f.CentreY);
+    const double levelsMs =
+        std::chrono::duration<double, std::milli>(Clock::now() - levels).count() - buildMs;
+    const mv::LineLayout& layout = simplified.Layout();
+    std::printf(
+        "# legs=%lld chunks=%zu levels_built_ms=%.1f (strips alone %.1f ms) level_bytes=%zu "
+        "model_bytes=%zu\n",
+        static_cast<long long>(legs), layout.chunks.size(), levelsMs, buildMs, layout.LevelBytes(),
+        ModelBytes(m));
+    // Each cache with a renderer of its own, so neither uploads its buffers
+    // again when the other has drawn.
+    mv::RealGl fullGl;
+    for (const int zoom : {1, 8}) {
+      if (zoom == 8) {
+        // Zoomed about the axis, then turned so that the middle of the upper
+        // left eighth of what the picture shows of the survey comes to the
+        // middle of the picture.
+        mv::ui::ScaleZoom(f, 8);
+        const mv::Mat4 mv = mv::FrameModelView(f), pr = mv::FrameProjection(kWidth, kHeight);
+        double left = INFINITY, right = -INFINITY, top = -INFINITY, bottom = INFINITY;
+        for (int32_t s = 0; s < m.StationCount(); ++s) {
+          const mv::WindowPoint p =
+              mv::Project(mv, pr, kWidth, kHeight, m.X(s) - f.CentreX.AsDouble(),
+                          m.Y(s) - f.CentreY.AsDouble(), m.Z(s) - m.originZ.AsDouble());
+          if (!p.visible) continue;
+          left = std::min(left, std::max(p.x, -4.0 * kWidth));
+          right = std::max(right, std::min(p.x, 5.0 * kWidth));
+          bottom = std::min(bottom, std::max(p.y, -4.0 * kHeight));
+          top = std::max(top, std::min(p.y, 5.0 * kHeight));
+        }
+        const double x = left + (right - left) / 16, y = top - (top - bottom) / 16;
+        mv::ui::PanByDrag(f, static_cast<int>(std::lround(kWidth / 2.0 - x)),
+                          static_cast<int>(std::lround(y - kHeight / 2.0)), kHeight);
+      }
+      const auto drawn = [&](mv::SceneCache& c) {
+        const mv::LineDraws& d = c.ChooseLines(f, m, &picture);
+        int64_t segments = 0;
+        for (const auto* list : {&d.shown, &d.faded})
+          for (const mv::SegmentRange& r : *list) segments += r.count;
+        return d.allStrips ? c.Layout().stripSegments : segments;
+      };
+      TimeFrames(f, 3, [&] { mv::DrawFrame(gl, f, m, simplified, &picture); });
+      const int64_t lodSegments = drawn(simplified);
+      TimeFrames(f, 3, [&] { mv::DrawFrame(fullGl, f, m, full, &picture); });
+      std::vector<double> lod, whole;
+      for (int run = 0; run < o.runs; ++run) {
+        lod.push_back(
+            TimeFrames(f, o.frames, [&] { mv::DrawFrame(gl, f, m, simplified, &picture); }));
+        whole.push_back(
+            TimeFrames(f, o.frames, [&] { mv::DrawFrame(fullGl, f, m, full, &picture); }));
+      }
+      if (!o.look.empty()) {
+        for (const bool simple : {true, false}) {
+          mv::DrawFrame(simple ? gl : fullGl, f, m, simple ? simplified : full, &picture);
+          glFinish();
+          QImage image(kWidth, kHeight, QImage::Format_RGBA8888);
+          glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+          image.mirrored().save(QString::fromStdString(o.look + "/lines_" + std::to_string(legs) +
+                                                       "_zoom" + std::to_string(zoom) +
+                                                       (simple ? "_lod.png" : "_full.png")));
+        }
+      }
+      std::printf("# legs=%lld lod=1%s segments drawn %lld of %lld\n", static_cast<long long>(legs),
+                  zoom == 8 ? " zoom=8" : "", static_cast<long long>(lodSegments),
+                  static_cast<long long>(layout.stripSegments));
+      std::printf("frame legs=%lld lod=1%s frame_ms=%.1f full_ms=%.1f ratio=%.2f\n",
+                  static_cast<long long>(legs), zoom == 8 ? " zoom=8" : "", Median(lod),
+                  Median(whole), Median(lod) / Median(whole));
+      std::fflush(stdout);
+    }
+    fullGl.ReleaseResources();
   }
 
   // A click on the middle of the picture: the nearest shown station.
@@ -320,8 +433,47 @@ void BenchOne(int64_t legs, const Options& o) {
 
 }  // namespace
 
+// The time to lay out the lines with their levels, against the layout
+// without them and against loading the survey from its folder (written
+// once to a temporary folder), without OpenGL.
+void BenchLevels(int64_t legs, const Options& o) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("mv_levels_" + std::to_string(legs));
+  if (const std::string error = mv::bench::WriteCave(mv::bench::GenerateCave(legs, kSeed), dir);
+      !error.empty()) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    std::exit(1);
+  }
+  std::vector<double> load, plain, levels;
+  size_t bytes = 0, modelBytes = 0;
+  for (int run = 0; run < o.runs; ++run) {
+    double start = NowMs();
+    const mv::LoadResult r = mv::LoadSurveyFolder(dir);
+    load.push_back(NowMs() - start);
+    const mv::SurveyModel& m = r.model;
+    start = NowMs();
+    const mv::LineLayout a = mv::LayOutLines(m, false);
+    plain.push_back(NowMs() - start);
+    start = NowMs();
+    const mv::LineLayout b = mv::LayOutLines(m, true);
+    levels.push_back(NowMs() - start);
+    bytes = b.LevelBytes();
+    modelBytes = ModelBytes(m);
+  }
+  std::filesystem::remove_all(dir);
+  std::printf(
+      "levels legs=%lld load_ms=%.1f layout_ms=%.1f levels_ms=%.1f share=%.2f level_mb=%.1f "
+      "model_mb=%.1f\n",
+      static_cast<long long>(legs), Median(load), Median(plain), Median(levels) - Median(plain),
+      (Median(levels) - Median(plain)) / Median(load), bytes / 1e6, modelBytes / 1e6);
+}
+
 int main(int argc, char** argv) {
   const Options o = Parse(argc, argv);
+  if (o.levelsOnly) {
+    for (const int64_t legs : o.legs) BenchLevels(legs, o);
+    return 0;
+  }
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QGuiApplication app(argc, argv);
 

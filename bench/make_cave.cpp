@@ -1,14 +1,19 @@
-// Writes a generated cave as a survey folder for the benchmarks.
+// Writes a generated cave as a survey folder for the benchmarks, or with
+// --plt as a Compass plot file (which the peer viewer reads too).
 //
-//   mv_make_cave DIR LEGS [SEED]
+//   mv_make_cave [--plt] DIR|FILE LEGS [SEED]
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "cave_gen.h"
+#include "source_files.h"
 
 int main(int argc, char** argv) {
+  const bool plot = argc > 1 && std::strcmp(argv[1], "--plt") == 0;
+  if (plot) --argc, ++argv;
   if (argc < 3) {
-    std::fprintf(stderr, "usage: mv_make_cave DIR LEGS [SEED]\n");
+    std::fprintf(stderr, "usage: mv_make_cave [--plt] DIR|FILE LEGS [SEED]\n");
     return 2;
   }
   const long long legs = std::atoll(argv[2]);
@@ -18,7 +23,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const mv::SurveyModel cave = mv::bench::GenerateCave(legs, seed);
-  if (const std::string e = mv::bench::WriteCave(cave, argv[1]); !e.empty()) {
+  const std::string e =
+      plot ? mv::bench::WriteCompassPlot(cave, argv[1]) : mv::bench::WriteCave(cave, argv[1]);
+  if (!e.empty()) {
     std::fprintf(stderr, "mv_make_cave: %s\n", e.c_str());
     return 1;
   }

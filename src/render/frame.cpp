@@ -6,6 +6,7 @@
 #include "render/depth_colours.h"
 #include "render/entrances.h"
 #include "render/overlays.h"
+#include "render/passage_walls.h"
 #include "render/rotation_axis.h"
 #include "render/scene_cache.h"
 #include "render/simulation_scale.h"
@@ -46,7 +47,9 @@ void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& 
   SetFrameCamera(gl, v);
   gl.EnableDepthTest();
 
-  if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache);
+  // The walls first: they clear the depth, so the lines show over them.
+  if (v.WallsVisible) DrawPassageWalls(gl, v, m, cache);
+  if (v.LinesVisible) DrawSurveyLines(gl, v, m, cache, picture);
   if (v.AxisVisible) DrawRotationAxis(gl, v, m);
   if (v.AxisMoveMode) DrawAxisPositionMarker(gl, v, m);
   if (v.ScaleVisible) DrawSimulationScale(gl, v, m);

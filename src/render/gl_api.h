@@ -1,7 +1,11 @@
 // The one seam between the drawers and OpenGL: every call the scene makes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
+
+#include "data/passage_walls.h"
 
 namespace mv {
 
@@ -21,7 +25,72 @@ struct LineStripBatch {
   // Null, or one value a vertex from 0 to 1: its place on the depth colour
   // ramp, which then colours the lines instead of the current colour.
   const float* shade = nullptr;
+  // Segments besides the strips' own, as pairs of vertex indices: the
+  // survey lines simplified. The strips' segments are numbered first, strip
+  // by strip in order, and these after them.
+  const uint32_t* extra = nullptr;
+  int64_t extraSegments = 0;
 };
+
+// The passages' walls for one frame: lit, filled surfaces from the vertices
+// of `walls`, each chunk at its detail for this frame and each mesh part
+// drawn or not. `version` changes whenever the walls do, so an
+// implementation may keep a copy on the GPU.
+struct WallsBatch {
+  const PassageWalls* walls = nullptr;
+  uint64_t version = 0;
+  const WallDetail* detail = nullptr;  // one a chunk
+  const uint8_t* meshDrawn = nullptr;  // one a mesh part: 0 or 1
+  // Added to every vertex: the walls lie relative to the survey's origin,
+  // the model about the rotation axis.
+  float shift[3] = {0, 0, 0};
+  // The colour of the walls, unlit; or, when `shaded`, the place of each
+  // point on the depth colour ramp, shade[0] x + shade[1] y + shade[2] z +
+  // shade[3] of its vertex coordinates (before the shift), through the walls'
+  // lighter ramp.
+  uint8_t colour[3] = {0, 0, 0};
+  bool shaded = false;
+  float shade[4] = {0, 0, 0, 0};
+};
+
+// Consecutive segments of a batch, by the numbering above.
+struct SegmentRange {
+  int64_t first = 0;
+  int64_t count = 0;
+};
+
+// Part of a batch drawn as separate segments.
+struct SegmentDraw {
+  const SegmentRange* ranges = nullptr;
+  int32_t count = 0;
+  // With shades, the ramp's colours scaled by this; a faded kind of leg
+  // draws at a quarter. Without, the current colour is used as it is.
+  float shadeScale = 1;
+};
+
+// Calls f(a, b) with the vertex indices of every segment of `draw`, in order.
+template <typename F>
+void ForEachSegment(const LineStripBatch& b, const SegmentDraw& draw, F f) {
+  std::vector<int64_t> before(static_cast<size_t>(b.strips) + 1, 0);
+  for (int32_t i = 0; i < b.strips; ++i)
+    before[static_cast<size_t>(i) + 1] =
+        before[static_cast<size_t>(i)] + std::max(b.count[i] - 1, 0);
+  const int64_t own = before.back();
+  for (int32_t r = 0; r < draw.count; ++r) {
+    const SegmentRange& range = draw.ranges[r];
+    for (int64_t s = range.first; s < range.first + range.count; ++s) {
+      if (s >= own) {
+        const uint32_t* pair = b.extra + 2 * (s - own);
+        f(pair[0], pair[1]);
+        continue;
+      }
+      const auto strip = std::upper_bound(before.begin(), before.end(), s) - before.begin() - 1;
+      const auto a =
+          static_cast<uint32_t>(b.first[strip] + (s - before[static_cast<size_t>(strip)]));
+      f(a, a + 1);
+    }
+  }
+}
 
 // Premultiplied RGBA pixels, rows from the bottom up.
 struct OverlayImage {
@@ -54,10 +123,22 @@ class GlApi {
   virtual void Vertex3f(float x, float y, float z) = 0;
   // The same picture as one Begin(LineStrip) ... End per strip.
   virtual void LineStrips(const LineStripBatch& batch) = 0;
+  // The same picture as Begin(Lines), the two vertices of each segment of
+  // `draw`, End.
+  virtual void LineSegments(const LineStripBatch& batch, const SegmentDraw& draw) = 0;
   // A filled cone along local +z, tip at +z, and a filled sphere about the
   // local origin, in the current colour; matrix and colour are left as found.
   virtual void SolidCone(double radius, double height) = 0;
   virtual void SolidSphere(double radius) = 0;
+  // The walls, lit by one light from the eye with a little ambient light:
+  // the tubes from outside only, the meshes from both sides. Matrix,
+  // colour and every other state are left as found.
+  virtual void DrawWalls(const WallsBatch& batch) = 0;
+  // Forgets the depth of everything drawn so far, so what follows is drawn
+  // over it.
+  virtual void ClearDepth() = 0;
+  // The viewport last set: x, y, width, height.
+  virtual void GetViewport(int viewport[4]) const = 0;
   // An image over the finished picture, pixel for pixel, its lower left
   // corner at window pixel (x, y); matrices, colour and depth test are left
   // as found.

@@ -5,7 +5,9 @@
 #include <GL/glext.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 
 #include "render/depth_colours.h"
@@ -24,9 +26,10 @@ void RealGl::ReleaseResources() {
   shadesVersion_ = 0;
   if (ramp_) glDeleteTextures(1, &ramp_);
   ramp_ = 0;
-  segmentIndices_ = 0;
+  segmentIndices_ = stripIndices_ = 0;
   bufferVersion_ = 0;
   ForgetSolids();
+  walls_.Release();
 }
 
 void RealGl::ForgetSolids() {
@@ -105,8 +108,8 @@ void RealGl::Vertex3f(float x, float y, float z) {
   glVertex3f(x, y, z);
 }
 
-void RealGl::LineStrips(const LineStripBatch& b) {
-  if (b.strips <= 0 || b.vertices <= 0) return;
+bool RealGl::BindLines(const LineStripBatch& b, float shadeScale) {
+  if (b.strips <= 0 || b.vertices <= 0) return false;
   if (!buffer_) glGenBuffers(1, &buffer_);
   if (!segments_) glGenBuffers(1, &segments_);
   glBindBuffer(GL_ARRAY_BUFFER, buffer_);
@@ -133,12 +136,22 @@ void RealGl::LineStrips(const LineStripBatch& b) {
     glTexCoordPointer(1, GL_FLOAT, 0, nullptr);
     BindRamp();
     glEnable(GL_TEXTURE_1D);
+    if (shadeScale != 1) {
+      // The ramp's colour times the current colour, which is kept.
+      glPushAttrib(GL_CURRENT_BIT);
+      glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+      glColor4f(shadeScale, shadeScale, shadeScale, 1);
+    }
   }
-  if (segmentIndices_ > 0)
-    glDrawElements(GL_LINES, segmentIndices_, GL_UNSIGNED_INT, nullptr);
-  else
-    glMultiDrawArrays(GL_LINE_STRIP, b.first, b.count, b.strips);
+  return true;
+}
+
+void RealGl::UnbindLines(const LineStripBatch& b, float shadeScale) {
   if (b.shade) {
+    if (shadeScale != 1) {
+      glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+      glPopAttrib();
+    }
     glDisable(GL_TEXTURE_1D);
     glBindTexture(GL_TEXTURE_1D, 0);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -146,6 +159,37 @@ void RealGl::LineStrips(const LineStripBatch& b) {
   glDisableClientState(GL_VERTEX_ARRAY);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void RealGl::LineStrips(const LineStripBatch& b) {
+  if (!BindLines(b, 1)) return;
+  if (segmentIndices_ > 0)
+    glDrawElements(GL_LINES, stripIndices_, GL_UNSIGNED_INT, nullptr);
+  else
+    glMultiDrawArrays(GL_LINE_STRIP, b.first, b.count, b.strips);
+  UnbindLines(b, 1);
+}
+
+void RealGl::LineSegments(const LineStripBatch& b, const SegmentDraw& draw) {
+  if (draw.count <= 0 || !BindLines(b, draw.shadeScale)) return;
+  if (segmentIndices_ > 0) {
+    drawCounts_.clear();
+    drawOffsets_.clear();
+    for (int32_t i = 0; i < draw.count; ++i) {
+      const SegmentRange& r = draw.ranges[i];
+      if (r.count <= 0 || r.first < 0 || 2 * (r.first + r.count) > segmentIndices_) continue;
+      drawCounts_.push_back(static_cast<GLsizei>(2 * r.count));
+      drawOffsets_.push_back(
+          reinterpret_cast<const void*>(static_cast<uintptr_t>(2 * r.first) * sizeof(GLuint)));
+    }
+    if (!drawCounts_.empty())
+      glMultiDrawElements(GL_LINES, drawCounts_.data(), GL_UNSIGNED_INT, drawOffsets_.data(),
+                          static_cast<GLsizei>(drawCounts_.size()));
+  } else {
+    // Beyond what the index buffer can count: the strips as they are.
+    glMultiDrawArrays(GL_LINE_STRIP, b.first, b.count, b.strips);
+  }
+  UnbindLines(b, draw.shadeScale);
 }
 
 void RealGl::BindRamp() {
@@ -165,6 +209,16 @@ void RealGl::BindRamp() {
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
 }
 
+void RealGl::DrawWalls(const WallsBatch& batch) {
+  walls_.Draw(batch);
+}
+void RealGl::ClearDepth() {
+  glClear(GL_DEPTH_BUFFER_BIT);
+}
+void RealGl::GetViewport(int viewport[4]) const {
+  glGetIntegerv(GL_VIEWPORT, viewport);
+}
+
 void RealGl::DrawOverlay(int x, int y, const OverlayImage& image) {
   if (!image.rgba || image.width <= 0 || image.height <= 0) return;
   const GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
@@ -179,20 +233,22 @@ void RealGl::DrawOverlay(int x, int y, const OverlayImage& image) {
 }
 
 // Each strip as its separate segments, in the same order, for one draw of
-// independent lines. OpenGL rasterizes every segment of a strip on its own,
-// without its last pixel, exactly as an independent line, so the picture is
-// the same; the renderer is spared a draw per strip, which on a software
-// renderer costs about a tenth of the time of the whole survey.
+// independent lines, then the batch's extra segments. OpenGL rasterizes every
+// segment of a strip on its own, without its last pixel, exactly as an
+// independent line, so the picture is the same; the renderer is spared a
+// draw per strip, which on a software renderer costs about a tenth of the
+// time of the whole survey.
 void RealGl::UploadSegments(const LineStripBatch& b) {
   int64_t segments = 0;
   for (int32_t i = 0; i < b.strips; ++i) segments += b.count[i] > 1 ? b.count[i] - 1 : 0;
-  segmentIndices_ = 0;
+  const int64_t all = segments + std::max<int64_t>(b.extraSegments, 0);
+  segmentIndices_ = stripIndices_ = 0;
   // Beyond what one draw can count, the strips are drawn as they are.
-  if (segments == 0 || 2 * segments > std::numeric_limits<GLsizei>::max()) {
+  if (all == 0 || 2 * all > std::numeric_limits<GLsizei>::max()) {
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
     return;
   }
-  const auto bytes = static_cast<GLsizeiptr>(2 * segments * sizeof(GLuint));
+  const auto bytes = static_cast<GLsizeiptr>(2 * all * sizeof(GLuint));
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
   auto* out = static_cast<GLuint*>(glMapBuffer(GL_ELEMENT_ARRAY_BUFFER, GL_WRITE_ONLY));
   if (!out) return;
@@ -203,7 +259,11 @@ void RealGl::UploadSegments(const LineStripBatch& b) {
       *out++ = first + static_cast<GLuint>(j);
     }
   }
-  if (glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER)) segmentIndices_ = static_cast<GLsizei>(2 * segments);
+  if (all > segments) std::copy_n(b.extra, 2 * (all - segments), out);
+  if (glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER)) {
+    segmentIndices_ = static_cast<GLsizei>(2 * all);
+    stripIndices_ = static_cast<GLsizei>(2 * segments);
+  }
 }
 
 void RealGl::SolidCone(double radius, double height) {

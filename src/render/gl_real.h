@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "render/gl_api.h"
+#include "render/gl_walls.h"
 
 struct GLUquadric;
 
@@ -40,9 +42,13 @@ class RealGl final : public GlApi {
   void End() override;
   void Vertex3f(float x, float y, float z) override;
   void LineStrips(const LineStripBatch& batch) override;
+  void LineSegments(const LineStripBatch& batch, const SegmentDraw& draw) override;
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
   void DrawOverlay(int x, int y, const OverlayImage& image) override;
+  void DrawWalls(const WallsBatch& batch) override;
+  void ClearDepth() override;
+  void GetViewport(int viewport[4]) const override;
 
   // How finely GLU cuts the solids. They are flat silhouettes a few pixels
   // to a few dozen pixels across; finer cuts cost frame time and show nothing.
@@ -68,8 +74,13 @@ class RealGl final : public GlApi {
   // returns false with `compile` set to a new list to record the solid into
   // while drawing it (0 if none could be made).
   bool CallSolid(Shape shape, double a, double b, unsigned& compile);
-  // Fills the index buffer with the strips' segments as pairs of vertices.
+  // Fills the index buffer with the strips' segments as pairs of vertices,
+  // then the batch's extra segments.
   void UploadSegments(const LineStripBatch& b);
+  // Binds the batch's buffers, uploaded if new, for a draw of its lines;
+  // false when it has none. Unbind undoes it.
+  bool BindLines(const LineStripBatch& b, float shadeScale);
+  void UnbindLines(const LineStripBatch& b, float shadeScale);
   void ForgetSolids();
   // Binds the depth colour ramp, made on first use.
   void BindRamp();
@@ -80,10 +91,14 @@ class RealGl final : public GlApi {
   unsigned segments_ = 0;
   unsigned shades_ = 0;  // the batch's shades, uploaded for shadesVersion_
   uint64_t shadesVersion_ = 0;
-  unsigned ramp_ = 0;       // the depth colour ramp, a 1D texture
-  int segmentIndices_ = 0;  // 0: draw the strips as they are
+  unsigned ramp_ = 0;            // the depth colour ramp, a 1D texture
+  int segmentIndices_ = 0;       // 0: draw the strips as they are
+  int stripIndices_ = 0;         // the strips' own, at the start
+  std::vector<int> drawCounts_;  // a multi-draw's counts and offsets, kept
+  std::vector<const void*> drawOffsets_;
   std::array<SolidList, kMaxSolidLists> solids_{};
   int solidCount_ = 0;
+  GlWalls walls_;
 };
 
 }  // namespace mv

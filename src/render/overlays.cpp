@@ -288,8 +288,8 @@ std::vector<QPointF> EntranceMarks(const ViewState& v, const SurveyModel& m, Sce
 // The labels the picture has room for, with the stations' pictures sized by
 // the label cache. A cave map names its entrances; the survey folders name
 // theirs only with the station names.
-std::vector<PlacedLabel> Labels(const ViewState& v, const SurveyModel& m, SceneCache& cache,
-                                const PictureGeometry& picture) {
+std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel& m,
+                                          SceneCache& cache, const PictureGeometry& picture) {
   static const std::vector<int32_t> kNone;
   const bool stationNames = v.StationNamesVisible && v.LinesVisible;
   const bool entranceNames = v.EntrancesVisible && (v.MapStyle || v.StationNamesVisible);
@@ -315,6 +315,19 @@ std::vector<PlacedLabel> Labels(const ViewState& v, const SurveyModel& m, SceneC
 
 }  // namespace
 
+const std::vector<PlacedLabel>& FrameLabels(const ViewState& v, const SurveyModel& m,
+                                            SceneCache& cache, const PictureGeometry& picture) {
+  SceneCache::PlacedLabels& p = cache.LabelPlaces();
+  if (!(p.valid && p.generation == m.generation && p.view == v && p.picture == picture)) {
+    p.labels = PlaceFrameLabels(v, m, cache, picture);
+    p.valid = true;
+    p.generation = m.generation;
+    p.view = v;
+    p.picture = picture;
+  }
+  return p.labels;
+}
+
 QImage EntranceMarkImage(double pixelRatio) {
   const double size = 2 * kEntranceMarkRadius + 2;
   return Overlay(size, size, pixelRatio,
@@ -330,7 +343,7 @@ QImage PickTextImage(const std::vector<std::string>& lines, double mostWidth, do
 void PaintOverlayShapes(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                         const PictureGeometry& picture) {
   for (const QPointF& at : EntranceMarks(v, m, cache, picture)) PaintEntranceMark(p, at);
-  for (const PlacedLabel& l : Labels(v, m, cache, picture))
+  for (const PlacedLabel& l : FrameLabels(v, m, cache, picture))
     PaintLabel(p, QRectF(l.left, l.top, l.width, l.height), LabelText(m, l.row, l.entrance),
                l.entrance);
   if (const PictureRect bar = ScaleBarPlace(v, picture); bar.shown)
@@ -391,7 +404,7 @@ void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCach
     for (const QPointF& at : marks) Put(gl, mark, at.x() - half, at.y() - half, picture);
   }
 
-  for (const PlacedLabel& l : Labels(v, m, cache, picture))
+  for (const PlacedLabel& l : FrameLabels(v, m, cache, picture))
     Put(gl, cache.Labels().Image(m, l.row, l.entrance, picture.pixelRatio), l.left, l.top, picture);
 
   // The scale bar and the compass follow the view every frame.

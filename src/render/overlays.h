@@ -15,6 +15,7 @@ class QPainter;
 
 #include "render/gl_api.h"
 #include "view/camera.h"
+#include "view/labels.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -65,6 +66,11 @@ void PaintPickRing(QPainter& p, const QPointF& centre);
 class SceneCache;
 void PaintOverlayShapes(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                         const PictureGeometry& picture);
+
+// The names the picture has room for, placed once for each frame and
+// picture: the survey lines keep their stations, the overlays draw them.
+const std::vector<PlacedLabel>& FrameLabels(const ViewState& v, const SurveyModel& m,
+                                            SceneCache& cache, const PictureGeometry& picture);
 
 // Draws the labels, the marks of the picked stations with the segment that
 // joins them, and the description of the pick, with the model-view matrix

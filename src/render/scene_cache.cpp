@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "view/picking.h"
+#include "view/projection.h"
 
 namespace mv {
 
@@ -18,6 +19,7 @@ uint64_t NextVersion() {
 void SceneCache::Clear() {
   valid_ = false;
   lineStations_.valid = entrances_.valid = false;
+  placed_.valid = false;
   labels_.Clear();
   pickText_ = QImage();
 }
@@ -25,7 +27,8 @@ void SceneCache::Clear() {
 const LineStripBatch& SceneCache::SurveyLines(const SurveyModel& m, Real48 centreX, Real48 centreY,
                                               bool shaded) {
   const double cx = centreX.AsDouble(), cy = centreY.AsDouble();
-  if (!(valid_ && generation_ == m.generation && centreX_ == cx && centreY_ == cy)) {
+  if (!(valid_ && generation_ == m.generation && centreX_ == cx && centreY_ == cy &&
+        layoutSimplified_ == simplified_)) {
     Build(m, cx, cy);
     shaded_ = false;
   }
@@ -106,41 +109,26 @@ const QImage& SceneCache::PickText(const SurveyModel& m, int32_t first, int32_t 
 }
 
 void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
-  // First pass: how many vertices each strip has, so the second can write
-  // the coordinates straight into place. A negative shot count gives an
-  // empty strip. Columns past 30 and station rows outside the survey are
-  // never read; the loader rejects such rows, and a strip stops at the first
-  // one all the same.
-  const int32_t rows = m.SurveyLineCount();
-  const int64_t stations = m.StationCount();
-  const int32_t* lines = m.lines.data();
-  first_.resize(static_cast<size_t>(rows));
-  count_.resize(static_cast<size_t>(rows));
-  int64_t total = 0;
-  for (int32_t i = 0; i < rows; ++i) {
-    const int32_t* line = lines + static_cast<size_t>(i) * kLineColumns;
-    const int64_t last = std::min<int64_t>(int64_t{line[0]} + 1, kLineColumns - 1);
-    int32_t n = 0;
-    while (n < last && line[n + 1] >= 0 && line[n + 1] < stations) ++n;
-    // OpenGL counts vertices in 32 bits; a survey beyond that draws what fits.
-    if (total + n > std::numeric_limits<int32_t>::max()) n = 0;
-    first_[static_cast<size_t>(i)] = static_cast<int32_t>(total);
-    count_[static_cast<size_t>(i)] = n;
-    total += n;
+  // The strips' order, sizes and levels depend on the survey alone.
+  if (!(valid_ && generation_ == m.generation && layoutSimplified_ == simplified_)) {
+    layout_ = LayOutLines(m, simplified_);
+    layoutSimplified_ = simplified_;
   }
+  const int32_t strips = static_cast<int32_t>(layout_.rows.size());
 
-  // Second pass: x and y less the axis position in double, then rounded to
-  // single precision; z as stored. The heights the lines span come along.
-  xyz_.resize(static_cast<size_t>(total) * 3);
+  // x and y less the axis position in double, then rounded to single
+  // precision; z as stored. The heights the lines span come along.
+  xyz_.resize(static_cast<size_t>(layout_.vertices) * 3);
   depths_ = {};
   double top = -INFINITY, bottom = INFINITY, anyTop = -INFINITY, anyBottom = INFINITY;
   float* out = xyz_.data();
   const double* xyz = m.stations.data();
-  for (int32_t i = 0; i < rows; ++i) {
-    const int32_t* line = lines + static_cast<size_t>(i) * kLineColumns + 1;
-    const int32_t n = count_[static_cast<size_t>(i)];
+  for (int32_t i = 0; i < strips; ++i) {
+    const int32_t row = layout_.rows[static_cast<size_t>(i)];
+    const int32_t* line = m.Line(row) + 1;
+    const int32_t n = layout_.count[static_cast<size_t>(i)];
     // Splays and surface legs do not stretch the depth colours' range.
-    const bool underground = LegUnderground(m.LineFlags(i));
+    const bool underground = LegUnderground(m.LineFlags(row));
     for (int32_t j = 0; j < n; ++j) {
       const double* p = xyz + 3 * static_cast<size_t>(line[j]);
       out[0] = static_cast<float>(p[0] - cx);
@@ -156,10 +144,12 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
     }
   }
   batch_.xyz = xyz_.data();
-  batch_.first = first_.data();
-  batch_.count = count_.data();
-  batch_.strips = rows;
-  batch_.vertices = static_cast<int32_t>(total);
+  batch_.first = layout_.first.data();
+  batch_.count = layout_.count.data();
+  batch_.strips = strips;
+  batch_.vertices = static_cast<int32_t>(layout_.vertices);
+  batch_.extra = layout_.extra.data();
+  batch_.extraSegments = static_cast<int64_t>(layout_.extra.size() / 2);
   batch_.version = NextVersion();
   // A survey of nothing but splays or surface legs spans what it has.
   if (top >= bottom) {
@@ -171,6 +161,48 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   centreX_ = cx;
   centreY_ = cy;
   valid_ = true;
+}
+
+const LineDraws& SceneCache::ChooseLines(const ViewState& v, const SurveyModel& m,
+                                         const PictureGeometry* picture,
+                                         const std::vector<int32_t>& kept) {
+  LineDraws& d = draws_;
+  d.shown.clear();
+  d.faded.clear();
+  // Plain legs alone, or every kind shown, drawn in full: the strips as they
+  // are.
+  bool plain = !layout_.Simplified();
+  for (const LineChunk& c : layout_.chunks)
+    plain = plain && LineKindShow(v, c.kind) == LegShow::Shown;
+  d.allStrips = plain;
+  if (plain) return d;
+
+  LineCamera camera;
+  const bool seen = picture && layout_.Simplified();
+  if (seen) {
+    const double r = picture->pixelRatio;
+    camera = {FrameModelView(v),
+              FrameProjection(picture->outerWidth, picture->outerHeight),
+              static_cast<int>(std::lround(picture->outerWidth * r)),
+              static_cast<int>(std::lround(picture->outerHeight * r)),
+              v.CentreX.AsDouble(),
+              v.CentreY.AsDouble(),
+              m.originZ.AsDouble()};
+  }
+  bool anyKept = false;
+  for (const int32_t row : kept) {
+    if (!seen || !m.ValidStation(row)) continue;
+    keptBits_.resize((static_cast<size_t>(m.StationCount()) + 63) / 64, 0);
+    keptBits_[static_cast<size_t>(row) / 64] |= uint64_t{1} << (row % 64);
+    anyKept = true;
+  }
+  const std::vector<uint64_t>* bits = anyKept ? &keptBits_ : nullptr;
+  AddLineRanges(layout_, m, v, LegShow::Shown, seen ? &camera : nullptr, bits, d.shown);
+  AddLineRanges(layout_, m, v, LegShow::Faded, seen ? &camera : nullptr, bits, d.faded);
+  if (anyKept)
+    for (const int32_t row : kept)
+      if (m.ValidStation(row)) keptBits_[static_cast<size_t>(row) / 64] = 0;
+  return d;
 }
 
 }  // namespace mv

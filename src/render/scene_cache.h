@@ -8,11 +8,22 @@
 
 #include "render/depth_colours.h"
 #include "render/gl_api.h"
+#include "render/line_layout.h"
 #include "render/overlays.h"
+#include "render/passage_walls.h"
 #include "view/camera.h"
+#include "view/labels.h"
 #include "view/view_state.h"
 
 namespace mv {
+
+// Which parts of the survey lines a frame draws.
+struct LineDraws {
+  // Every strip in the lines' colour, as one batch of strips.
+  bool allStrips = true;
+  // Else these segments in the lines' colour, then these faded.
+  std::vector<SegmentRange> shown, faded;
+};
 
 class SceneCache {
  public:
@@ -21,6 +32,31 @@ class SceneCache {
   // `shaded` adds each vertex's place on the depth colour ramp.
   const LineStripBatch& SurveyLines(const SurveyModel& m, Real48 centreX, Real48 centreY,
                                     bool shaded = false);
+  // What the frame draws of the batch SurveyLines gave last, for the view
+  // `v`: each kind of leg shown, faded or left out as the view says. With
+  // the picture's size, a large survey's lines are simplified to what the
+  // picture shows, except on the lines of the stations `kept`.
+  const LineDraws& ChooseLines(const ViewState& v, const SurveyModel& m,
+                               const PictureGeometry* picture = nullptr,
+                               const std::vector<int32_t>& kept = {});
+  // Whether large surveys are drawn simplified (the default); a drawing to
+  // be enlarged later keeps every leg.
+  void SetSimplified(bool on) { simplified_ = on; }
+  // Room for the stations a frame keeps on the lines.
+  std::vector<int32_t>& KeptStations() { return kept_; }
+  // The lines' layout, with its levels where the survey is simplified.
+  const LineLayout& Layout() const { return layout_; }
+
+  // Where the names went in the last frame, kept for the next one of the
+  // same view and picture (see FrameLabels).
+  struct PlacedLabels {
+    bool valid = false;
+    uint64_t generation = 0;
+    ViewState view;
+    PictureGeometry picture;
+    std::vector<PlacedLabel> labels;
+  };
+  PlacedLabels& LabelPlaces() { return placed_; }
   // The altitudes the drawn lines span; valid once SurveyLines has run.
   const DepthRange& Depths() const { return depths_; }
   // The depth legend for these altitudes, made once per survey and size.
@@ -31,6 +67,8 @@ class SceneCache {
   const std::vector<int32_t>& LineStations(const SurveyModel& m, const ViewState& v);
   const std::vector<int32_t>& Entrances(const SurveyModel& m, const ViewState& v);
   LabelCache& Labels() { return labels_; }
+  // The passages' walls, built once per survey.
+  WallsCache& Walls() { return walls_; }
   const QImage& PickRing(double pixelRatio);
   const QImage& EntranceMark(double pixelRatio);
   // The lines that describe the picked stations, as a picture for the
@@ -53,6 +91,7 @@ class SceneCache {
   };
   Rows lineStations_, entrances_;
   LabelCache labels_;
+  WallsCache walls_;
   QImage pickText_;
   QImage ring_, mark_;
   double ringRatio_ = 0, markRatio_ = 0;
@@ -73,8 +112,13 @@ class SceneCache {
   uint64_t legendVersion_ = 0;
   void Build(const SurveyModel& m, double cx, double cy);
 
-  std::vector<int32_t> first_;
-  std::vector<int32_t> count_;
+  LineLayout layout_;
+  bool simplified_ = true;
+  bool layoutSimplified_ = false;  // what layout_ was made with
+  LineDraws draws_;
+  std::vector<uint64_t> keptBits_;
+  std::vector<int32_t> kept_;  // a bit per station, all clear between frames
+  PlacedLabels placed_;
   LineStripBatch batch_;
   uint64_t generation_ = 0;
   double centreX_ = 0, centreY_ = 0;

@@ -10,6 +10,7 @@
 
 #include "render/frame.h"
 #include "render/gl_real.h"
+#include "render/passage_walls.h"
 #include "render/scene_cache.h"
 
 namespace mv {
@@ -47,6 +48,13 @@ QPolygonF Hull(std::vector<QPointF> p) {
 Rgb RampColour(double shade) {
   const int texel = std::clamp(static_cast<int>(shade * kDepthRampTexels), 0, kDepthRampTexels - 1);
   return DepthColour((texel + 0.5) / kDepthRampTexels);
+}
+
+// A colour times `scale`, as OpenGL modulates the ramp's colour.
+Rgb Scaled(const Rgb& c, float scale) {
+  if (scale == 1) return c;
+  const auto part = [scale](int32_t v) { return static_cast<int32_t>(std::lround(v * scale)); };
+  return {part(c.r), part(c.g), part(c.b)};
 }
 
 }  // namespace
@@ -115,6 +123,16 @@ void VectorGl::LineStrips(const LineStripBatch& b) {
   }
 }
 
+void VectorGl::LineSegments(const LineStripBatch& b, const SegmentDraw& draw) {
+  ForEachSegment(b, draw, [&](uint32_t p, uint32_t q) {
+    const float* u = b.xyz + 3 * static_cast<size_t>(p);
+    const float* w = b.xyz + 3 * static_cast<size_t>(q);
+    const Rgb c =
+        b.shade ? Scaled(RampColour(0.5 * (b.shade[p] + b.shade[q])), draw.shadeScale) : colour_;
+    AddLine(ToEye(u[0], u[1], u[2]), ToEye(w[0], w[1], w[2]), c);
+  });
+}
+
 void VectorGl::SolidCone(double radius, double height) {
   if (!(radius > 0) || !(height > 0)) return;
   std::vector<Eye> points;
@@ -138,6 +156,68 @@ void VectorGl::SolidSphere(double radius) {
     }
   }
   AddSolid(points, true);
+}
+
+void VectorGl::DrawWalls(const WallsBatch& b) {
+  if (!b.walls) return;
+  const PassageWalls& w = *b.walls;
+  const Mat4 kept = modelView_;
+  modelView_ = modelView_ * Translation(b.shift[0], b.shift[1], b.shift[2]);
+  std::vector<uint32_t> corners;
+  for (size_t c = 0; c < w.chunks.size(); ++c) {
+    corners.clear();
+    AppendChunkTriangles(w, w.chunks[c], b.detail[c], corners);
+    for (size_t t = 0; t + 2 < corners.size(); t += 3) AddFacet(b, &corners[t], true);
+  }
+  for (size_t p = 0; p < w.meshParts.size(); ++p) {
+    if (!b.meshDrawn[p]) continue;
+    const WallMeshPart& part = w.meshParts[p];
+    for (int32_t t = 0; t + 2 < part.indices; t += 3)
+      AddFacet(b, &w.meshTriangles[static_cast<size_t>(part.firstIndex + t)], false);
+  }
+  modelView_ = kept;
+}
+
+void VectorGl::AddFacet(const WallsBatch& b, const uint32_t* corners, bool closed) {
+  const PassageWalls& w = *b.walls;
+  Eye eye[3];
+  QPointF at[3];
+  double depth = 0, nx = 0, ny = 0, nz = 0, sx = 0, sy = 0, sz = 0;
+  for (int k = 0; k < 3; ++k) {
+    const WallVertex& v = w.vertices[corners[k]];
+    eye[k] = ToEye(v.x, v.y, v.z);
+    if (-eye[k].z < near_ || -eye[k].z > far_) return;
+    depth += -eye[k].z / 3;
+    at[k] = ToPicture(eye[k]);
+    nx += v.nx, ny += v.ny, nz += v.nz;
+    sx += v.x / 3, sy += v.y / 3, sz += v.z / 3;
+  }
+  // Counter-clockwise on the screen faces the eye; the picture's y runs down.
+  const double turn = (at[1].x() - at[0].x()) * (at[2].y() - at[0].y()) -
+                      (at[1].y() - at[0].y()) * (at[2].x() - at[0].x());
+  const bool front = turn < 0;
+  if (closed && !front) return;
+  // The light from the eye falls along eye z on the normal, turned as the
+  // model is; a back face is lit on its own side.
+  const auto& m = modelView_.m;
+  const double ex = m[0] * nx + m[4] * ny + m[8] * nz, ey = m[1] * nx + m[5] * ny + m[9] * nz,
+               ez = m[2] * nx + m[6] * ny + m[10] * nz;
+  const double length = std::sqrt(ex * ex + ey * ey + ez * ez);
+  const double facing = length > 0 ? (front ? ez : -ez) / length : 1;
+  const double light = kWallAmbient + kWallDiffuse * std::max(0.0, facing);
+  const Rgb base =
+      b.shaded
+          ? WallShade(RampColour(b.shade[0] * sx + b.shade[1] * sy + b.shade[2] * sz + b.shade[3]))
+          : Rgb{b.colour[0], b.colour[1], b.colour[2]};
+  const auto lit = [light](int32_t c) {
+    return std::clamp(static_cast<int32_t>(std::lround(c * light)), 0, 255);
+  };
+  Shape s{Kind::Facet, {lit(base.r), lit(base.g), lit(base.b)},
+          depth,       static_cast<int>(points_.size()),
+          3,           0,
+          layer_};
+  points_.insert(points_.end(), at, at + 3);
+  shapes_.push_back(s);
 }
 
 VectorGl::Eye VectorGl::ToEye(double x, double y, double z) const {
@@ -171,7 +251,7 @@ void VectorGl::AddLine(Eye a, Eye b, const Rgb& colour) {
     return Eye{a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
   };
   const Eye p = t0 > 0 ? at(t0) : a, q = t1 < 1 ? at(t1) : b;
-  Shape s{Kind::Line, colour, -(p.z + q.z) / 2, static_cast<int>(points_.size()), 2, 0};
+  Shape s{Kind::Line, colour, -(p.z + q.z) / 2, static_cast<int>(points_.size()), 2, 0, layer_};
   points_.push_back(ToPicture(p));
   points_.push_back(ToPicture(q));
   shapes_.push_back(s);
@@ -185,8 +265,13 @@ void VectorGl::AddSolid(const std::vector<Eye>& eye, bool circle) {
     depth += -e.z;
     outline.push_back(ToPicture(e));
   }
-  Shape s{circle ? Kind::Circle : Kind::Polygon, colour_, depth / static_cast<double>(eye.size()),
-          static_cast<int>(points_.size()),      0,       0};
+  Shape s{circle ? Kind::Circle : Kind::Polygon,
+          colour_,
+          depth / static_cast<double>(eye.size()),
+          static_cast<int>(points_.size()),
+          0,
+          0,
+          layer_};
   if (circle) {
     // The sphere's outline is the circle about its centre's image through
     // its farthest-reaching point.
@@ -205,8 +290,10 @@ void VectorGl::AddSolid(const std::vector<Eye>& eye, bool circle) {
 void VectorGl::Paint(QPainter& p) const {
   std::vector<size_t> order(shapes_.size());
   std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(),
-                   [this](size_t a, size_t b) { return shapes_[a].depth > shapes_[b].depth; });
+  std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
+    const Shape &p = shapes_[a], &q = shapes_[b];
+    return p.layer != q.layer ? p.layer < q.layer : p.depth > q.depth;
+  });
   QPainterPath lines;
   Rgb linesColour;
   const auto flush = [&] {
@@ -229,8 +316,14 @@ void VectorGl::Paint(QPainter& p) const {
       continue;
     }
     flush();
-    p.setPen(Qt::NoPen);
     p.setBrush(ColourOf(s.colour));
+    if (s.kind == Kind::Facet) {
+      // Edged in their own colour, so no seam shows between neighbours.
+      p.setPen(QPen(ColourOf(s.colour), 0.5));
+      p.drawPolygon(at, s.count);
+      continue;
+    }
+    p.setPen(Qt::NoPen);
     if (s.kind == Kind::Circle)
       p.drawEllipse(at[0], s.radius, s.radius);
     else
@@ -249,6 +342,8 @@ void PaintOverlays(QPainter& p, const ViewState& v, const SurveyModel& m, SceneC
 
 void PaintVectorFrame(QPainter& p, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                       const PictureGeometry& g) {
+  // A drawing may be enlarged after: it keeps every leg.
+  cache.SetSimplified(false);
   VectorGl gl(g.height);
   gl.Viewport(0, 0, g.outerWidth, g.outerHeight);
   SetProjection(gl, g.outerWidth, g.outerHeight);

@@ -55,7 +55,8 @@ QString Usage(const QString& program) {
   return QString(
              "Usage: %1 [SOURCE]\n"
              "       %1 --export OUT [SOURCE] [--size WxH] [--tilt DEG] [--turn DEG]\n"
-             "                [--tick N] [--plan] [--depth]\n"
+             "                [--tick N] [--plan] [--depth] [--walls on|off]\n"
+             "                [--splays S] [--surface S]\n"
              "Shows a cave survey as a spinning 3D model, or writes a picture of it.\n"
              "\n"
              "SOURCE is a folder holding Dane.bin, Dane1.bin and the optional Dane2.bin\n"
@@ -71,6 +72,10 @@ QString Usage(const QString& program) {
              "  --tick N      the spin after N timer ticks (64 a second)\n"
              "  --plan        the plan: looking straight down\n"
              "  --depth       colour the survey lines by altitude, with a legend\n"
+             "  --walls on|off  draw the passages' walls, or not (on where the survey\n"
+             "                gives passage sizes)\n"
+             "  --splays S    splays (shots to the walls): show, fade or hide (fade)\n"
+             "  --surface S   surface legs: show, fade or hide (hide)\n"
              "  --from-desktop  started from the desktop menu: without SOURCE, open the\n"
              "                survey opened last, or none and say how to open one\n"
              "  -h, --help    show this text and end\n"
@@ -86,6 +91,13 @@ std::optional<double> Number(const QString& text) {
   return v;
 }
 
+std::optional<LegShow> LegShowNamed(const QString& text) {
+  if (text == "show") return LegShow::Shown;
+  if (text == "fade") return LegShow::Faded;
+  if (text == "hide") return LegShow::Hidden;
+  return std::nullopt;
+}
+
 std::optional<std::pair<int, int>> Size(const QString& text) {
   const QStringList parts = text.toLower().split('x');
   if (parts.size() != 2) return std::nullopt;
@@ -98,7 +110,8 @@ std::optional<std::pair<int, int>> Size(const QString& text) {
 
 // The options of an export that take a value.
 bool TakesValue(const QString& option) {
-  static const QStringList kValued{"--export", "--size", "--tilt", "--turn", "--tick"};
+  static const QStringList kValued{"--export", "--size",  "--tilt",   "--turn",
+                                   "--tick",   "--walls", "--splays", "--surface"};
   return kValued.contains(option);
 }
 
@@ -120,6 +133,14 @@ QString SetExportValue(ExportRequest& request, const QString& option, const QStr
     if (!ok || tick < 0 || tick > kTickCountLimit)
       return QString("--tick '%1' is not a tick from 0 to %2").arg(value).arg(kTickCountLimit);
     request.tick = static_cast<int32_t>(tick);
+  } else if (option == "--walls") {
+    if (value != "on" && value != "off")
+      return QString("--walls '%1' is neither on nor off").arg(value);
+    request.walls = value == "on";
+  } else if (option == "--splays" || option == "--surface") {
+    const std::optional<LegShow> show = LegShowNamed(value);
+    if (!show) return QString("%1 '%2' is not show, fade or hide").arg(option, value);
+    (option == "--splays" ? request.splays : request.surface) = show;
   } else {
     const auto degrees = Number(value);
     if (!degrees) return QString("%1 '%2' is not a number of degrees").arg(option, value);

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "view/camera.h"
+#include "view/view_state.h"
 
 namespace mv {
 
@@ -20,6 +21,9 @@ struct ExportRequest {
   std::optional<double> tilt, turn;  // degrees
   int32_t tick = 0;
   bool plan = false, depth = false;
+  std::optional<bool> walls;  // the passages' walls on or off; as opened when unset
+  // How splays and surface legs are drawn, where not as the survey opens.
+  std::optional<LegShow> splays, surface;
 };
 // The largest picture an export makes, in pixels a side.
 inline constexpr int kLargestExport = 16384;

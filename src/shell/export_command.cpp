@@ -38,6 +38,9 @@ ExportState OpenForExport(const ExportRequest& r) {
   if (r.tilt) s.view.TiltAngle = *r.tilt;
   if (r.turn) s.view.TurnAngle = *r.turn;
   if (r.depth) Show(Toggle::DepthColours, s.view, s.texts);
+  if (r.walls) Set(Toggle::Walls, *r.walls, s.view, s.texts);
+  if (r.splays) s.view.Splays = *r.splays;
+  if (r.surface) s.view.SurfaceLegs = *r.surface;
   s.view.TickCount = r.tick;
   // Fitted for the tilt asked for, like a window of the picture's size
   // with no toolbar.

@@ -76,6 +76,13 @@ void CopyPick(CommandScope& s) {
   QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
+// The state of splays or surface legs that the item of command C chooses.
+template <Command C>
+void ChooseLegShow(CommandScope& s) {
+  const LegChoice choice = *LegChoiceOf(C);
+  s.View().*choice.kind = choice.show;
+}
+
 constexpr CommandRow kCommands[] = {
     {Command::Zamknij1,
      "Zamknij1",
@@ -309,6 +316,73 @@ constexpr CommandRow kCommands[] = {
      kNoButton,
      nullptr,
      [](CommandScope& s) { s.host.FindConnections(); }},
+    {Command::Walls, "ScianyKorytarzy", nullptr, Ctrl(Qt::Key_W), Toggle::Walls, kNoButton,
+     "Ściany korytarzy: włączenie / wyłączenie.", nullptr},
+    {Command::SplaysShown,
+     "Pokazodnogi1",
+     "Pokaż odnogi",
+     0,
+     {},
+     kNoButton,
+     nullptr,
+     ChooseLegShow<Command::SplaysShown>},
+    {Command::SplaysFaded,
+     "Przyciemnijodnogi1",
+     "Przyciemnij odnogi",
+     0,
+     {},
+     kNoButton,
+     nullptr,
+     ChooseLegShow<Command::SplaysFaded>},
+    {Command::SplaysHidden,
+     "Ukryjodnogi1",
+     "Ukryj odnogi",
+     0,
+     {},
+     kNoButton,
+     nullptr,
+     ChooseLegShow<Command::SplaysHidden>},
+    // The key steps through the three items above.
+    {Command::CycleSplays,
+     "CycleSplays",
+     nullptr,
+     Ctrl(Qt::Key_J),
+     {},
+     kNoButton,
+     "Odnogi: pokazane, przyciemnione, ukryte (po kolei).",
+     [](CommandScope& s) { CycleSplays(s.View()); }},
+    {Command::SurfaceLegsShown,
+     "Pokaznogipowierzchniowe1",
+     "Pokaż nogi powierzchniowe",
+     0,
+     {},
+     kNoButton,
+     nullptr,
+     ChooseLegShow<Command::SurfaceLegsShown>},
+    {Command::SurfaceLegsFaded,
+     "Przyciemnijnogipowierzchniowe1",
+     "Przyciemnij nogi powierzchniowe",
+     0,
+     {},
+     kNoButton,
+     nullptr,
+     ChooseLegShow<Command::SurfaceLegsFaded>},
+    {Command::SurfaceLegsHidden,
+     "Ukryjnogipowierzchniowe1",
+     "Ukryj nogi powierzchniowe",
+     0,
+     {},
+     kNoButton,
+     nullptr,
+     ChooseLegShow<Command::SurfaceLegsHidden>},
+    {Command::CycleSurfaceLegs,
+     "CycleSurfaceLegs",
+     nullptr,
+     Ctrl(Qt::Key_K),
+     {},
+     kNoButton,
+     "Nogi powierzchniowe: pokazane, przyciemnione, ukryte.",
+     [](CommandScope& s) { CycleSurfaceLegs(s.View()); }},
 };
 
 constexpr bool InOrder() {
@@ -328,6 +402,25 @@ static_assert(std::size(kCommands) == kCommandCount && InOrder() && EveryCommand
 
 const CommandRow& CommandRowOf(Command c) {
   return kCommands[static_cast<size_t>(c)];
+}
+
+std::optional<LegChoice> LegChoiceOf(Command c) {
+  switch (c) {
+    case Command::SplaysShown:
+      return LegChoice{&ViewState::Splays, LegShow::Shown};
+    case Command::SplaysFaded:
+      return LegChoice{&ViewState::Splays, LegShow::Faded};
+    case Command::SplaysHidden:
+      return LegChoice{&ViewState::Splays, LegShow::Hidden};
+    case Command::SurfaceLegsShown:
+      return LegChoice{&ViewState::SurfaceLegs, LegShow::Shown};
+    case Command::SurfaceLegsFaded:
+      return LegChoice{&ViewState::SurfaceLegs, LegShow::Faded};
+    case Command::SurfaceLegsHidden:
+      return LegChoice{&ViewState::SurfaceLegs, LegShow::Hidden};
+    default:
+      return std::nullopt;
+  }
 }
 
 int SecondKeyOf(Command c) {

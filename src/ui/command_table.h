@@ -44,8 +44,17 @@ enum class Command {
   SurveyTree,
   Statistics,
   Connections,
+  Walls,
+  SplaysShown,
+  SplaysFaded,
+  SplaysHidden,
+  CycleSplays,
+  SurfaceLegsShown,
+  SurfaceLegsFaded,
+  SurfaceLegsHidden,
+  CycleSurfaceLegs,
 };
-inline constexpr size_t kCommandCount = static_cast<size_t>(Command::Connections) + 1;
+inline constexpr size_t kCommandCount = static_cast<size_t>(Command::CycleSurfaceLegs) + 1;
 
 // A toolbar button: its sunken group on the strip, its name and left edge
 // within the group, its picture, and its hint while it does not follow a
@@ -77,6 +86,13 @@ struct CommandRow {
 };
 
 const CommandRow& CommandRowOf(Command c);
+
+// The state a menu item of the splays or the surface legs chooses.
+struct LegChoice {
+  LegShow ViewState::*kind;  // &ViewState::Splays or &ViewState::SurfaceLegs
+  LegShow show;
+};
+std::optional<LegChoice> LegChoiceOf(Command c);
 // A second key combination that runs the command, which its menu item does
 // not show; 0 for none. Ctrl+F6 switches the axis-position mode as Shift+F6
 // does, so the key help, which names Ctrl+F6, holds true.

@@ -131,8 +131,12 @@ void Controls::SyncTexts() {
     if (!row.toggle) continue;
     const ToggleTexts& texts = t[*row.toggle];
     d_->menu.SetTexts(row.id, QString::fromStdString(texts.caption),
-                      QString::fromStdString(texts.hint), texts.enabled);
+                      QString::fromStdString(texts.hint), texts.enabled, texts.checked);
   }
+  const ViewState& v = d_->host.State().view;
+  for (const CommandRow& row : AllCommands())
+    if (const std::optional<LegChoice> choice = LegChoiceOf(row.id))
+      d_->menu.Action(row.id)->setChecked(v.*choice->kind == choice->show);
 }
 
 void Controls::PlacePanels(int w, int h) {
@@ -175,6 +179,8 @@ void Controls::Run(Command c) {
     return;
   }
   row.action(d_->scope);
+  // The checked items of the splays and the surface legs follow their states.
+  if (LegChoiceOf(c) || c == Command::CycleSplays || c == Command::CycleSurfaceLegs) SyncTexts();
 }
 
 void Controls::SetStationAsker(StationAsker asker) {

@@ -109,6 +109,25 @@ void ShowElevation(ViewState& v) {
   v.RefitRequested = true;
 }
 
+LegShow NextLegShow(LegShow s) {
+  switch (s) {
+    case LegShow::Shown:
+      return LegShow::Faded;
+    case LegShow::Faded:
+      return LegShow::Hidden;
+    default:
+      return LegShow::Shown;
+  }
+}
+
+void CycleSplays(ViewState& v) {
+  v.Splays = NextLegShow(v.Splays);
+}
+
+void CycleSurfaceLegs(ViewState& v) {
+  v.SurfaceLegs = NextLegShow(v.SurfaceLegs);
+}
+
 void ZoomIn(ViewState& v) {
   if (v.Fitted)
     ScaleZoom(v, kZoomKeyFactor);

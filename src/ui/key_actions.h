@@ -35,6 +35,11 @@ ZoomRange ZoomLimits(const ViewState& v);
 // map); elevation: the tilt of the start. Spin, zoom and axis stay.
 void ShowPlan(ViewState& v);
 void ShowElevation(ViewState& v);
+// Splays and surface legs: shown, faded, hidden and shown again.
+LegShow NextLegShow(LegShow s);
+void CycleSplays(ViewState& v);
+void CycleSurfaceLegs(ViewState& v);
+
 void MoveEyeAway(ViewState& v);
 void MoveEyeCloser(ViewState& v);
 void PanUp(ViewState& v);

@@ -1,6 +1,7 @@
 #include "ui/menu_toolbar.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFrame>
 #include <QMainWindow>
 #include <QMenu>
@@ -62,8 +63,15 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
   Item(lines, Command::Rysujliniepomiarowe1);
   Item(lines, Command::Kolorliniipomiarowych1);
   Item(lines, Command::DepthColours);
+  // Each kind of leg is shown, faded or hidden: one checked item of three.
+  QMenu* splays = NamedMenu(lines, "Odnogi1", "Odnogi");
+  Choice(splays, {Command::SplaysShown, Command::SplaysFaded, Command::SplaysHidden});
+  QMenu* surface = NamedMenu(lines, "Nogipowierzchniowe1", "Nogi powierzchniowe");
+  Choice(surface,
+         {Command::SurfaceLegsShown, Command::SurfaceLegsFaded, Command::SurfaceLegsHidden});
   Item(object_, Command::Zaznaczotworyobiektu1);
   Item(object_, Command::MapOverlays);
+  Item(object_, Command::Walls);
   Item(object_, Command::SurveyTree);
   object_->addSeparator();
   Item(object_, Command::FitView);
@@ -99,6 +107,8 @@ MenuToolbar::MenuToolbar(QMainWindow* window, QWidget* strip, Runner run) : run_
 
   // Keys without a menu item.
   Item(nullptr, Command::FullScreen, window);
+  Item(nullptr, Command::CycleSplays, window);
+  Item(nullptr, Command::CycleSurfaceLegs, window);
 
   BuildToolbar(strip);
 }
@@ -114,6 +124,7 @@ QAction* MenuToolbar::Item(QMenu* menu, Command c, QWidget* window) {
     window->addAction(action);
   }
   action->setObjectName(row.objectName);
+  if (row.toggle && ToggleRowOf(*row.toggle).checkmark) action->setCheckable(true);
   QList<QKeySequence> keys;
   for (const int key : {row.key, SecondKeyOf(c)})
     if (key) keys << QKeySequence(key);
@@ -121,6 +132,16 @@ QAction* MenuToolbar::Item(QMenu* menu, Command c, QWidget* window) {
   QObject::connect(action, &QAction::triggered, action, [this, c] { run_(c); });
   actions_[Index(c)] = action;
   return action;
+}
+
+void MenuToolbar::Choice(QMenu* menu, std::initializer_list<Command> items) {
+  auto* group = new QActionGroup(menu);
+  group->setExclusive(true);
+  for (const Command c : items) {
+    QAction* action = Item(menu, c);
+    action->setCheckable(true);
+    group->addAction(action);
+  }
 }
 
 void MenuToolbar::BuildToolbar(QWidget* strip) {
@@ -151,10 +172,12 @@ void MenuToolbar::BuildToolbar(QWidget* strip) {
   }
 }
 
-void MenuToolbar::SetTexts(Command c, const QString& caption, const QString& hint, bool enabled) {
+void MenuToolbar::SetTexts(Command c, const QString& caption, const QString& hint, bool enabled,
+                           bool checked) {
   if (QAction* a = Action(c)) {
     a->setText(caption);
     a->setEnabled(enabled);
+    if (a->isCheckable()) a->setChecked(checked);
   }
   if (QToolButton* b = Button(c)) {
     b->setToolTip(hint);

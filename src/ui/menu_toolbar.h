@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <initializer_list>
 
 #include "ui/command_table.h"
 
@@ -32,13 +33,17 @@ class MenuToolbar {
   QMenu* RecentMenu() const { return recent_; }
   QMenu* ObjectMenu() const { return object_; }
 
-  // Shows a command's menu caption and button hint, and enables or disables both.
-  void SetTexts(Command c, const QString& caption, const QString& hint, bool enabled);
+  // Shows a command's menu caption and button hint, enables or disables both,
+  // and checks or clears the item where it has a check mark.
+  void SetTexts(Command c, const QString& caption, const QString& hint, bool enabled,
+                bool checked = false);
 
  private:
   static int Index(Command c) { return static_cast<int>(c); }
   // The command's action, in `menu` or, without one, on the window alone.
   QAction* Item(QMenu* menu, Command c, QWidget* window = nullptr);
+  // Checkable items of which one is checked.
+  void Choice(QMenu* menu, std::initializer_list<Command> items);
   void BuildToolbar(QWidget* strip);
 
   Runner run_;

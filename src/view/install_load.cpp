@@ -24,7 +24,9 @@ bool InstallLoad(AppState& s, LoadResult&& r) {
     // walls wherever the survey gives passage sizes.
     s.view.Splays = LegShow::Faded;
     s.view.SurfaceLegs = LegShow::Hidden;
-    s.view.WallsVisible = !s.survey.sections.empty() || !s.survey.meshes.empty();
+    const bool walls = !s.survey.sections.empty() || !s.survey.meshes.empty();
+    Set(Toggle::Walls, walls, s.view, s.texts);
+    s.texts.walls.enabled = walls;
     s.view.Box = r.box;
     s.view.CentreX = CentreOf(r.box.minX, r.box.maxX);
     s.view.CentreY = CentreOf(r.box.minY, r.box.maxY);
@@ -41,6 +43,8 @@ bool InstallLoad(AppState& s, LoadResult&& r) {
   s.view.CentreY = 0.0L;
   s.view.OriginX = 0.0L;
   s.view.OriginY = 0.0L;
+  Set(Toggle::Walls, false, s.view, s.texts);
+  s.texts.walls.enabled = false;
   if (r.sourceRead) Show(Toggle::Lines, s.view, s.texts);
   return false;
 }

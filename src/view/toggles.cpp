@@ -30,6 +30,9 @@ constexpr ToggleRow kToggles[] = {
     {Toggle::MapOverlays, &ViewState::MapOverlaysVisible, &ControlTexts::mapOverlays,
      "Pokaż pasek skali i kompas", "Pokaż pasek skali i kompas",
      "Nie pokazuj paska skali i kompasu", "Pokaż pasek skali i kompas", true},
+    // The item keeps the element's name, checked while the walls show.
+    {Toggle::Walls, &ViewState::WallsVisible, &ControlTexts::walls, "Ściany korytarzy",
+     "Ściany korytarzy", "Ściany korytarzy", "Ściany korytarzy", false, true},
 };
 static_assert(std::size(kToggles) == kToggleCount);
 
@@ -38,6 +41,7 @@ void Write(const ToggleRow& row, bool shown, ControlTexts& texts) {
   const char* text = shown ? row.whenShown : row.whenHidden;
   t.hint = text;
   if (row.writesCaption) t.caption = text;
+  if (row.checkmark) t.checked = shown;
 }
 
 }  // namespace

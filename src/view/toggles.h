@@ -19,9 +19,10 @@ enum class Toggle {
   Graduation,
   DepthColours,
   StationNames,
-  MapOverlays
+  MapOverlays,
+  Walls
 };
-inline constexpr size_t kToggleCount = static_cast<size_t>(Toggle::MapOverlays) + 1;
+inline constexpr size_t kToggleCount = static_cast<size_t>(Toggle::Walls) + 1;
 
 // One control pair of a toggle: the menu item's caption and the toolbar
 // button's hint, and whether both are enabled.
@@ -29,6 +30,7 @@ struct ToggleTexts {
   std::string caption;
   std::string hint;
   bool enabled = true;
+  bool checked = false;  // of a toggle with a check mark
 };
 
 // The captions and hints the toggles write. The widgets show these; commands
@@ -39,7 +41,7 @@ struct ControlTexts {
   const ToggleTexts& operator[](Toggle t) const;
 
   ToggleTexts lines, entrances, axis, windRose, scale, graduation, depthColours, stationNames,
-      mapOverlays;
+      mapOverlays, walls;
 };
 
 struct ToggleRow {
@@ -51,6 +53,8 @@ struct ToggleRow {
   const char* whenShown;   // written when the flag goes true
   const char* whenHidden;  // written when the flag goes false
   bool writesCaption;      // false: only the hint follows the flag
+  // The menu item shows the flag as a check mark beside its caption.
+  bool checkmark = false;
 };
 
 const ToggleRow& ToggleRowOf(Toggle t);

@@ -1,6 +1,7 @@
 // How the survey is shown: spin, camera, colours, visible elements, the axis.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -12,7 +13,7 @@ namespace mv {
 
 // How a kind of leg is drawn: like the other legs, faded (a quarter of its
 // colour over black), or not at all. Hidden legs are never picked, labelled
-// or measured.
+// or measured. Ordered from the most to the least visible.
 enum class LegShow : uint8_t { Shown, Faded, Hidden };
 
 struct ViewState {
@@ -104,11 +105,27 @@ inline constexpr int32_t kStartAxisLengthPercent = 120;
 
 void SetStartParameters(ViewState& v);
 
+// How the picture draws a leg with these LegFlag bits: as the least
+// visible of its kinds (a splay on the surface is both kinds). Duplicate
+// legs are drawn as legs.
+inline LegShow LegShowOf(const ViewState& v, uint8_t legFlags) {
+  LegShow show = LegShow::Shown;
+  if (legFlags & kLegSplay) show = std::max(show, v.Splays);
+  if (legFlags & kLegSurface) show = std::max(show, v.SurfaceLegs);
+  return show;
+}
+
 // Whether the picture draws a leg with these LegFlag bits: a leg of a
-// hidden kind is not drawn (a splay on the surface is both kinds).
+// hidden kind is not drawn.
 inline bool LegDrawn(const ViewState& v, uint8_t legFlags) {
-  return !((legFlags & kLegSplay) && v.Splays == LegShow::Hidden) &&
-         !((legFlags & kLegSurface) && v.SurfaceLegs == LegShow::Hidden);
+  return LegShowOf(v, legFlags) != LegShow::Hidden;
+}
+
+// A faded leg's colour: a quarter of each component's intensity, as if the
+// colour were laid over black at a quarter's opacity.
+inline Rgb FadedColour(const Rgb& c) {
+  const auto quarter = [](int32_t part) { return ((part & 0xFF) + 2) / 4; };
+  return {quarter(c.r), quarter(c.g), quarter(c.b)};
 }
 
 // Whether the picture shows the parts of survey node `node`.

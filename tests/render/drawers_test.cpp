@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <string>
 
 #include "data/model_builder.h"
 #include "gl_recorder.h"
@@ -9,6 +11,7 @@
 #include "render/rotation_axis.h"
 #include "render/scene_cache.h"
 #include "render/simulation_scale.h"
+#include "render/survey_lines.h"
 #include "render/wind_rose.h"
 #include "sequence_helpers.h"
 
@@ -315,6 +318,81 @@ TEST(SceneCache, DepthRangeOfUndergroundLegsAndPickableStationsOfDrawnOnes) {
   EXPECT_EQ(cache.LineStations(m, v).size(), 2u);
   v.SurfaceLegs = v.Splays = LegShow::Shown;
   EXPECT_EQ(cache.LineStations(m, v).size(), 4u);
+}
+
+// The segments each colour draws, as letters naming the legs: one group per
+// Color3ub, with "*" after the colour where the shades are scaled.
+std::map<std::string, std::string> SegmentsByColour(const GlRecorder& gl,
+                                                    const std::map<std::string, char>& legs) {
+  std::map<std::string, std::string> out;
+  std::string colour, first;
+  for (const std::string& line : gl.Lines()) {
+    if (line.rfind("Color3ub", 0) == 0) colour = line;
+    if (line.rfind("ShadeScale", 0) == 0) colour += "*";
+    if (line.rfind("Vertex3f", 0) != 0) continue;
+    if (first.empty()) {
+      first = line;
+      continue;
+    }
+    const auto leg = legs.find(first + "|" + line);
+    out[colour] += leg == legs.end() ? '?' : leg->second;
+    first.clear();
+  }
+  for (auto& [c, names] : out) std::sort(names.begin(), names.end());
+  return out;
+}
+
+TEST(DrawSurveyLines, EachKindOfLegShownFadedOrLeftOut) {
+  ModelBuilder b;
+  b.Leg({0, 0, 0}, {10, 0, 0});                            // L: a leg
+  b.Leg({10, 0, 0}, {20, 0, 0}, kLegDuplicate);            // D: drawn as a leg
+  b.Leg({10, 0, 0}, {10, 2, 0}, kLegSplay);                // S
+  b.Leg({0, 0, 0}, {0, 0, 30}, kLegSurface);               // U
+  b.Leg({0, 0, 30}, {3, 0, 30}, kLegSurface | kLegSplay);  // B: both kinds
+  const SurveyModel m = b.Finish("");
+  const std::map<std::string, char> legs = {{V(0, 0, 0) + "|" + V(10, 0, 0), 'L'},
+                                            {V(10, 0, 0) + "|" + V(20, 0, 0), 'D'},
+                                            {V(10, 0, 0) + "|" + V(10, 2, 0), 'S'},
+                                            {V(0, 0, 0) + "|" + V(0, 0, 30), 'U'},
+                                            {V(0, 0, 30) + "|" + V(3, 0, 30), 'B'}};
+  const std::string line = Colour(200, 10, 255), faded = Colour(50, 3, 64);
+  using enum LegShow;
+  struct Row {
+    LegShow splays, surface;
+    std::string shown, fadedLegs;
+  } rows[] = {
+      {Faded, Hidden, "DL", "S"},  {Hidden, Faded, "DL", "U"}, {Faded, Faded, "DL", "BSU"},
+      {Shown, Faded, "DLS", "BU"}, {Shown, Hidden, "DLS", ""}, {Hidden, Hidden, "DL", ""},
+  };
+  for (const bool depth : {false, true}) {
+    for (const Row& r : rows) {
+      SCOPED_TRACE(std::to_string(int(r.splays)) + " " + std::to_string(int(r.surface)) +
+                   (depth ? " by depth" : ""));
+      ViewState v;
+      v.LineColor = {200, 10, 0x1FF};
+      v.Splays = r.splays;
+      v.SurfaceLegs = r.surface;
+      v.DepthColours = depth;
+      SceneCache cache;
+      GlRecorder gl;
+      DrawSurveyLines(gl, v, m, cache);
+      std::map<std::string, std::string> expected{{line, r.shown}};
+      if (!r.fadedLegs.empty()) expected[faded + (depth ? "*" : "")] = r.fadedLegs;
+      EXPECT_EQ(SegmentsByColour(gl, legs), expected);
+      EXPECT_TRUE(gl.LinesOf({"Begin LineStrip"}).empty());
+      if (depth) {
+        EXPECT_EQ(gl.LinesOf({"Shade"}).size(), 2 * (r.shown + r.fadedLegs).size());
+      }
+    }
+  }
+  // Every kind shown: one batch of strips, as for a survey of legs alone.
+  ViewState v;
+  v.Splays = v.SurfaceLegs = Shown;
+  SceneCache cache;
+  GlRecorder gl;
+  DrawSurveyLines(gl, v, m, cache);
+  EXPECT_EQ(gl.LinesOf({"Begin LineStrip"}).size(), 5u);
+  EXPECT_TRUE(gl.LinesOf({"Begin Lines"}).empty());
 }
 
 }  // namespace

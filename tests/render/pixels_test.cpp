@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "data/survey_folder.h"
@@ -318,6 +319,98 @@ TEST_F(Pixels, DepthColoursRunFromRedAtTheTopToBlueAtTheBottomAndLeaveNoTrace) {
   if (gl_->Frame(s.view, s.survey, &picture) != plain) {
     ADD_FAILURE() << "the plain frame changed after a coloured one";
     Keep(coloured, "depth");
+  }
+}
+
+TEST_F(Pixels, WallsShowLitUnderLinesThatStayWholeAndLeaveNoTrace) {
+  AppState s = HandMadeCave();
+  // Sizes along the trunk (the first 26 stations), 2 m to each wall.
+  for (int32_t i = 0; i < 26; ++i)
+    s.survey.sections.push_back({i, 2, 2, 2, 2, uint8_t(i == 25 ? kSectionEnd : 0)});
+  s.survey.generation = NextModelGeneration();
+  Show(s.view, 1);
+  s.view.WallsVisible = false;
+  const QImage lines = gl_->Frame(s.view, s.survey);
+  s.view.WallsVisible = true;
+  const QImage both = gl_->Frame(s.view, s.survey);
+  s.view.LinesVisible = false;
+  const QImage walls = gl_->Frame(s.view, s.survey);
+  s.view.LinesVisible = true;
+  s.view.WallsVisible = false;
+  const QImage again = gl_->Frame(s.view, s.survey);
+
+  // The walls alone: a lit surface, lighter than the lines' red and shaded.
+  const std::array<int, 5> n = Count(walls);
+  EXPECT_GT(n[kOther], 3000) << Describe(n);
+  EXPECT_EQ(n[kRed], 0) << Describe(n);
+  std::set<QRgb> shades;
+  for (int y = 0; y < walls.height(); ++y)
+    for (int x = 0; x < walls.width(); ++x)
+      if (InkOf(walls.pixel(x, y)) == kOther) shades.insert(walls.pixel(x, y));
+  EXPECT_GT(shades.size(), 20u);
+  // Every pixel of the lines shows over the walls.
+  int hidden = 0, lineCount = 0;
+  for (int y = 0; y < lines.height(); ++y)
+    for (int x = 0; x < lines.width(); ++x) {
+      if (InkOf(lines.pixel(x, y)) != kRed) continue;
+      ++lineCount;
+      if (InkOf(both.pixel(x, y)) != kRed) ++hidden;
+    }
+  EXPECT_GT(lineCount, 200);
+  EXPECT_EQ(hidden, 0);
+  if (hidden != 0) Keep(both, "walls_and_lines");
+  // And the walls leave nothing behind for the next frame.
+  if (again != lines) {
+    ADD_FAILURE() << "the frame without walls changed after one with them";
+    Keep(again, "after_walls");
+  }
+}
+
+TEST_F(Pixels, FadedSplaysAtAQuarterOfTheColourAndHiddenOnesNotAtAll) {
+  AppState s = HandMadeCave();
+  Show(s.view, 1);
+  // The west side passage becomes a run of splays.
+  s.survey.lineFlags = {0, 0, 0, kLegSplay};
+  s.survey.generation = NextModelGeneration();
+  const PictureGeometry picture{kOuterWidth, kOuterHeight, kOuterWidth, kOuterHeight, 33, 1};
+  for (const bool depth : {false, true}) {
+    SCOPED_TRACE(depth ? "by depth" : "plain");
+    s.view.DepthColours = depth;
+    s.view.Splays = LegShow::Shown;
+    const QImage shown = gl_->Frame(s.view, s.survey, &picture);
+    s.view.Splays = LegShow::Faded;
+    const QImage faded = gl_->Frame(s.view, s.survey, &picture);
+    s.view.Splays = LegShow::Hidden;
+    const QImage hidden = gl_->Frame(s.view, s.survey, &picture);
+    // Left of the depth legend: the same pixels lit in the shown and the
+    // faded picture; the faded ones at a quarter (one step of rounding
+    // either way), and gone from the hidden picture, which keeps the rest.
+    // The sample's crossings leave a few such pixels.
+    const int right = PlaceDepthLegend(s.view, picture).x;
+    int dimmed = 0, wrong = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < right; ++x) {
+        const QRgb a = shown.pixel(x, y) & 0xffffff, f = faded.pixel(x, y) & 0xffffff,
+                   h = hidden.pixel(x, y) & 0xffffff;
+        if (a == f) {
+          wrong += h != a;
+          continue;
+        }
+        ++dimmed;
+        // Where a splay crosses in front of a leg, hiding it shows the leg,
+        // in full colour.
+        const int brightest = std::max({qRed(h), qGreen(h), qBlue(h)});
+        bool quarter = (h == 0 || brightest > 128) && a != 0;
+        for (const int shift : {0, 8, 16}) {
+          const int pa = static_cast<int>((a >> shift) & 0xff),
+                    pf = static_cast<int>((f >> shift) & 0xff);
+          quarter = quarter && std::abs(pf - (pa + 2) / 4) <= 1;
+        }
+        wrong += !quarter;
+      }
+    EXPECT_GT(dimmed, 100);
+    EXPECT_EQ(wrong, 0);
+    if (wrong != 0) Keep(faded, depth ? "faded_depth" : "faded");
   }
 }
 

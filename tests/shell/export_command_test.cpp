@@ -36,6 +36,7 @@ class ExportCommandTest : public QObject {
  private slots:
   void writesOrSaysWhyNot_data();
   void writesOrSaysWhyNot();
+  void wallsOnOrOff();
   void withoutADisplay();
 };
 
@@ -63,8 +64,18 @@ void ExportCommandTest::writesOrSaysWhyNot_data() {
                                   << "--size";
   QTest::newRow("tilt not a number")
       << QStringList{"OUT/a.png", sample, "--tilt", "steep"} << 2 << "--tilt";
+  QTest::newRow("splays hidden, surface faded")
+      << QStringList{"OUT/a.png", sample, "--size",    "320x200",
+                     "--splays",  "hide", "--surface", "fade"}
+      << 0 << "";
+  QTest::newRow("splays dimmed") << QStringList{"OUT/a.png", sample, "--splays", "dim"} << 2
+                                 << "--splays 'dim' is not show, fade or hide";
+  QTest::newRow("surface without a state")
+      << QStringList{"OUT/a.png", sample, "--surface"} << 2 << "--surface needs a value";
   QTest::newRow("negative tick") << QStringList{"OUT/a.png", sample, "--tick", "-1"} << 2
                                  << "--tick";
+  QTest::newRow("walls neither on nor off")
+      << QStringList{"OUT/a.png", sample, "--walls", "yes"} << 2 << "--walls";
 }
 
 void ExportCommandTest::writesOrSaysWhyNot() {
@@ -87,6 +98,43 @@ void ExportCommandTest::writesOrSaysWhyNot() {
   // A file is named once ("cannot read X: X: ..." named the source twice).
   QVERIFY2(lines[0].count(dir.path().toUtf8()) <= 1, run.err);
   QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+void ExportCommandTest::wallsOnOrOff() {
+  // A survey with passage sizes shows its walls unless told not to; the
+  // drawing has them too, as filled shapes.
+  QTemporaryDir dir;
+  const QProcessEnvironment env = Environment(dir.path());
+  QMap<QString, QImage> pictures;
+  QMap<QString, QByteArray> drawings;
+  for (const QString walls : {"", "on", "off"}) {
+    for (const QString kind : {"png", "svg"}) {
+      const QString out = dir.filePath(QString("walls-%1.%2").arg(walls, kind));
+      QStringList arguments{"--export", out, MV_WALLS_SURVEY, "--size", "400x300"};
+      if (!walls.isEmpty()) arguments << "--walls" << walls;
+      const Run run = Viewer(arguments, env);
+      QCOMPARE(run.exitCode, 0);
+      QFile file(out);
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      if (kind == "png")
+        pictures[walls] = QImage(out);
+      else
+        drawings[walls] = file.readAll();
+    }
+  }
+  QCOMPARE(pictures[""], pictures["on"]);
+  QCOMPARE(drawings[""], drawings["on"]);
+  const auto lit = [](const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xffffff) != 0;
+    return n;
+  };
+  QVERIFY2(
+      lit(pictures["on"]) > lit(pictures["off"]) + 500,
+      qPrintable(
+          QString("%1 against %2 lit pixels").arg(lit(pictures["on"])).arg(lit(pictures["off"]))));
+  QVERIFY(drawings["on"].count("<path") > drawings["off"].count("<path") + 50);
 }
 
 void ExportCommandTest::withoutADisplay() {

@@ -73,6 +73,7 @@ class ExportsTest : public QObject {
   void paletteKeepsTheElementColours();
   void svgLooksLikeThePicture_data();
   void svgLooksLikeThePicture();
+  void splaysAndSurfaceLegsAsAsked();
   void failedExportLeavesTheOldFile_data();
   void failedExportLeavesTheOldFile();
 };
@@ -204,6 +205,40 @@ void ExportsTest::svgLooksLikeThePicture() {
       QImage::fromData(convert.readAllStandardOutput()).convertToFormat(QImage::Format_RGB32);
   QCOMPARE(browser.size(), QSize(780, 591));
   QVERIFY(Overlap(picture, browser) >= 0.85);
+}
+
+void ExportsTest::splaysAndSurfaceLegsAsAsked() {
+  // The Tatra caves: 4,031 splays and 9 surface legs among 5,186 legs.
+  mv::ExportRequest r;
+  r.source = fs::path(MV_SURVEX_DIR) / "jaskinie_all.3d";
+  const mv::ExportState opened = mv::OpenForExport(r);
+  QVERIFY(opened.error.isEmpty());
+  QCOMPARE(opened.state.view.Splays, mv::LegShow::Faded);
+  QCOMPARE(opened.state.view.SurfaceLegs, mv::LegShow::Hidden);
+  mv::OffscreenGl gl(780, 591);
+  const auto litPixels = [&](mv::LegShow splays, mv::LegShow surface) {
+    r.splays = splays;
+    r.surface = surface;
+    const mv::ExportState e = mv::OpenForExport(r);
+    [&] {
+      QCOMPARE(e.state.view.Splays, splays);
+      QCOMPARE(e.state.view.SurfaceLegs, surface);
+    }();
+    mv::ViewState v = e.state.view;
+    v.AxisVisible = v.ScaleVisible = v.WindRoseVisible = v.EntrancesVisible = false;
+    v.MapOverlaysVisible = v.StationNamesVisible = false;
+    const QImage image = gl.Frame(v, e.state.survey);
+    int lit = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) lit += (image.pixel(x, y) & 0xffffff) != 0;
+    return lit;
+  };
+  using enum mv::LegShow;
+  const int all = litPixels(Shown, Shown), faded = litPixels(Faded, Shown),
+            noSplays = litPixels(Hidden, Shown), noSurface = litPixels(Shown, Hidden);
+  QCOMPARE(faded, all);
+  QVERIFY2(noSplays < all && noSurface < all,
+           qPrintable(QString("%1 %2 %3").arg(all).arg(noSplays).arg(noSurface)));
 }
 
 void ExportsTest::failedExportLeavesTheOldFile_data() {

@@ -31,9 +31,15 @@ class ForwardingGl : public GlApi {
   void End() override { in_.End(); }
   void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
   void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
+  void LineSegments(const LineStripBatch& b, const SegmentDraw& d) override {
+    in_.LineSegments(b, d);
+  }
   void SolidCone(double radius, double height) override { in_.SolidCone(radius, height); }
   void SolidSphere(double radius) override { in_.SolidSphere(radius); }
   void DrawOverlay(int x, int y, const OverlayImage& i) override { in_.DrawOverlay(x, y, i); }
+  void DrawWalls(const WallsBatch& b) override { in_.DrawWalls(b); }
+  void ClearDepth() override { in_.ClearDepth(); }
+  void GetViewport(int viewport[4]) const override { in_.GetViewport(viewport); }
 
  private:
   GlApi& in_;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <numbers>
 
+#include "view/camera.h"
+
 namespace mv::test {
 
 Matrix Identity() {
@@ -22,7 +24,8 @@ long double MatrixDistance(const Matrix& a, const Matrix& b) {
   return d / scale;
 }
 
-GlRecorder::GlRecorder() : modelView_(Identity()), projection_(Identity()) {}
+GlRecorder::GlRecorder()
+    : viewport_{0, 0, kOuterWidth, kOuterHeight}, modelView_(Identity()), projection_(Identity()) {}
 
 void GlRecorder::Add(const char* op, std::initializer_list<double> args) {
   calls.push_back(GlCall{op, std::vector<double>(args)});
@@ -66,6 +69,7 @@ void GlRecorder::MultCurrent(const Matrix& m) {
 }
 
 void GlRecorder::Viewport(int x, int y, int w, int h) {
+  viewport_[0] = x, viewport_[1] = y, viewport_[2] = w, viewport_[3] = h;
   Add("Viewport", {double(x), double(y), double(w), double(h)});
 }
 void GlRecorder::MatrixMode(MatrixKind m) {
@@ -189,6 +193,19 @@ void GlRecorder::LineStrips(const LineStripBatch& b) {
   }
 }
 
+void GlRecorder::LineSegments(const LineStripBatch& b, const SegmentDraw& draw) {
+  if (b.shade && draw.shadeScale != 1) Add("ShadeScale", {draw.shadeScale});
+  Begin(Prim::Lines);
+  ForEachSegment(b, draw, [&](uint32_t p, uint32_t q) {
+    for (const uint32_t i : {p, q}) {
+      if (b.shade) Add("Shade", {b.shade[i]});
+      const float* v = b.xyz + 3 * static_cast<size_t>(i);
+      Vertex3f(v[0], v[1], v[2]);
+    }
+  });
+  End();
+}
+
 void GlRecorder::SolidCone(double radius, double height) {
   Add("SolidCone", {radius, height});
 }
@@ -197,6 +214,29 @@ void GlRecorder::SolidSphere(double radius) {
 }
 void GlRecorder::DrawOverlay(int x, int y, const OverlayImage& image) {
   Add("DrawOverlay", {double(x), double(y), double(image.width), double(image.height)});
+}
+
+}  // namespace mv::test
+
+namespace mv::test {
+
+void GlRecorder::DrawWalls(const WallsBatch& b) {
+  double fine = 0, coarse = 0, meshes = 0;
+  for (size_t c = 0; c < b.walls->chunks.size(); ++c) {
+    fine += b.detail[c] == WallDetail::kFine;
+    coarse += b.detail[c] == WallDetail::kCoarse;
+  }
+  for (size_t p = 0; p < b.walls->meshParts.size(); ++p) meshes += b.meshDrawn[p];
+  Add("DrawWalls", {double(b.walls->vertices.size()), fine, coarse, meshes, b.shaded ? 1.0 : 0.0,
+                    b.shaded ? b.shade[0] : b.colour[0], b.shaded ? b.shade[1] : b.colour[1],
+                    b.shaded ? b.shade[2] : b.colour[2], b.shaded ? b.shade[3] : 0, b.shift[0],
+                    b.shift[1], b.shift[2]});
+}
+void GlRecorder::ClearDepth() {
+  Add("ClearDepth", {});
+}
+void GlRecorder::GetViewport(int viewport[4]) const {
+  for (int i = 0; i < 4; ++i) viewport[i] = viewport_[i];
 }
 
 }  // namespace mv::test

@@ -51,9 +51,19 @@ class GlRecorder final : public GlApi {
   void End() override;
   void Vertex3f(float x, float y, float z) override;
   void LineStrips(const LineStripBatch& batch) override;
+  // Recorded as "ShadeScale s" where the scale is not 1, then Begin(Lines),
+  // each segment's vertices (with their shades) and End.
+  void LineSegments(const LineStripBatch& batch, const SegmentDraw& draw) override;
   void SolidCone(double radius, double height) override;
   void SolidSphere(double radius) override;
   void DrawOverlay(int x, int y, const OverlayImage& image) override;
+  // Records the walls as "DrawWalls" with the vertices, the chunks drawn
+  // fine and coarse, the meshes drawn, the colour or the shade plane (with
+  // 1 or 0 for shaded), and the shift.
+  void DrawWalls(const WallsBatch& batch) override;
+  void ClearDepth() override;
+  // The viewport last recorded; the main window's outer size before any.
+  void GetViewport(int viewport[4]) const override;
 
  private:
   void Add(const char* op, std::initializer_list<double> args);
@@ -61,6 +71,7 @@ class GlRecorder final : public GlApi {
   void MultCurrent(const Matrix& m);
 
   MatrixKind mode_ = MatrixKind::ModelView;
+  int viewport_[4];
   Matrix modelView_;
   Matrix projection_;
 };

@@ -90,6 +90,7 @@ class ControlsTest : public QObject {
   void togglesByMenuAndToolbar_data();
   void togglesByMenuAndToolbar();
   void scaleToggleDisablesTheGraduationControls();
+  void wallsToggleWithCtrlWAndACheckMark();
   void colourChooserConfirmAndCancel();
   void panelsOpenAndFollowTheWindow();
   void enterAndEscapeActOnTheFirstShownPanel();
@@ -97,6 +98,7 @@ class ControlsTest : public QObject {
   void keysSteerTheModelOnlyFromTheWindow();
   void aWithThePositionPanelCancelsTheMode();
   void startParametersWithThePositionPanelOpen();
+  void splaysAndSurfaceLegsByMenuAndKeys();
   void keyHelpIsReadOnlyWithUnwrappedLinesAndTheNewKeys();
   void aboutBoxKeepsItsPage();
   void findDialogEnterFindsAtOnceOrOffersAChoice_data();
@@ -188,6 +190,62 @@ void ControlsTest::everyShortcutReachesItsCommand() {
   if (item != "Powrtdoparametrwstartowych1") QCOMPARE(v.EyeX, 99);
 }
 
+void ControlsTest::splaysAndSurfaceLegsByMenuAndKeys() {
+  MainWindow w(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(w));
+  mv::ViewState& v = w.State().view;
+  QMenu* lines = Find<QMenu>(w, "Liniepomiarowe1");
+  QVERIFY(lines && lines->parent() == w.ControlsOf().Menu().ObjectMenu());
+  using enum mv::LegShow;
+  struct Kind {
+    const char* menu;
+    const char* caption;
+    QStringList items;
+    QKeySequence key;
+    mv::LegShow mv::ViewState::*show;
+  };
+  const Kind kinds[] = {
+      {"Odnogi1",
+       "Odnogi",
+       {"Pokaż odnogi", "Przyciemnij odnogi", "Ukryj odnogi"},
+       QKeySequence(Qt::CTRL | Qt::Key_J),
+       &mv::ViewState::Splays},
+      {"Nogipowierzchniowe1",
+       "Nogi powierzchniowe",
+       {"Pokaż nogi powierzchniowe", "Przyciemnij nogi powierzchniowe",
+        "Ukryj nogi powierzchniowe"},
+       QKeySequence(Qt::CTRL | Qt::Key_K),
+       &mv::ViewState::SurfaceLegs},
+  };
+  const mv::LegShow states[] = {Shown, Faded, Hidden};
+  for (const Kind& k : kinds) {
+    QMenu* menu = Find<QMenu>(w, k.menu);
+    QVERIFY(menu && menu->parent() == lines);
+    QCOMPARE(menu->title(), QString::fromUtf8(k.caption));
+    const QList<QAction*> items = menu->actions();
+    QCOMPARE(items.size(), 3);
+    // The checked item follows the state, however it was set.
+    const auto checkedIs = [&](mv::LegShow s) {
+      for (int i = 0; i < 3; ++i)
+        if (items[i]->isChecked() != (states[i] == s)) return false;
+      return v.*k.show == s;
+    };
+    for (int i = 0; i < 3; ++i) {
+      QCOMPARE(items[i]->text(), QString::fromUtf8(k.items[i].toUtf8()));
+      QVERIFY(items[i]->isCheckable());
+      items[i]->trigger();
+      QVERIFY(checkedIs(states[i]));
+    }
+    // The key steps on from hidden: shown, faded, hidden.
+    for (const mv::LegShow next : {Shown, Faded, Hidden, Shown}) {
+      QTest::keySequence(&w, k.key);
+      QVERIFY(checkedIs(next));
+    }
+  }
+  // The other kind was left as it was.
+  QCOMPARE(v.Splays, Shown);
+}
+
 void ControlsTest::f10EntersTheMenuBar() {
   MainWindow w(empty_.path().toStdString(), NoBox);
   QVERIFY(Show(w));
@@ -258,6 +316,33 @@ void ControlsTest::scaleToggleDisablesTheGraduationControls() {
   Find<QToolButton>(w, "SpeedButton6")->click();
   QVERIFY(graduation->isEnabled());
   QVERIFY(graduationButton->isEnabled());
+}
+
+void ControlsTest::wallsToggleWithCtrlWAndACheckMark() {
+  // A survey with passage sizes opens with its walls shown and the item
+  // checked; Ctrl+W hides and shows them. Without sizes the item is off.
+  MainWindow w(std::string(MV_SURVEX_DIR) + "/../walls/walls.3d", NoBox);
+  QVERIFY(Show(w));
+  auto* walls = Find<QAction>(w, "ScianyKorytarzy");
+  QVERIFY(walls);
+  QCOMPARE(walls->text(), QString::fromUtf8("Ściany korytarzy"));
+  QVERIFY(walls->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_W)));
+  QVERIFY(w.ControlsOf().Menu().ObjectMenu()->actions().contains(walls));
+  QVERIFY(walls->isCheckable() && walls->isChecked() && walls->isEnabled());
+  QVERIFY(w.State().view.WallsVisible);
+  for (const bool shown : {false, true}) {
+    QTest::keySequence(&w, QKeySequence(Qt::CTRL | Qt::Key_W));
+    QCOMPARE(w.State().view.WallsVisible, shown);
+    QCOMPARE(walls->isChecked(), shown);
+    QCOMPARE(walls->text(), QString::fromUtf8("Ściany korytarzy"));
+  }
+  walls->trigger();
+  QVERIFY(!w.State().view.WallsVisible && !walls->isChecked());
+
+  MainWindow none(empty_.path().toStdString(), NoBox);
+  QVERIFY(Show(none));
+  auto* off = Find<QAction>(none, "ScianyKorytarzy");
+  QVERIFY(!off->isEnabled() && !off->isChecked() && !none.State().view.WallsVisible);
 }
 
 void ControlsTest::colourChooserConfirmAndCancel() {

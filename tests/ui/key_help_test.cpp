@@ -37,6 +37,9 @@ TEST(KeyHelp, AddedCommandsFollowTheOriginalTextWithTheirKeys) {
       {Command::FindStation, "'Ctrl'+'F'"},
       {Command::CopyPick, "'Ctrl'+'C'"},
       {Command::SurveyTree, "'Ctrl'+'T'"},
+      {Command::Walls, "'Ctrl'+'W'"},
+      {Command::CycleSplays, "'Ctrl'+'J'"},
+      {Command::CycleSurfaceLegs, "'Ctrl'+'K'"},
   };
   qsizetype at = heading;
   for (const auto& r : rows) {
