@@ -326,11 +326,7 @@ void BenchOne(int64_t legs, const Options& o) {
                           static_cast<int>(std::lround(y - kHeight / 2.0)), kHeight);
       }
       const auto drawn = [&](mv::SceneCache& c) {
-        const mv::LineDraws& d = c.ChooseLines(f, m, &picture);
-        int64_t segments = 0;
-        for (const auto* list : {&d.shown, &d.faded})
-          for (const mv::SegmentRange& r : *list) segments += r.count;
-        return d.allStrips ? c.Layout().stripSegments : segments;
+        return c.ChooseLines(f, m, &picture).SegmentCount(c.Layout().stripSegments);
       };
       TimeFrames(f, 3, [&] { mv::DrawFrame(gl, f, m, simplified, &picture); });
       const int64_t lodSegments = drawn(simplified);
@@ -400,6 +396,48 @@ void BenchOne(int64_t legs, const Options& o) {
       t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
     std::printf("fit stations=%d elements=1 fit_ms=%.1f\n", m.StationCount(), Median(t));
+  }
+  std::fflush(stdout);
+
+  // The survey as a tree of a thousand parts: hiding one or highlighting
+  // one, the first frame after the change against an ordinary frame.
+  {
+    mv::SurveyModel parts = m;
+    constexpr int32_t kParts = 1000;
+    parts.surveys.assign(1, {-1, ""});
+    for (int32_t k = 0; k < kParts; ++k) parts.surveys.push_back({0, "p" + std::to_string(k)});
+    const int32_t rows = parts.SurveyLineCount();
+    parts.lineSurvey.resize(static_cast<size_t>(rows));
+    for (int32_t i = 0; i < rows; ++i)
+      parts.lineSurvey[static_cast<size_t>(i)] =
+          1 + static_cast<int32_t>(static_cast<int64_t>(i) * kParts / rows);
+    parts.generation = mv::NextModelGeneration();
+    mv::ViewState pv = v;
+    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, 0, 1};
+    mv::SceneCache partsCache;
+    TimeFrames(pv, 3, [&] { mv::DrawFrame(gl, pv, parts, partsCache, &picture); });
+    std::vector<double> change, steady;
+    for (int run = 0; run < o.runs; ++run) {
+      for (const bool highlight : {false, true}) {
+        const int32_t node = 1 + (run * 37 + highlight * 500) % kParts;
+        if (highlight) {
+          pv.HiddenSurveys.clear();
+          pv.HighlightedSurvey = node;
+        } else {
+          pv.HighlightedSurvey = -1;
+          pv.HiddenSurveys.assign(kParts + 1, 0);
+          pv.HiddenSurveys[static_cast<size_t>(node)] = 1;
+        }
+        const auto start = Clock::now();
+        mv::DrawFrame(gl, pv, parts, partsCache, &picture);
+        glFinish();
+        change.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        steady.push_back(
+            TimeFrames(pv, o.frames, [&] { mv::DrawFrame(gl, pv, parts, partsCache, &picture); }));
+      }
+    }
+    std::printf("visibility legs=%lld parts=%d change_frame_ms=%.1f frame_ms=%.1f\n",
+                static_cast<long long>(legs), kParts, Median(change), Median(steady));
   }
   std::fflush(stdout);
 

@@ -601,6 +601,8 @@ void Builder::Finish() {
               std::max<double>(hi.z, q.z)};
       };
       for (int32_t k = s; k <= s + c.segments; ++k) {
+        if (c.survey < 0 && rings[k].section >= 0)
+          c.survey = m_.StationSurvey(m_.sections[static_cast<size_t>(rings[k].section)].station);
         c.width = std::max(c.width, rings[k].size.Widest());
         for (int32_t v = tube.Ring(k); v < tube.Ring(k) + kRingPoints; ++v) hold(v);
       }
@@ -618,6 +620,7 @@ void Builder::Finish() {
   // The survey's own wall meshes, each triangle with its face's normal.
   for (const WallMesh& mesh : m_.meshes) {
     WallMeshPart part;
+    part.survey = mesh.survey;
     part.firstIndex = static_cast<int32_t>(w_.meshTriangles.size());
     const size_t points = mesh.xyz.size() / 3;
     V3 lo{INFINITY, INFINITY, INFINITY}, hi{-INFINITY, -INFINITY, -INFINITY};

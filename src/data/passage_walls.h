@@ -49,6 +49,7 @@ struct WallChunk {
   float cx = 0, cy = 0, cz = 0;  // centre, as the vertices
   float reach = 0;               // radius of the ball about the centre
   float width = 0;               // the widest ring across, metres
+  int32_t survey = -1;           // the survey node of its first measured station
 };
 
 // A wall mesh of the survey as triangles of its own (unshared) vertices with
@@ -57,6 +58,7 @@ struct WallMeshPart {
   int32_t firstIndex = 0;
   int32_t indices = 0;
   float cx = 0, cy = 0, cz = 0, reach = 0;
+  int32_t survey = -1;  // the mesh's survey node
 };
 
 struct PassageWalls {

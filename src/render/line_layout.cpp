@@ -30,10 +30,10 @@ void AddSegmentRange(std::vector<SegmentRange>& out, SegmentRange r) {
     out.push_back(r);
 }
 
-// Cuts the rows of each kind into chunks of about kChunkLegs legs each: the
-// rows in the order of a Morton curve through their middle stations, so that
-// a chunk holds rows near each other. Within a chunk, rows that continue one
-// another are drawn one after the other as one traverse.
+// Cuts the rows of each kind and survey node into chunks of about
+// kChunkLegs legs each: the rows in the order of a Morton curve through
+// their middle stations, so that a chunk holds rows near each other. Within a chunk, rows that
+// continue one another are drawn one after the other as one traverse.
 class Builder {
  public:
   Builder(const SurveyModel& m, LineLayout& out) : m_(m), out_(out) {}
@@ -72,12 +72,19 @@ class Builder {
       if (k != 0) out_.mixedKinds = true;
       if (!IsSplayKind(kind)) Degrees(byKind[k]);
       AlongSpace(byKind[k], lo, hi);
+      // A chunk holds rows of one survey node, so hiding or highlighting a
+      // part of the survey tree chooses whole chunks at their levels.
+      std::stable_sort(byKind[k].begin(), byKind[k].end(), [this](int32_t a, int32_t b) {
+        return m_.LineSurvey(a) < m_.LineSurvey(b);
+      });
       const std::vector<int32_t>& list = byKind[k];
       size_t p = 0;
       while (p < list.size()) {
         size_t end = p;
         int64_t legs = 0;
-        while (end < list.size() && (end == p || legs < kChunkLegs))
+        const int32_t node = m_.LineSurvey(list[p]);
+        while (end < list.size() &&
+               (end == p || (legs < kChunkLegs && m_.LineSurvey(list[end]) == node)))
           legs += std::max(count_[static_cast<size_t>(list[end++])] - 1, 0);
         LineChunk chunk;
         chunk.kind = kind;
@@ -527,13 +534,71 @@ int ChunkLevel(const LineLayout& layout, const LineChunk& c, const LineCamera& c
   return std::min(level, kLineLevels - 1);
 }
 
+LinePresences SurveyPresences(const LineLayout& layout, const SurveyModel& m,
+                              const std::vector<uint8_t>& hiddenSurveys, int32_t highlighted) {
+  LinePresences out;
+  const size_t nodes = m.surveys.size();
+  const bool highlighting = highlighted >= 0 && static_cast<size_t>(highlighted) < nodes;
+  bool anyHidden = false;
+  for (const uint8_t h : hiddenSurveys) anyHidden = anyHidden || h;
+  if (!highlighting && !anyHidden) return out;
+  // Each node's presence, parents before children; lines outside every node
+  // (index `nodes`) are dimmed beside a highlight like any other part.
+  const auto full = static_cast<uint8_t>(LinePresence::Full);
+  const uint8_t rest = highlighting ? static_cast<uint8_t>(LinePresence::Dimmed) : full;
+  std::vector<uint8_t> node(nodes + 1, rest);
+  std::vector<uint8_t> lit(nodes, 0);
+  for (size_t k = 0; k < nodes; ++k) {
+    const int32_t parent = m.surveys[k].parent;
+    lit[k] = static_cast<int32_t>(k) == highlighted ||
+             (parent >= 0 && static_cast<size_t>(parent) < k && lit[static_cast<size_t>(parent)]);
+    if (lit[k]) node[k] = full;
+    if (k < hiddenSurveys.size() && hiddenSurveys[k])
+      node[k] = static_cast<uint8_t>(LinePresence::Hidden);
+  }
+  out.uniform = false;
+  out.strips.resize(layout.rows.size());
+  for (size_t s = 0; s < layout.rows.size(); ++s) {
+    const int32_t survey = m.LineSurvey(layout.rows[s]);
+    out.strips[s] =
+        node[survey >= 0 && static_cast<size_t>(survey) < nodes ? static_cast<size_t>(survey)
+                                                                : nodes];
+  }
+  out.chunks.reserve(layout.chunks.size());
+  for (const LineChunk& c : layout.chunks) {
+    uint8_t p = c.strips > 0 ? out.strips[static_cast<size_t>(c.firstStrip)] : full;
+    for (int32_t s = c.firstStrip + 1; s < c.firstStrip + c.strips && p != kMixedPresence; ++s)
+      if (out.strips[static_cast<size_t>(s)] != p) p = kMixedPresence;
+    out.chunks.push_back(p);
+  }
+  return out;
+}
+
 void AddLineRanges(const LineLayout& layout, const SurveyModel& m, const ViewState& v, LegShow show,
                    const LineCamera* camera, const std::vector<uint64_t>* kept,
-                   std::vector<SegmentRange>& out) {
-  for (const LineChunk& c : layout.chunks) {
+                   std::vector<SegmentRange>& out, const LinePresences* presences,
+                   LinePresence want) {
+  if (presences && presences->uniform) presences = nullptr;
+  if (presences == nullptr && want != LinePresence::Full) return;
+  for (size_t ci = 0; ci < layout.chunks.size(); ++ci) {
+    const LineChunk& c = layout.chunks[ci];
     if (LineKindShow(v, c.kind) != show) continue;
+    const uint8_t presence =
+        presences ? presences->chunks[ci] : static_cast<uint8_t>(LinePresence::Full);
+    if (presence != kMixedPresence && presence != static_cast<uint8_t>(want)) continue;
     const int level = camera && c.levels >= 0 ? ChunkLevel(layout, c, *camera) : -1;
     if (level == -2) continue;
+    if (presence == kMixedPresence) {
+      // Strip by strip, in full.
+      int64_t segment = c.segments.first;
+      for (int32_t s = c.firstStrip; s < c.firstStrip + c.strips; ++s) {
+        const int32_t n = std::max(layout.count[static_cast<size_t>(s)] - 1, 0);
+        if (presences->strips[static_cast<size_t>(s)] == static_cast<uint8_t>(want) && n > 0)
+          AddSegmentRange(out, {segment, n});
+        segment += n;
+      }
+      continue;
+    }
     if (level < 0) {
       AddSegmentRange(out, c.segments);
       continue;

@@ -84,7 +84,7 @@ struct LineLayout {
 // the 30th); a negative shot count gives an empty strip. The legs come
 // first, then the splays, the surface legs and the splays on the surface.
 // With `simplify` and at least kSimplifiedFromLegs legs, each kind is cut
-// into chunks of nearby traverses with their levels; otherwise each kind is
+// into chunks of nearby traverses of one survey node, with their levels; otherwise each kind is
 // one chunk in the order of the rows.
 //
 // A level simplifies each traverse between junctions by Douglas-Peucker:
@@ -102,8 +102,27 @@ struct LineCamera {
   double centreX = 0, centreY = 0, originZ = 0;
 };
 
+// How the lines of a survey node are drawn while parts of the survey tree
+// are hidden or one is highlighted: left out, dimmed (beside a highlighted
+// part) or as usual.
+enum class LinePresence : uint8_t { Hidden = 0, Dimmed = 1, Full = 2 };
+inline constexpr uint8_t kMixedPresence = 3;
+
+// The presence of every strip and chunk of a layout for one choice of
+// hidden and highlighted survey nodes. A chunk whose strips all have one
+// presence keeps its levels of detail; a mixed one is drawn strip by strip
+// in full. Made again only when that choice changes, never the vertices.
+struct LinePresences {
+  std::vector<uint8_t> strips;  // a LinePresence a strip
+  std::vector<uint8_t> chunks;  // a LinePresence a chunk, or kMixedPresence
+  bool uniform = true;          // every strip Full: the presences are not needed
+};
+LinePresences SurveyPresences(const LineLayout& layout, const SurveyModel& m,
+                              const std::vector<uint8_t>& hiddenSurveys, int32_t highlighted);
+
 // Appends, for the chunks of each kind the view draws as `show`, the
-// segments a frame draws, neighbouring ranges joined. Without a camera,
+// segments a frame draws, neighbouring ranges joined. With `presences`,
+// only the strips of presence `want`. Without a camera,
 // every chunk in full. With one, chunks wholly outside the picture are
 // skipped and each other at the coarsest level whose tolerance is under half
 // a pixel where the chunk comes nearest the eye. With `kept`, a bit per
@@ -112,7 +131,8 @@ struct LineCamera {
 // line.
 void AddLineRanges(const LineLayout& layout, const SurveyModel& m, const ViewState& v, LegShow show,
                    const LineCamera* camera, const std::vector<uint64_t>* kept,
-                   std::vector<SegmentRange>& out);
+                   std::vector<SegmentRange>& out, const LinePresences* presences = nullptr,
+                   LinePresence want = LinePresence::Full);
 
 // The level a chunk is drawn at from `camera`: -1 for its full detail,
 // -2 when it lies outside the picture.

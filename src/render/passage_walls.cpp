@@ -49,7 +49,8 @@ const PassageWalls& WallsCache::Walls(const SurveyModel& m) {
 }
 
 void ChooseWallDetail(const PassageWalls& w, const Mat4& modelView, const Mat4& projection,
-                      int high, std::vector<WallDetail>& detail, std::vector<uint8_t>& meshDrawn) {
+                      int high, std::vector<WallDetail>& detail, std::vector<uint8_t>& meshDrawn,
+                      const ViewState* v) {
   const auto& a = modelView.m;
   // The model-view turns and scales alike in every direction.
   const double scale = std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]);
@@ -71,7 +72,8 @@ void ChooseWallDetail(const PassageWalls& w, const Mat4& modelView, const Mat4& 
   detail.resize(w.chunks.size());
   for (size_t i = 0; i < w.chunks.size(); ++i) {
     const WallChunk& c = w.chunks[i];
-    const double px = shown(c.cx, c.cy, c.cz, c.reach, c.width);
+    const double px =
+        v && !SurveyShown(*v, c.survey) ? -1 : shown(c.cx, c.cy, c.cz, c.reach, c.width);
     detail[i] = px < kLeastWallPixels  ? WallDetail::kSkip
                 : px < kFineWallPixels ? WallDetail::kCoarse
                                        : WallDetail::kFine;
@@ -79,7 +81,8 @@ void ChooseWallDetail(const PassageWalls& w, const Mat4& modelView, const Mat4& 
   meshDrawn.resize(w.meshParts.size());
   for (size_t i = 0; i < w.meshParts.size(); ++i) {
     const WallMeshPart& p = w.meshParts[i];
-    meshDrawn[i] = shown(p.cx, p.cy, p.cz, p.reach, 2 * p.reach) >= kLeastWallPixels;
+    meshDrawn[i] = (!v || SurveyShown(*v, p.survey)) &&
+                   shown(p.cx, p.cy, p.cz, p.reach, 2 * p.reach) >= kLeastWallPixels;
   }
 }
 
@@ -96,7 +99,7 @@ void DrawPassageWalls(GlApi& gl, const ViewState& v, const SurveyModel& m, Scene
   gl.GetViewport(viewport);
   ChooseWallDetail(w, FrameModelView(v) * Translation(b.shift[0], b.shift[1], 0),
                    FrameProjection(viewport[2], viewport[3]), viewport[3], walls.Detail(),
-                   walls.MeshDrawn());
+                   walls.MeshDrawn(), &v);
   b.detail = walls.Detail().data();
   b.meshDrawn = walls.MeshDrawn().data();
   if (v.DepthColours) {

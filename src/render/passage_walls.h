@@ -55,9 +55,11 @@ class WallsCache {
 // The detail of each chunk and whether each mesh part shows, for a frame
 // seen through `modelView` (of the walls' own coordinates) and `projection`
 // in a viewport `high` pixels high: parts outside the view or under a pixel
-// wide are skipped, parts under kFineWallPixels wide drawn coarse.
+// wide are skipped, parts under kFineWallPixels wide drawn coarse. With `v`,
+// so are the parts of surveys it hides.
 void ChooseWallDetail(const PassageWalls& w, const Mat4& modelView, const Mat4& projection,
-                      int high, std::vector<WallDetail>& detail, std::vector<uint8_t>& meshDrawn);
+                      int high, std::vector<WallDetail>& detail, std::vector<uint8_t>& meshDrawn,
+                      const ViewState* v = nullptr);
 
 // Draws the walls of `m` and clears the depth, so that the lines and
 // everything after them stay visible over the walls.

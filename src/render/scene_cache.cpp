@@ -20,6 +20,7 @@ void SceneCache::Clear() {
   valid_ = false;
   lineStations_.valid = entrances_.valid = false;
   placed_.valid = false;
+  presenceKey_ = {};
   labels_.Clear();
   pickText_ = QImage();
 }
@@ -163,15 +164,35 @@ void SceneCache::Build(const SurveyModel& m, double cx, double cy) {
   valid_ = true;
 }
 
+int64_t LineDraws::SegmentCount(int64_t allSegments) const {
+  if (allStrips) return allSegments;
+  int64_t n = 0;
+  for (const auto* list : {&shown, &faded, &dimShown, &dimFaded})
+    for (const SegmentRange& r : *list) n += r.count;
+  return n;
+}
+
+const LinePresences& SceneCache::Presences(const ViewState& v, const SurveyModel& m) {
+  PresenceKey key{layoutSimplified_, generation_, v.HiddenSurveys, v.HighlightedSurvey};
+  if (!(key == presenceKey_)) {
+    presences_ = SurveyPresences(layout_, m, v.HiddenSurveys, v.HighlightedSurvey);
+    presenceKey_ = std::move(key);
+  }
+  return presences_;
+}
+
 const LineDraws& SceneCache::ChooseLines(const ViewState& v, const SurveyModel& m,
                                          const PictureGeometry* picture,
                                          const std::vector<int32_t>& kept) {
   LineDraws& d = draws_;
   d.shown.clear();
   d.faded.clear();
-  // Plain legs alone, or every kind shown, drawn in full: the strips as they
-  // are.
-  bool plain = !layout_.Simplified();
+  d.dimShown.clear();
+  d.dimFaded.clear();
+  const LinePresences& presences = Presences(v, m);
+  // Plain legs alone, or every kind shown, drawn in full with no part of the
+  // survey tree hidden or highlighted: the strips as they are.
+  bool plain = !layout_.Simplified() && presences.uniform;
   for (const LineChunk& c : layout_.chunks)
     plain = plain && LineKindShow(v, c.kind) == LegShow::Shown;
   d.allStrips = plain;
@@ -197,8 +218,12 @@ const LineDraws& SceneCache::ChooseLines(const ViewState& v, const SurveyModel& 
     anyKept = true;
   }
   const std::vector<uint64_t>* bits = anyKept ? &keptBits_ : nullptr;
-  AddLineRanges(layout_, m, v, LegShow::Shown, seen ? &camera : nullptr, bits, d.shown);
-  AddLineRanges(layout_, m, v, LegShow::Faded, seen ? &camera : nullptr, bits, d.faded);
+  const LineCamera* eye = seen ? &camera : nullptr;
+  using enum LinePresence;
+  AddLineRanges(layout_, m, v, LegShow::Shown, eye, bits, d.shown, &presences, Full);
+  AddLineRanges(layout_, m, v, LegShow::Faded, eye, bits, d.faded, &presences, Full);
+  AddLineRanges(layout_, m, v, LegShow::Shown, eye, bits, d.dimShown, &presences, Dimmed);
+  AddLineRanges(layout_, m, v, LegShow::Faded, eye, bits, d.dimFaded, &presences, Dimmed);
   if (anyKept)
     for (const int32_t row : kept)
       if (m.ValidStation(row)) keptBits_[static_cast<size_t>(row) / 64] = 0;

@@ -21,8 +21,11 @@ namespace mv {
 struct LineDraws {
   // Every strip in the lines' colour, as one batch of strips.
   bool allStrips = true;
-  // Else these segments in the lines' colour, then these faded.
-  std::vector<SegmentRange> shown, faded;
+  // Else these segments in the lines' colour, then these faded; then, beside
+  // a highlighted part of the survey tree, the rest dimmed.
+  std::vector<SegmentRange> shown, faded, dimShown, dimFaded;
+  // The segments drawn, of `allSegments` in the strips.
+  int64_t SegmentCount(int64_t allSegments) const;
 };
 
 class SceneCache {
@@ -116,6 +119,17 @@ class SceneCache {
   bool simplified_ = true;
   bool layoutSimplified_ = false;  // what layout_ was made with
   LineDraws draws_;
+  // The presences of the layout's strips for the hidden and highlighted
+  // survey nodes they were made for.
+  LinePresences presences_;
+  struct PresenceKey {
+    bool simplified = false;
+    uint64_t generation = 0;
+    std::vector<uint8_t> hidden;
+    int32_t highlighted = -1;
+    bool operator==(const PresenceKey&) const = default;
+  } presenceKey_;
+  const LinePresences& Presences(const ViewState& v, const SurveyModel& m);
   std::vector<uint64_t> keptBits_;
   std::vector<int32_t> kept_;  // a bit per station, all clear between frames
   PlacedLabels placed_;

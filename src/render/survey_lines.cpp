@@ -18,6 +18,9 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
       if (!l.entrance) kept.push_back(l.row);
   }
   const LineDraws& draws = cache.ChooseLines(v, m, picture, kept);
+  const auto segments = [&](const std::vector<SegmentRange>& list, float scale) {
+    gl.LineSegments(batch, {list.data(), static_cast<int32_t>(list.size()), scale});
+  };
   if (draws.allStrips) {
     SetColor(gl, v.LineColor);
     const OriginShift shift(gl, m.originZ);
@@ -27,13 +30,18 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
   const OriginShift shift(gl, m.originZ);
   // The legs first: where a faded splay meets its station, the leg's pixels
   // win the depth test.
-  if (!draws.shown.empty()) {
-    SetColor(gl, v.LineColor);
-    gl.LineSegments(batch, {draws.shown.data(), static_cast<int32_t>(draws.shown.size()), 1});
-  }
-  if (!draws.faded.empty()) {
-    SetColor(gl, FadedColour(v.LineColor));
-    gl.LineSegments(batch, {draws.faded.data(), static_cast<int32_t>(draws.faded.size()), 0.25f});
+  // The highlighted part of the survey before the rest, for the same reason.
+  const struct {
+    const std::vector<SegmentRange>& list;
+    float scale;
+  } passes[] = {{draws.shown, 1},
+                {draws.faded, kFadedLines},
+                {draws.dimShown, kDimmedLines},
+                {draws.dimFaded, kFadedLines * kDimmedLines}};
+  for (const auto& pass : passes) {
+    if (pass.list.empty()) continue;
+    SetColor(gl, ScaledColour(v.LineColor, pass.scale));
+    segments(pass.list, pass.scale);
   }
 }
 

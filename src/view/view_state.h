@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -121,11 +122,21 @@ inline bool LegDrawn(const ViewState& v, uint8_t legFlags) {
   return LegShowOf(v, legFlags) != LegShow::Hidden;
 }
 
-// A faded leg's colour: a quarter of each component's intensity, as if the
-// colour were laid over black at a quarter's opacity.
+// A faded leg is drawn at a quarter of its colour's intensity, as if the
+// colour were laid over black at a quarter's opacity; beside a highlighted
+// part of the survey tree the rest of the lines are dimmed too.
+inline constexpr float kFadedLines = 0.25f;
+inline constexpr float kDimmedLines = 0.3f;
+
+// A colour at `scale` of its intensity, each component rounded.
+inline Rgb ScaledColour(const Rgb& c, float scale) {
+  const auto part = [scale](int32_t p) {
+    return static_cast<int32_t>(std::lround((p & 0xFF) * static_cast<double>(scale)));
+  };
+  return {part(c.r), part(c.g), part(c.b)};
+}
 inline Rgb FadedColour(const Rgb& c) {
-  const auto quarter = [](int32_t part) { return ((part & 0xFF) + 2) / 4; };
-  return {quarter(c.r), quarter(c.g), quarter(c.b)};
+  return ScaledColour(c, kFadedLines);
 }
 
 // Whether the picture shows the parts of survey node `node`.

@@ -332,5 +332,93 @@ TEST(LineLayout, KeptStationsBringTheirStripsInFull) {
   EXPECT_EQ(drawnWith, drawn + own.count);
 }
 
+// The strip of each of the layout's own segments.
+std::vector<int32_t> StripOfSegment(const LineLayout& l) {
+  std::vector<int32_t> out;
+  for (size_t s = 0; s < l.rows.size(); ++s)
+    out.insert(out.end(), static_cast<size_t>(std::max(l.count[s] - 1, 0)),
+               static_cast<int32_t>(s));
+  return out;
+}
+
+TEST(LineLayout, HiddenAndHighlightedSurveysChooseStripsWithoutNewVertices) {
+  Seen s = Fitted({60000, 13, 5.0}, 780, 591);
+  SurveyModel& m = s.state.survey;
+  // Root 0 holds east (1) and west (2); west holds its north end (3). Each
+  // row belongs to a node by where it starts.
+  m.surveys = {{-1, ""}, {0, "east"}, {0, "west"}, {2, "north"}};
+  std::vector<double> xs, ys;
+  for (int32_t i = 0; i < m.SurveyLineCount(); ++i)
+    xs.push_back(m.X(m.Line(i)[1])), ys.push_back(m.Y(m.Line(i)[1]));
+  const auto middle = [](std::vector<double> v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+  };
+  const double midX = middle(xs), midY = middle(ys);
+  m.lineSurvey.resize(xs.size());
+  for (size_t i = 0; i < xs.size(); ++i) m.lineSurvey[i] = xs[i] > midX ? 1 : ys[i] > midY ? 3 : 2;
+  // Small in the picture, so chunks of one node are drawn simplified.
+  s.state.view.ZoomScale =
+      kZoomOffset + (static_cast<long double>(s.state.view.ZoomScale) - kZoomOffset) / 4;
+  const LineCamera camera = s.Camera();
+  for (const bool simplified : {false, true}) {
+    SCOPED_TRACE(simplified ? "simplified" : "in full");
+    const LineLayout layout = LayOutLines(m, simplified);
+    const std::vector<int32_t> stripOf = StripOfSegment(layout);
+    const auto nodeOfSegment = [&](int64_t seg) {
+      return m.LineSurvey(layout.rows[static_cast<size_t>(stripOf[static_cast<size_t>(seg)])]);
+    };
+    EXPECT_TRUE(SurveyPresences(layout, m, {}, -1).uniform);
+    EXPECT_TRUE(SurveyPresences(layout, m, {0, 0, 0, 0}, -1).uniform);
+
+    const struct {
+      std::vector<uint8_t> hidden;
+      int32_t highlighted;
+      std::set<int32_t> full, dimmed;  // the nodes drawn so
+    } cases[] = {
+        {{0, 0, 1, 1}, -1, {1}, {}},     // west hidden with its north end
+        {{0, 0, 0, 1}, -1, {1, 2}, {}},  // the north end alone
+        {{}, 2, {2, 3}, {1}},            // west highlighted, its child too
+        {{0, 0, 0, 1}, 2, {2}, {1}},     // and its child hidden
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(testing::Message() << "highlighted " << c.highlighted);
+      const LinePresences p = SurveyPresences(layout, m, c.hidden, c.highlighted);
+      EXPECT_FALSE(p.uniform);
+      // A simplified layout's chunks each hold one node; a plain one's hold all.
+      EXPECT_EQ(std::count(p.chunks.begin(), p.chunks.end(), kMixedPresence),
+                simplified ? 0 : static_cast<std::ptrdiff_t>(layout.chunks.size()));
+      for (const LinePresence want : {LinePresence::Full, LinePresence::Dimmed}) {
+        const std::set<int32_t>& nodes = want == LinePresence::Full ? c.full : c.dimmed;
+        // In full detail: exactly the segments of those nodes.
+        std::vector<SegmentRange> all;
+        AddLineRanges(layout, m, s.state.view, LegShow::Shown, nullptr, nullptr, all, &p, want);
+        int64_t drawn = 0, expected = 0, wrong = 0;
+        for (const SegmentRange& r : all)
+          for (int64_t seg = r.first; seg < r.first + r.count; ++seg)
+            ++drawn, wrong += !nodes.contains(nodeOfSegment(seg));
+        for (size_t seg = 0; seg < stripOf.size(); ++seg)
+          expected += nodes.contains(nodeOfSegment(static_cast<int64_t>(seg)));
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(drawn, expected);
+        // Simplified, seen from the camera: still nothing of another node,
+        // and chunks of one node keep their levels, so fewer segments.
+        std::vector<SegmentRange> seen;
+        AddLineRanges(layout, m, s.state.view, LegShow::Shown, &camera, nullptr, seen, &p, want);
+        int64_t seenDrawn = 0, seenWrong = 0;
+        for (const SegmentRange& r : seen)
+          for (int64_t seg = r.first; seg < r.first + r.count; ++seg) {
+            ++seenDrawn;
+            if (seg < layout.stripSegments) seenWrong += !nodes.contains(nodeOfSegment(seg));
+          }
+        EXPECT_EQ(seenWrong, 0);
+        if (simplified && expected > 0) {
+          EXPECT_LT(seenDrawn, expected);
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace mv::test

@@ -414,5 +414,52 @@ TEST_F(Pixels, FadedSplaysAtAQuarterOfTheColourAndHiddenOnesNotAtAll) {
   }
 }
 
+TEST_F(Pixels, HiddenSurveysLeaveThePictureAndAHighlightDimsTheRest) {
+  AppState s = HandMadeCave();
+  Show(s.view, 1);
+  // The trunk, the east and the west passage as three surveys.
+  s.survey.surveys = {{-1, ""}, {0, "trunk"}, {0, "east"}, {0, "west"}};
+  s.survey.lineSurvey = {1, 1, 2, 3};
+  s.survey.generation = NextModelGeneration();
+  const QImage full = gl_->Frame(s.view, s.survey);
+  s.view.HiddenSurveys = {0, 0, 1, 0};
+  const QImage hidden = gl_->Frame(s.view, s.survey);
+  s.view.HiddenSurveys.clear();
+  s.view.HighlightedSurvey = 3;
+  const QImage lit = gl_->Frame(s.view, s.survey);
+  s.view.HighlightedSurvey = -1;
+  EXPECT_EQ(gl_->Frame(s.view, s.survey), full);
+
+  // Hiding takes pixels away and changes no other; a highlight leaves the
+  // west passage as it was and the rest at kDimmedLines of its colour.
+  int gone = 0, dimmed = 0, kept = 0, wrong = 0;
+  for (int y = 0; y < full.height(); ++y)
+    for (int x = 0; x < full.width(); ++x) {
+      const QRgb a = full.pixel(x, y) & 0xffffff, h = hidden.pixel(x, y) & 0xffffff,
+                 l = lit.pixel(x, y) & 0xffffff;
+      if (h != a) (h == 0 ? gone : wrong) += 1;
+      if (a == 0) {
+        wrong += l != 0;
+        continue;
+      }
+      if (l == a) {
+        ++kept;
+        continue;
+      }
+      bool scaled = true;
+      for (const int shift : {0, 8, 16}) {
+        const int pa = static_cast<int>((a >> shift) & 0xff),
+                  pl = static_cast<int>((l >> shift) & 0xff);
+        scaled = scaled && std::abs(pl - static_cast<int>(std::lround(pa * kDimmedLines))) <= 1;
+      }
+      (scaled ? dimmed : wrong) += 1;
+    }
+  EXPECT_GT(gone, 50);
+  EXPECT_GT(dimmed, 200);
+  EXPECT_GT(kept, 50);
+  EXPECT_EQ(wrong, 0);
+  if (wrong != 0) Keep(lit, "highlighted"), Keep(hidden, "hidden_east");
+}
+
 }  // namespace
 }  // namespace mv::test

@@ -52,12 +52,7 @@ double F1(const QImage& simplified, const QImage& full) {
 
 int64_t SegmentsDrawn(SceneCache& cache, const ViewState& v, const SurveyModel& m,
                       const PictureGeometry& g) {
-  const LineDraws& d = cache.ChooseLines(v, m, &g);
-  if (d.allStrips) return cache.Layout().stripSegments;
-  int64_t n = 0;
-  for (const auto* list : {&d.shown, &d.faded})
-    for (const SegmentRange& r : *list) n += r.count;
-  return n;
+  return cache.ChooseLines(v, m, &g).SegmentCount(cache.Layout().stripSegments);
 }
 
 // Long winding passages that spread out from the entrance, so the picture
