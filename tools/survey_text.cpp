@@ -9,22 +9,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "data/reader_kit.h"
 #include "data/records.h"
 #include "data/survey_writer.h"
 
 namespace mv {
 
 namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 std::vector<std::string_view> Words(std::string_view s) {
   std::vector<std::string_view> words;

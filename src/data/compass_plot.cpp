@@ -8,6 +8,7 @@
 #include <string>
 
 #include "data/model_builder.h"
+#include "data/reader_kit.h"
 
 namespace mv {
 
@@ -21,21 +22,11 @@ constexpr uint8_t kEndOfFile = 0x1a;
 // (Compass itself writes 999, other writers -9 or -9999).
 constexpr double kMaxSizeFeet = 900;
 
-bool Blank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // A record starts with its letter, then a blank or the end of the line.
 bool RecordLetter(std::string_view line) {
   const char c = line.empty() ? 0 : line[0];
   const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-  return letter && (line.size() == 1 || Blank(line[1]) || line[0] == 'N' || line[0] == 'S');
+  return letter && (line.size() == 1 || IsBlank(line[1]) || line[0] == 'N' || line[0] == 'S');
 }
 
 class Reader {
@@ -55,22 +46,20 @@ class Reader {
     const size_t end = text_.find(static_cast<char>(kEndOfFile));
     if (end != std::string_view::npos) text_ = text_.substr(0, end);
     utf8_ = IsUtf8(text_);
-    builder_.SetNameBudget((size_t{64} << 20) + 32 * text_.size());
+    builder_.SetNameBudget(NameBudget(text_.size(), 32));
     lineNo_ = 0;
     for (size_t pos = 0; pos < text_.size();) {
       // Lines end in CR LF, LF or a lone CR.
       size_t eol = text_.find_first_of("\r\n", pos);
       if (eol == std::string_view::npos) eol = text_.size();
       ++lineNo_;
-      Record(TrimBlanks(text_.substr(pos, eol - pos)));
+      Record(Trim(text_.substr(pos, eol - pos)));
       pos = eol;
       if (pos < text_.size() && text_[pos] == '\r') ++pos;
       if (pos < text_.size() && text_[pos] == '\n') ++pos;
     }
     if (!builder_.HasLegs())
-      throw ReadFault{SourceError::Place::kFile, 0,
-                      "the file holds no survey legs to show (" +
-                          std::to_string(info_.legsLeftOut) + " left out by their flags)"};
+      throw ReadFault{SourceError::Place::kFile, 0, NoLegsToShow(info_.legsLeftOut)};
     EndPassage();
     out_.model = builder_.Finish(std::move(title_), name_);
     info_.warnings = builder_.TakeWarnings(name_);
@@ -92,7 +81,7 @@ class Reader {
         break;
       case 'S':
         // A section name: the first one is the survey's title.
-        if (title_.empty()) title_ = Name(TrimBlanks(line.substr(1)));
+        if (title_.empty()) title_ = Name(Trim(line.substr(1)));
         break;
       case 'N':
         SurveyHeader(line.substr(1));
@@ -109,14 +98,14 @@ class Reader {
   void SurveyHeader(std::string_view rest) {
     EndPassage();
     size_t n = 0;
-    while (n < rest.size() && !Blank(rest[n])) ++n;
+    while (n < rest.size() && !IsBlank(rest[n])) ++n;
     survey_ = builder_.SurveyChild(0, Name(rest.substr(0, n)));
     previous_ = {NAN, NAN, NAN};
     if (!title_.empty() || haveComment_) return;
     const size_t c = rest.find(" C");
     if (c == std::string_view::npos) return;
     haveComment_ = true;
-    title_ = Name(TrimBlanks(rest.substr(c + 2)));
+    title_ = Name(Trim(rest.substr(c + 2)));
   }
 
   // The sections given so far make a passage.
@@ -178,22 +167,68 @@ class Reader {
   }
 
   double Number(std::string_view& rest, const char* what) {
-    rest = TrimBlanks(rest);
+    rest = Trim(rest);
     size_t n = 0;
-    while (n < rest.size() && !Blank(rest[n])) ++n;
+    while (n < rest.size() && !IsBlank(rest[n])) ++n;
     const std::string_view word = rest.substr(0, n);
-    std::string_view digits = word;
-    if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
-    double v = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
     if (word.empty()) Fail(std::string("the record ends before its ") + what);
-    if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(v))
-      Fail(std::string("the ") + what + " " + Quoted(word, 24) + " is not a number");
+    const std::optional<double> v = DecimalNumber(word);
+    if (!v) Fail(std::string("the ") + what + " " + Quoted(word, 24) + " is not a number");
     rest.remove_prefix(n);
-    return v;
+    return *v;
   }
 
-  // "M|D|d <north> <east> <up> S<name> [P <l> <u> <d> <r>] [I <distance>] [F<flags>]"
+  // What a shot's fields after its station say.
+  struct ShotFields {
+    uint8_t flags = 0;
+    bool plotted = true;
+    bool sized = false;
+    double size[4];  // left, up, down, right
+  };
+
+  // "[P <l> <u> <d> <r>] [I <distance>] [F<flags>]", in any order; later
+  // fields (comments and the like) are not read.
+  ShotFields Fields(std::string_view rest, bool plotted) {
+    ShotFields f;
+    f.plotted = plotted;
+    for (rest = Trim(rest); !rest.empty(); rest = Trim(rest)) {
+      if (rest[0] == 'P') {
+        rest.remove_prefix(1);
+        int k = 0;
+        for (const char* what : {"left", "up", "down", "right"}) f.size[k++] = Number(rest, what);
+        f.sized = true;
+      } else if (rest[0] == 'I') {
+        rest.remove_prefix(1);
+        Number(rest, "distance from the entrance");
+      } else if (rest[0] == 'F') {
+        size_t k = 1;
+        for (; k < rest.size() && !IsBlank(rest[k]); ++k) ShotFlag(rest[k], f);
+        rest.remove_prefix(k);
+      } else {
+        break;
+      }
+    }
+    return f;
+  }
+
+  static void ShotFlag(char letter, ShotFields& f) {
+    switch (letter) {
+      case 'L':  // left out of the cave's length: a duplicate
+        f.flags |= kLegDuplicate;
+        break;
+      case 'S':
+        f.flags |= kLegSplay;
+        break;
+      case 'P':  // not to be plotted
+      case 'X':  // left out of everything
+        f.plotted = false;
+        break;
+      default:  // C (not adjusted by loop closure) changes nothing drawn
+        break;
+    }
+  }
+
+  // "M|D|d <north> <east> <up> S<name> [fields]"
   void Shot(std::string_view line) {
     const char command = line[0];
     std::string_view rest = line.substr(1);
@@ -201,65 +236,25 @@ class Reader {
     p.y = Number(rest, "northing");
     p.x = Number(rest, "easting");
     p.z = Number(rest, "elevation");
-    rest = TrimBlanks(rest);
+    rest = Trim(rest);
     if (rest.empty() || rest[0] != 'S') Fail("the record has no station name after its position");
     size_t n = 1;
-    while (n < rest.size() && !Blank(rest[n])) ++n;
+    while (n < rest.size() && !IsBlank(rest[n])) ++n;
     const std::string_view station = rest.substr(1, n - 1);
-    rest.remove_prefix(n);
-
-    uint8_t flags = 0;
-    bool plotted = command != 'd';
-    bool sized = false;
-    double size[4];  // left, up, down, right
-    for (;;) {
-      rest = TrimBlanks(rest);
-      if (rest.empty()) break;
-      if (rest[0] == 'P') {
-        rest.remove_prefix(1);
-        int k = 0;
-        for (const char* what : {"left", "up", "down", "right"}) size[k++] = Number(rest, what);
-        sized = true;
-      } else if (rest[0] == 'I') {
-        rest.remove_prefix(1);
-        Number(rest, "distance from the entrance");
-      } else if (rest[0] == 'F') {
-        size_t k = 1;
-        for (; k < rest.size() && !Blank(rest[k]); ++k) {
-          switch (rest[k]) {
-            case 'L':  // left out of the cave's length: a duplicate
-              flags |= kLegDuplicate;
-              break;
-            case 'S':
-              flags |= kLegSplay;
-              break;
-            case 'P':  // not to be plotted
-            case 'X':  // left out of everything
-              plotted = false;
-              break;
-            default:  // C (not adjusted by loop closure) changes nothing drawn
-              break;
-          }
-        }
-        rest.remove_prefix(k);
-      } else {
-        // Later fields (comments and the like) are not read.
-        break;
-      }
-    }
+    const ShotFields f = Fields(rest.substr(n), command != 'd');
 
     bool drawn = false;  // a leg of the passage's own traverse (no splay)
     const bool move = command == 'M' || !builder_.HasCurrentPoint();
     if (move) {
       // A draw with no point before it starts the first traverse.
       builder_.MoveTo(p);
-    } else if (!plotted) {
+    } else if (!f.plotted) {
       ++info_.legs;
       ++info_.legsLeftOut;
       builder_.LeaveOut(p);
-    } else if (info_.CountLeg(flags, options_)) {
-      builder_.LineTo(p, flags, survey_);
-      drawn = !(flags & kLegSplay);
+    } else if (info_.CountLeg(f.flags, options_)) {
+      builder_.LineTo(p, f.flags, survey_);
+      drawn = !(f.flags & kLegSplay);
     } else {
       builder_.LeaveOut(p);
     }
@@ -268,7 +263,7 @@ class Reader {
     // no passage through it.
     const bool anonymous = station == "." || station == ".." || station == "..." || station == "-";
     if (anonymous) builder_.Flag(p, kStationAnonymous);
-    PassageSizes(p, move, drawn && !anonymous, sized ? size : nullptr);
+    PassageSizes(p, move, drawn && !anonymous, f.sized ? f.size : nullptr);
     previous_ = p;
     // Names in UTF-8 or plain ASCII go to the builder without a copy.
     if (utf8_ || std::all_of(station.begin(), station.end(),
@@ -361,7 +356,7 @@ bool IsUtf8(std::string_view text) {
 bool LooksLikeCompassPlot(std::span<const uint8_t> head) {
   std::string_view text(reinterpret_cast<const char*>(head.data()), head.size());
   const size_t eol = text.find_first_of("\r\n");
-  const std::string_view first = TrimBlanks(text.substr(0, eol));
+  const std::string_view first = Trim(text.substr(0, eol));
   return !first.empty() && std::strchr("ZSNMDX", first[0]) != nullptr && RecordLetter(first);
 }
 

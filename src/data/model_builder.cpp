@@ -32,53 +32,53 @@ size_t Hash(const RawPoint& p) {
 }
 
 // -0.0 and 0.0 are the same place; adding 0.0 turns the one into the other.
-RawPoint Normal(RawPoint p) {
+RawPoint WithoutNegativeZero(RawPoint p) {
   return {p.x + 0.0, p.y + 0.0, p.z + 0.0};
 }
 
 }  // namespace
 
-ModelBuilder::ModelBuilder(Units units) : units_(units) {
-  surveys_.push_back({-1, {}});
-}
-
-int32_t ModelBuilder::FindRow(RawPoint p) const {
+int32_t PointIndex::Find(RawPoint p) const {
   if (slots_.empty()) return -1;
-  p = Normal(p);
+  p = WithoutNegativeZero(p);
   const size_t mask = slots_.size() - 1;
   for (size_t i = Hash(p) & mask;; i = (i + 1) & mask) {
-    const int32_t row = slots_[i];
-    if (row < 0 || points_[row] == p) return row;
+    const int32_t n = slots_[i];
+    if (n < 0 || points_[n] == p) return n;
   }
 }
 
-void ModelBuilder::Grow() {
-  slots_.assign(std::max<size_t>(64, 2 * slots_.size()), -1);
+void PointIndex::Grow() {
+  slots_.assign(std::max<size_t>(minSlots_, 2 * slots_.size()), -1);
   const size_t mask = slots_.size() - 1;
-  for (size_t r = 0; r < points_.size(); ++r) {
-    size_t i = Hash(points_[r]) & mask;
+  for (size_t n = 0; n < points_.size(); ++n) {
+    size_t i = Hash(points_[n]) & mask;
     while (slots_[i] >= 0) i = (i + 1) & mask;
-    slots_[i] = static_cast<int32_t>(r);
+    slots_[i] = static_cast<int32_t>(n);
   }
 }
 
-int32_t ModelBuilder::RowOf(RawPoint p) {
-  p = Normal(p);
+int32_t PointIndex::Add(RawPoint p, bool* added) {
+  p = WithoutNegativeZero(p);
   if (2 * (points_.size() + 1) > slots_.size()) Grow();
   const size_t mask = slots_.size() - 1;
   for (size_t i = Hash(p) & mask;; i = (i + 1) & mask) {
-    const int32_t row = slots_[i];
-    if (row >= 0) {
-      if (points_[row] == p) return row;
+    const int32_t n = slots_[i];
+    if (n >= 0) {
+      if (points_[n] == p) return n;
       continue;
     }
-    // Row numbers are 32-bit everywhere in the model.
     if (points_.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max()))
       throw ModelLimit{"too many stations"};
     slots_[i] = static_cast<int32_t>(points_.size());
     points_.push_back(p);
+    if (added) *added = true;
     return slots_[i];
   }
+}
+
+ModelBuilder::ModelBuilder(Units units) : units_(units) {
+  surveys_.push_back({-1, {}});
 }
 
 void ModelBuilder::StartRow(int32_t first, uint8_t flags, int32_t survey) {
@@ -137,17 +137,17 @@ void ModelBuilder::Name(RawPoint p, std::string_view name, int32_t survey) {
     return;
   }
   Spend(name.size());
-  pending_.push_back({Normal(p), pendingChars_.size(), name.size(), survey, 0});
+  pending_.push_back({WithoutNegativeZero(p), pendingChars_.size(), name.size(), survey, 0});
   pendingChars_.append(name);
 }
 
 void ModelBuilder::Flag(RawPoint p, uint8_t flags) {
-  if (flags != 0) pending_.push_back({Normal(p), 0, 0, -1, flags});
+  if (flags != 0) pending_.push_back({WithoutNegativeZero(p), 0, 0, -1, flags});
 }
 
 void ModelBuilder::InSurvey(RawPoint p, int32_t survey) {
   if (survey > 0 && static_cast<size_t>(survey) < surveys_.size())
-    pending_.push_back({Normal(p), 0, 0, survey, 0});
+    pending_.push_back({WithoutNegativeZero(p), 0, 0, survey, 0});
 }
 
 int32_t ModelBuilder::SurveyChild(int32_t parent, std::string_view name) {
@@ -216,7 +216,7 @@ void ModelBuilder::Warn(std::string line) {
 }
 
 void ModelBuilder::Section(RawPoint p, CrossSection s) {
-  sections_.push_back({Normal(p), 0, 0, s});
+  sections_.push_back({WithoutNegativeZero(p), 0, 0, s});
 }
 
 void ModelBuilder::Section(std::string_view station, CrossSection s) {
@@ -231,23 +231,10 @@ void ModelBuilder::Mesh(std::vector<RawPoint> points, std::vector<uint32_t> tria
 }
 
 void ModelBuilder::Entrance(RawPoint p, std::string_view name) {
-  p = Normal(p);
-  // Distinct positions, by a table like the station rows'.
-  if (2 * (entrancePoints_.size() + 1) > entranceSlots_.size()) {
-    entranceSlots_.assign(std::max<size_t>(16, 2 * entranceSlots_.size()), -1);
-    const size_t mask = entranceSlots_.size() - 1;
-    for (size_t r = 0; r < entrancePoints_.size(); ++r) {
-      size_t i = Hash(entrancePoints_[r]) & mask;
-      while (entranceSlots_[i] >= 0) i = (i + 1) & mask;
-      entranceSlots_[i] = static_cast<int32_t>(r);
-    }
-  }
-  const size_t mask = entranceSlots_.size() - 1;
-  size_t i = Hash(p) & mask;
-  for (; entranceSlots_[i] >= 0; i = (i + 1) & mask)
-    if (entrancePoints_[entranceSlots_[i]] == p) return;
-  entranceSlots_[i] = static_cast<int32_t>(entrancePoints_.size());
-  entrancePoints_.push_back(p);
+  p = WithoutNegativeZero(p);
+  bool added = false;
+  entrancePoints_.Add(p, &added);
+  if (!added) return;
   ++entrancesFound_;
   Flag(p, kStationEntrance);
   Spend(name.size());
@@ -262,15 +249,15 @@ void ModelBuilder::Entrance(RawPoint p, std::string_view name) {
 
 SurveyModel ModelBuilder::Finish(std::string title, std::string_view sourceName) {
   SurveyModel& m = model_;
-  const size_t rows = points_.size();
+  const size_t rows = rows_.Size();
   const double mul = units_.multiply, div = units_.divide;
 
   // Positions whose span overflows, or is absurd for a survey, would give a
   // model no box or drawing can hold.
   RawPoint lo{}, hi{};
   if (rows > 0) {
-    lo = hi = points_[0];
-    for (const RawPoint& p : points_) {
+    lo = hi = rows_.Points()[0];
+    for (const RawPoint& p : rows_.Points()) {
       lo.x = std::min(lo.x, p.x);
       lo.y = std::min(lo.y, p.y);
       lo.z = std::min(lo.z, p.z);
@@ -339,7 +326,7 @@ SurveyModel ModelBuilder::Finish(std::string title, std::string_view sourceName)
   std::string().swap(pendingChars_);
 
   FinishSections(m);  // before the table of positions goes
-  std::vector<int32_t>().swap(slots_);
+  rows_.DropTable();
 
   if (rows > 0) {
     const double ox = std::floor(lo.x * mul / div), oy = std::floor(lo.y * mul / div),
@@ -351,14 +338,14 @@ SurveyModel ModelBuilder::Finish(std::string title, std::string_view sourceName)
     // when it adds the origin to the offset written out as text.
     m.stations.resize(3 * rows);
     double* s = m.stations.data();
-    for (const RawPoint& p : points_) {
+    for (const RawPoint& p : rows_.Points()) {
       *s++ = ox + (p.x * mul - ox * div) / div;
       *s++ = oy + (p.y * mul - oy * div) / div;
       *s++ = oz + (p.z * mul - oz * div) / div;
     }
     FinishMeshes(m, ox, oy, oz);
   }
-  std::vector<RawPoint>().swap(points_);
+  rows_.DropPoints();
 
   std::string rootName = m.title;
   if (rootName.empty()) {

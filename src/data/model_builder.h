@@ -22,6 +22,33 @@ struct RawPoint {
   bool operator==(const RawPoint&) const = default;
 };
 
+// Positions numbered in the order they are first added, found again
+// through an open-addressing table kept at most half full. -0 and +0 are the
+// same place.
+class PointIndex {
+ public:
+  explicit PointIndex(size_t minSlots) : minSlots_(minSlots) {}
+
+  // The number of p; -1 when it was never added or the table was dropped.
+  int32_t Find(RawPoint p) const;
+  // The number of p, added when new (then `added` is set). Numbers are
+  // 32-bit everywhere in the model: past them it throws ModelLimit.
+  int32_t Add(RawPoint p, bool* added = nullptr);
+
+  const std::vector<RawPoint>& Points() const { return points_; }
+  size_t Size() const { return points_.size(); }
+  // Frees the table; the points stay, Find no longer finds them.
+  void DropTable() { std::vector<int32_t>().swap(slots_); }
+  void DropPoints() { std::vector<RawPoint>().swap(points_); }
+
+ private:
+  void Grow();
+
+  size_t minSlots_;
+  std::vector<RawPoint> points_;  // by number
+  std::vector<int32_t> slots_;    // numbers, -1 for a free slot
+};
+
 // Builds the model from positions: one station row per distinct position
 // that a kept leg or a kept entrance touches; consecutive legs share a
 // survey-line row (at most 29 shots each) until a move, a left-out leg, or a
@@ -121,9 +148,8 @@ class ModelBuilder {
   static constexpr size_t kMaxWarnings = 100;
 
  private:
-  int32_t RowOf(RawPoint p);          // adds the position when new
-  int32_t FindRow(RawPoint p) const;  // -1 when absent
-  void Grow();
+  int32_t RowOf(RawPoint p) { return rows_.Add(p); }           // adds the position when new
+  int32_t FindRow(RawPoint p) const { return rows_.Find(p); }  // -1 when absent
   void StartRow(int32_t first, uint8_t flags, int32_t survey);
   void Spend(size_t nameBytes);
   void Warn(std::string line);
@@ -132,8 +158,7 @@ class ModelBuilder {
   void FinishMeshes(SurveyModel& m, double ox, double oy, double oz);
 
   Units units_;
-  std::vector<RawPoint> points_;  // by row
-  std::vector<int32_t> slots_;    // open addressing over rows, at most half full
+  PointIndex rows_{64};  // station positions by row
   std::vector<int32_t> lines_;
   std::vector<uint8_t> lineFlags_;
   std::vector<int32_t> lineSurvey_;
@@ -179,8 +204,7 @@ class ModelBuilder {
   std::vector<std::string> warnings_;
   size_t warningsDropped_ = 0;
 
-  std::vector<RawPoint> entrancePoints_;  // every distinct one seen
-  std::vector<int32_t> entranceSlots_;
+  PointIndex entrancePoints_{16};  // every distinct one seen
   int64_t entrancesFound_ = 0;
   SurveyModel model_;
 };

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "data/reader_kit.h"
+
 namespace mv {
 
 namespace {
@@ -35,8 +37,7 @@ Real48 Real48::FromBytes(const uint8_t* b) {
   Real48 r;
   const int e = b[0];
   if (e == 0) return r;  // zero, whatever the other bytes hold
-  uint64_t f = 0;
-  for (int i = 5; i >= 1; --i) f = (f << 8) | b[i];
+  uint64_t f = LittleEndian(b + 1, 5);
   const bool neg = (f >> 39) & 1;
   f &= (uint64_t{1} << 39) - 1;
   long double m = 1.0L + std::ldexp(static_cast<long double>(f), -39);

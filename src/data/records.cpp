@@ -8,16 +8,14 @@
 #include <cstring>
 #include <system_error>
 
+#include "data/reader_kit.h"
+
 namespace mv {
 
 namespace {
 constexpr size_t kStationX = 4, kStationY = 13, kStationZ = 22;
 constexpr size_t kObjectOriginX = 76, kObjectOriginY = 82, kObjectOriginZ = 88;
 constexpr size_t kObjectEntranceCount = 96, kObjectEntrances = 100;
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
 
 // Characters that may make up a number once the decimal separator has been
 // turned into a dot. Checked before conversion so that words the converter
@@ -45,9 +43,7 @@ bool WriteText(uint8_t* field, int capacity, std::string_view text) {
 }
 
 int32_t ReadInt32(const uint8_t* p) {
-  const uint32_t u =
-      uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-  return static_cast<int32_t>(u);
+  return static_cast<int32_t>(LittleEndian32(p));
 }
 
 void WriteInt32(uint8_t* p, int32_t v) {
@@ -112,8 +108,7 @@ bool EncodeObjectRecord(const ObjectRecord& r, std::array<uint8_t, kObjectRecord
 }
 
 NumberError ParseNumber(std::string_view text, std::string_view decimalPoint, double& out) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  text = Trim(text);
   if (text.empty()) return NumberError::kEmpty;
   if (decimalPoint.empty()) decimalPoint = ".";
 

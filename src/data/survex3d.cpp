@@ -9,6 +9,7 @@
 #include <string>
 
 #include "data/model_builder.h"
+#include "data/reader_kit.h"
 
 namespace mv {
 
@@ -35,11 +36,9 @@ std::string Hex(unsigned v) {
 }
 
 uint8_t ModelFlags(unsigned labelFlags) {
-  uint8_t flags = 0;
-  if (labelFlags & kLabelEntrance) flags |= kStationEntrance;
-  if (labelFlags & kLabelFixed) flags |= kStationFixed;
-  if (labelFlags & kLabelAnonymous) flags |= kStationAnonymous;
-  return flags;
+  return MapFlags(labelFlags, {{kLabelEntrance, kStationEntrance},
+                               {kLabelFixed, kStationFixed},
+                               {kLabelAnonymous, kStationAnonymous}});
 }
 
 class Reader {
@@ -58,7 +57,7 @@ class Reader {
     ReadHeader();
     // Version 0.01 gives metres as text; every later one centimetres.
     builder_ = ModelBuilder(version_ == 0 ? ModelBuilder::Units{} : ModelBuilder::Units{1, 100});
-    builder_.SetNameBudget((size_t{64} << 20) + 32 * b_.size());
+    builder_.SetNameBudget(NameBudget(b_.size(), 32));
     if (version_ >= 8) {
       ReadItems8();
     } else if (version_ >= 3) {
@@ -97,8 +96,7 @@ class Reader {
 
   uint32_t LittleEndian(size_t n) {
     Need(n);
-    uint32_t v = 0;
-    for (size_t i = 0; i < n; ++i) v |= static_cast<uint32_t>(b_[pos_ + i]) << (8 * i);
+    const auto v = static_cast<uint32_t>(mv::LittleEndian(b_.data() + pos_, n));
     pos_ += n;
     return v;
   }
@@ -250,9 +248,7 @@ class Reader {
   }
 
   void Finish() {
-    if (!builder_.HasLegs())
-      FailItem("the file holds no survey legs to show (" + std::to_string(info_.legsLeftOut) +
-               " left out by their flags)");
+    if (!builder_.HasLegs()) FailItem(NoLegsToShow(info_.legsLeftOut));
     info_.entrancesFound = builder_.EntrancesFound();
     out_.model = builder_.Finish(std::move(title_), name_);
     info_.warnings = builder_.TakeWarnings(name_);
@@ -425,79 +421,91 @@ class Reader {
   }
 
   void ReadItemsBinary01() {
-    // Bv0.01 codes are 32-bit; version 2 codes one byte. Bv0.01 writes a
-    // MOVE before every label of code 2, and that MOVE only places the label.
+    // Bv0.01 codes are 32-bit; version 2 codes one byte.
     const bool wide = version_ == 1;
     for (;;) {
       if (pos_ == b_.size()) Fail(pos_, "the file ends before the end-of-data item");
       Begin("item");
-      int64_t code = wide ? static_cast<int32_t>(U32()) : U8();
+      const int64_t code = wide ? static_cast<int32_t>(U32()) : U8();
       if (code == 4 && wide) {
-        item_ = "MOVE item";
-        const RawPoint p = ReadPoint();
-        const size_t next = pos_;
-        if (b_.size() - pos_ >= 4 && LittleEndian(4) == 2) {
-          itemStart_ = next;
-          item_ = "LABEL item";
-          const std::string_view label = TextLabel(true);
-          if (!label.empty()) Station(p, 0, label);
-          continue;
-        }
-        pos_ = next;
-        Move(p);
-        continue;
-      }
-      switch (code) {
-        case -1:
-        case 0:
-          return;
-        case 1:
-          item_ = "CROSS item";
-          Skip(12);
-          break;
-        case 2:
-        case 3: {
-          item_ = "LABEL item";
-          const std::string label(TextLabel(true));
-          if (label.empty()) break;
-          const RawPoint p = code == 3 ? ReadPoint() : last_;
-          Station(p, 0, label);
-          break;
-        }
-        case 6:
-        case 7: {
-          item_ = "LABEL item";
-          const unsigned flags = code == 7 ? U8() : 0;
-          const size_t n = U32();
-          if (n == 0) break;
-          Need(n);
-          const std::string label(reinterpret_cast<const char*>(b_.data() + pos_), n);
-          pos_ += n;
-          Station(ReadPoint(), flags, label);
-          break;
-        }
-        case 4:
-          item_ = "MOVE item";
-          Move(ReadPoint());
-          break;
-        case 5:
-          item_ = "LINE item";
-          Leg(ReadPoint(), 0);
-          break;
-        default:
-          if (code >= 0x80 && code <= 0xbf) {
-            item_ = "LINE item";
-            Leg(ReadPoint(), code & 0x3f);
-          } else if (code >= 0x40 && code <= 0x7f) {
-            item_ = "LABEL item";
-            const std::string label(TextLabel(false));
-            if (!label.empty()) Station(ReadPoint(), code & 0x3f, label);
-          } else {
-            FailItem("unknown item code " + std::to_string(code) + " for format version " +
-                     (wide ? std::string("Bv0.01") : std::to_string(version_)));
-          }
+        MoveOrPlacedLabelBv01();
+      } else if (!ItemBinary01(code, wide)) {
+        return;
       }
     }
+  }
+
+  // Bv0.01 writes a MOVE before every label of code 2, and that MOVE only
+  // places the label.
+  void MoveOrPlacedLabelBv01() {
+    item_ = "MOVE item";
+    const RawPoint p = ReadPoint();
+    const size_t next = pos_;
+    if (b_.size() - pos_ >= 4 && LittleEndian(4) == 2) {
+      itemStart_ = next;
+      item_ = "LABEL item";
+      const std::string_view label = TextLabel(true);
+      if (!label.empty()) Station(p, 0, label);
+      return;
+    }
+    pos_ = next;
+    Move(p);
+  }
+
+  // One item of versions Bv0.01 to 2 after its code; false for the end of
+  // the data.
+  bool ItemBinary01(int64_t code, bool wide) {
+    switch (code) {
+      case -1:
+      case 0:
+        return false;
+      case 1:
+        item_ = "CROSS item";
+        Skip(12);
+        break;
+      case 2:
+      case 3: {
+        item_ = "LABEL item";
+        const std::string label(TextLabel(true));
+        if (label.empty()) break;
+        const RawPoint p = code == 3 ? ReadPoint() : last_;
+        Station(p, 0, label);
+        break;
+      }
+      case 6:
+      case 7: {
+        item_ = "LABEL item";
+        const unsigned flags = code == 7 ? U8() : 0;
+        const size_t n = U32();
+        if (n == 0) break;
+        Need(n);
+        const std::string label(reinterpret_cast<const char*>(b_.data() + pos_), n);
+        pos_ += n;
+        Station(ReadPoint(), flags, label);
+        break;
+      }
+      case 4:
+        item_ = "MOVE item";
+        Move(ReadPoint());
+        break;
+      case 5:
+        item_ = "LINE item";
+        Leg(ReadPoint(), 0);
+        break;
+      default:
+        if (code >= 0x80 && code <= 0xbf) {
+          item_ = "LINE item";
+          Leg(ReadPoint(), code & 0x3f);
+        } else if (code >= 0x40 && code <= 0x7f) {
+          item_ = "LABEL item";
+          const std::string label(TextLabel(false));
+          if (!label.empty()) Station(ReadPoint(), code & 0x3f, label);
+        } else {
+          FailItem("unknown item code " + std::to_string(code) + " for format version " +
+                   (wide ? std::string("Bv0.01") : std::to_string(version_)));
+        }
+    }
+    return true;
   }
 
   // --- items, version 0.01 (text) --------------------------------------------
@@ -515,14 +523,10 @@ class Reader {
 
   double Number() {
     const std::string_view w = Word();
-    std::string_view digits = w;
-    if (!digits.empty() && digits[0] == '+') digits.remove_prefix(1);
-    double v = 0;
-    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), v);
     if (w.empty()) FailItem(std::string(item_) + " cut short by the end of the file");
-    if (ec != std::errc() || end != digits.data() + digits.size() || !std::isfinite(v))
-      FailItem(std::string(item_) + " has " + Quoted(w, 24) + " where a coordinate belongs");
-    return v;
+    const std::optional<double> v = DecimalNumber(w);
+    if (!v) FailItem(std::string(item_) + " has " + Quoted(w, 24) + " where a coordinate belongs");
+    return *v;
   }
 
   RawPoint TextPoint() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/model_builder.h"
+#include "data/reader_kit.h"
 
 namespace mv {
 
@@ -35,19 +36,6 @@ constexpr uint32_t kShotSplay = 16;
 constexpr uint32_t kLastShape = 4;
 // Bytes of survey names a station's name carries at most.
 constexpr size_t kMaxQualifier = 256;
-
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-double F64(const uint8_t* p) {
-  uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = bits << 8 | p[i];
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
 
 size_t RecordSize(uint32_t type) {
   switch (type) {
@@ -134,7 +122,7 @@ class Reader {
 
   void Run() {
     info_.format = SourceFormat::kTherionLox;
-    builder_.SetNameBudget((size_t{64} << 20) + 8 * b_.size());
+    builder_.SetNameBudget(NameBudget(b_.size(), 8));
     ReadChunks();
     ReadSurveys();
     ReadStations();
@@ -143,17 +131,14 @@ class Reader {
     for (const Station& s : stations_) {
       const std::string name = Qualified(s);
       builder_.Name(s.p, name, NodeOfId(s.survey));
-      uint8_t flags = 0;
-      if (s.flags & kStationEntranceFlag) flags |= kStationEntrance;
-      if (s.flags & kStationFixedFlag) flags |= kStationFixed;
+      uint8_t flags = MapFlags(
+          s.flags, {{kStationEntranceFlag, kStationEntrance}, {kStationFixedFlag, kStationFixed}});
       if (name.empty()) flags |= kStationAnonymous;
       builder_.Flag(s.p, flags);
       if (s.flags & kStationEntranceFlag) builder_.Entrance(s.p, name);
     }
     if (!builder_.HasLegs())
-      throw ReadFault{SourceError::Place::kFile, 0,
-                      "the file holds no survey legs to show (" +
-                          std::to_string(info_.legsLeftOut) + " left out by their flags)"};
+      throw ReadFault{SourceError::Place::kFile, 0, NoLegsToShow(info_.legsLeftOut)};
     info_.entrancesFound = builder_.EntrancesFound();
     at_ = b_.size();
     out_.model = builder_.Finish(Title(), name_);
@@ -173,8 +158,8 @@ class Reader {
         Fail(pos, "a chunk header needs " + std::to_string(kHeaderSize) + " bytes, but only " +
                       std::to_string(left) + " are left");
       const uint8_t* h = b_.data() + pos;
-      const uint32_t type = U32(h), recordBytes = U32(h + 4), count = U32(h + 8),
-                     dataBytes = U32(h + 12);
+      const uint32_t type = LittleEndian32(h), recordBytes = LittleEndian32(h + 4),
+                     count = LittleEndian32(h + 8), dataBytes = LittleEndian32(h + 12);
       // 64-bit sums: no field can wrap around past the end.
       const uint64_t body = uint64_t{recordBytes} + dataBytes;
       if (body > left - kHeaderSize)
@@ -201,7 +186,7 @@ class Reader {
   // A name in a chunk's block: `size` bytes from `pos`, ending in a zero
   // byte; a size of 0 or 1 is no name.
   std::string_view Text(const Chunk& c, const uint8_t* field, size_t recordAt, const char* what) {
-    const uint32_t pos = U32(field), size = U32(field + 4);
+    const uint32_t pos = LittleEndian32(field), size = LittleEndian32(field + 4);
     if (size <= 1) return {};
     if (uint64_t{pos} + size > c.data.size())
       Fail(recordAt, std::string("the ") + what + " of this record lies outside its chunk's " +
@@ -217,8 +202,8 @@ class Reader {
         const uint8_t* r = c.records + size_t{i} * kSurveySize;
         const size_t at = c.offset + size_t{i} * kSurveySize;
         at_ = at;
-        surveys_.push_back(
-            {U32(r), U32(r + 12), Text(c, r + 4, at, "name"), Text(c, r + 16, at, "title")});
+        surveys_.push_back({LittleEndian32(r), LittleEndian32(r + 12), Text(c, r + 4, at, "name"),
+                            Text(c, r + 16, at, "title")});
       }
     }
     if (!surveyIds_.Build(surveys_.size(), [&](size_t i) { return surveys_[i].id; }))
@@ -233,16 +218,16 @@ class Reader {
         const size_t at = c.offset + size_t{i} * kStationSize;
         at_ = at;
         Station s;
-        s.survey = U32(r + 4);
+        s.survey = LittleEndian32(r + 4);
         s.name = Text(c, r + 8, at, "name");
         Text(c, r + 16, at, "comment");
-        s.flags = U32(r + 24);
-        s.p = {F64(r + 28), F64(r + 36), F64(r + 44)};
+        s.flags = LittleEndian32(r + 24);
+        s.p = {LittleEndianDouble(r + 28), LittleEndianDouble(r + 36), LittleEndianDouble(r + 44)};
         if (!std::isfinite(s.p.x) || !std::isfinite(s.p.y) || !std::isfinite(s.p.z))
-          Fail(at, "station id " + std::to_string(U32(r)) +
+          Fail(at, "station id " + std::to_string(LittleEndian32(r)) +
                        " has a coordinate that is not a finite number");
         stations_.push_back(s);
-        ids_.push_back(U32(r));
+        ids_.push_back(LittleEndian32(r));
       }
     }
     if (!stationIds_.Build(ids_.size(), [&](size_t i) { return ids_[i]; }))
@@ -263,10 +248,10 @@ class Reader {
         const uint8_t* r = c.records + size_t{i} * kShotSize;
         const size_t at = c.offset + size_t{i} * kShotSize;
         at_ = at;
-        const uint32_t fromId = U32(r), toId = U32(r + 4);
+        const uint32_t fromId = LittleEndian32(r), toId = LittleEndian32(r + 4);
         const Station& from = StationOf(fromId, at, "from");
         const Station& to = StationOf(toId, at, "to");
-        const uint32_t shot = U32(r + 72);
+        const uint32_t shot = LittleEndian32(r + 72);
         // Walls may be built along shots that are not drawn, but never along
         // a shot to a wall point.
         if (!(shot & (kShotNoSizes | kShotSplay))) ShotSections(r, from, to, fromId, toId);
@@ -276,13 +261,12 @@ class Reader {
           ++info_.legsLeftOut;
           continue;
         }
-        uint8_t flags = 0;
-        if (shot & kShotSurface) flags |= kLegSurface;
-        if (shot & kShotDuplicate) flags |= kLegDuplicate;
-        // The bit itself: 0x16 would take duplicate and hidden shots too.
-        if (shot & kShotSplay) flags |= kLegSplay;
+        // The splay bit itself: 0x16 would take duplicate and hidden shots too.
+        const uint8_t flags = MapFlags(shot, {{kShotSurface, kLegSurface},
+                                              {kShotDuplicate, kLegDuplicate},
+                                              {kShotSplay, kLegSplay}});
         if (info_.CountLeg(flags, options_))
-          builder_.Leg(from.p, to.p, flags, NodeOfId(U32(r + 80)));
+          builder_.Leg(from.p, to.p, flags, NodeOfId(LittleEndian32(r + 80)));
       }
     }
     info_.sectionsFound = static_cast<int64_t>(sections_.size());
@@ -299,12 +283,12 @@ class Reader {
     float size[8];
     bool any = false;
     for (int k = 0; k < 8; ++k) {
-      const double v = F64(r + 8 + 8 * k);
+      const double v = LittleEndianDouble(r + 8 + 8 * k);
       any |= v != 0;
       size[k] = v < 0 ? std::numeric_limits<float>::quiet_NaN() : static_cast<float>(v);
     }
     if (!any) return;
-    const uint32_t shape = U32(r + 76);
+    const uint32_t shape = LittleEndian32(r + 76);
     const uint8_t flags =
         static_cast<uint8_t>((shape <= kLastShape ? shape : 0) << kSectionShapeShift);
     const auto section = [&](const float* s) {
@@ -339,24 +323,26 @@ class Reader {
         const uint8_t* r = c.records + size_t{i} * kScrapSize;
         const size_t at = c.offset + size_t{i} * kScrapSize;
         at_ = at;
-        const uint32_t points = U32(r + 8), triangles = U32(r + 20);
+        const uint32_t points = LittleEndian32(r + 8), triangles = LittleEndian32(r + 20);
         const std::string_view pointBytes = Block(c, r + 12, at, "points", points, 24);
         const std::string_view triangleBytes = Block(c, r + 24, at, "triangles", triangles, 12);
         std::vector<RawPoint> xyz(points);
         for (uint32_t k = 0; k < points; ++k) {
           const auto* q = reinterpret_cast<const uint8_t*>(pointBytes.data()) + 24 * size_t{k};
-          xyz[k] = {F64(q), F64(q + 8), F64(q + 16)};
+          xyz[k] = {LittleEndianDouble(q), LittleEndianDouble(q + 8), LittleEndianDouble(q + 16)};
           if (!std::isfinite(xyz[k].x) || !std::isfinite(xyz[k].y) || !std::isfinite(xyz[k].z))
             Fail(at, "point " + std::to_string(k) + " of this scrap is not at a finite place");
         }
         std::vector<uint32_t> corners(3 * size_t{triangles});
         for (size_t k = 0; k < corners.size(); ++k) {
-          corners[k] = U32(reinterpret_cast<const uint8_t*>(triangleBytes.data()) + 4 * k);
+          corners[k] =
+              LittleEndian32(reinterpret_cast<const uint8_t*>(triangleBytes.data()) + 4 * k);
           if (corners[k] >= points)
             Fail(at, "triangle " + std::to_string(k / 3) + " of this scrap names point " +
                          std::to_string(corners[k]) + " of its " + std::to_string(points));
         }
-        if (triangles > 0) builder_.Mesh(std::move(xyz), std::move(corners), NodeOfId(U32(r + 4)));
+        if (triangles > 0)
+          builder_.Mesh(std::move(xyz), std::move(corners), NodeOfId(LittleEndian32(r + 4)));
         info_.wallTriangles += triangles;
       }
     }
@@ -366,7 +352,7 @@ class Reader {
   // {position, size} field.
   std::string_view Block(const Chunk& c, const uint8_t* field, size_t recordAt, const char* what,
                          uint32_t count, size_t itemSize) {
-    const uint32_t pos = U32(field), size = U32(field + 4);
+    const uint32_t pos = LittleEndian32(field), size = LittleEndian32(field + 4);
     if (uint64_t{count} * itemSize != size)
       Fail(recordAt, std::string("this scrap's ") + what + " take " + std::to_string(size) +
                          " bytes, which is not " + std::to_string(count) + " of " +
@@ -473,8 +459,8 @@ class Reader {
 
 bool LooksLikeTherionLox(std::span<const uint8_t> head) {
   if (head.size() < kHeaderSize) return false;
-  const uint32_t type = U32(head.data()), recordBytes = U32(head.data() + 4),
-                 count = U32(head.data() + 8);
+  const uint32_t type = LittleEndian32(head.data()), recordBytes = LittleEndian32(head.data() + 4),
+                 count = LittleEndian32(head.data() + 8);
   const size_t size = RecordSize(type);
   return size != 0 && count > 0 && uint64_t{count} * size == recordBytes;
 }

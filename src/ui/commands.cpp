@@ -1,7 +1,8 @@
 #include "ui/commands.h"
 
-#include <cctype>
 #include <limits>
+
+#include "data/reader_kit.h"
 
 namespace mv::ui {
 
@@ -43,9 +44,7 @@ void Powrtdoparametrwstartowych1Click(ViewState& v, const std::function<void()>&
 }
 
 int32_t SpinEdit1Value(std::string_view text) {
-  auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  text = Trim(text, kWhiteSpace);
   bool negative = false;
   if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
     negative = text.front() == '-';
