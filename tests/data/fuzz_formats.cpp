@@ -10,6 +10,7 @@
 #include "data/compass_plot.h"
 #include "data/read_result.h"
 #include "data/therion_lox.h"
+#include "drawable_model.h"
 
 namespace mv {
 namespace {
@@ -17,7 +18,7 @@ namespace {
 struct Format {
   const char* name;
   ReadResult (*read)(std::span<const uint8_t>, std::string_view, const LegOptions&);
-  const char* seeds[3];  // files under tests/data/survex
+  const char* seeds[3];  // files under tests/files/survex
 };
 
 const Format kFormats[] = {
@@ -38,9 +39,7 @@ std::string CheckInput(const Format& f, std::span<const uint8_t> bytes, bool* lo
         return "error names no file: " + r.ErrorMessage();
       continue;
     }
-    // Sections, walls, the survey tree and the kinds of legs included.
-    if (std::string fault = ModelFault(r.model); !fault.empty()) return fault;
-    if (r.model.SurveyLineCount() == 0) return "no lines";
+    if (std::string fault = test::ReadModelFault(r.model); !fault.empty()) return fault;
   }
   return {};
 }
@@ -70,6 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #include <random>
 #include <vector>
 
+#include "byte_mutator.h"
+
 namespace mv {
 namespace {
 
@@ -85,38 +86,7 @@ TEST(FuzzFormats, MutatedFilesNeverCrashOrMisload) {
       ASSERT_FALSE(whole.empty()) << seed;
       for (int i = 0; i < 1500; ++i) {
         std::vector<uint8_t> b = whole;
-        for (int e = 1 + static_cast<int>(rng() % 6); e > 0 && !b.empty(); --e) {
-          const size_t at = rng() % b.size();
-          switch (rng() % 7) {
-            case 0:
-              b[at] ^= static_cast<uint8_t>(1u << (rng() % 8));
-              break;
-            case 1:
-              b[at] = static_cast<uint8_t>(rng());
-              break;
-            case 2:  // an integer on the edge of what the readers check
-              if (at + 4 <= b.size()) {
-                static const uint32_t kEdges[] = {0,          1,  0x7fffffff, 0x80000000,
-                                                  0xffffffff, 24, 52,         92};
-                const uint32_t v = kEdges[rng() % std::size(kEdges)];
-                for (int k = 0; k < 4; ++k) b[at + k] = static_cast<uint8_t>(v >> (8 * k));
-              }
-              break;
-            case 3:
-              b.erase(b.begin() + static_cast<long>(at));
-              break;
-            case 4:
-              b.insert(b.begin() + static_cast<long>(at), static_cast<uint8_t>(rng()));
-              break;
-            case 5:
-              b.resize(at);
-              break;
-            case 6:  // a piece of the file again somewhere else
-              b.insert(b.begin() + static_cast<long>(rng() % b.size()), b.begin() + at,
-                       b.begin() + static_cast<long>(std::min(b.size(), at + rng() % 64)));
-              break;
-          }
-        }
+        test::MutateBytes(b, rng, 6);
         const std::vector<uint8_t> exact(b);  // no spare capacity past the end
         bool ok = false;
         ASSERT_EQ(CheckInput(f, exact, &ok), "") << seed << " case " << i;

@@ -18,6 +18,7 @@
 
 #include "data/records.h"
 #include "data/survey_folder.h"
+#include "drawable_model.h"
 #include "survey_bytes.h"
 
 namespace mv {
@@ -122,18 +123,7 @@ std::string CheckInput(const uint8_t* data, size_t size, bool* loaded = nullptr)
       return "read before failing: " + r.error;
     return {};
   }
-  // Walk the model as the drawers do, through checked accessors.
-  const SurveyModel& m = r.model;
-  for (const double v : m.stations)
-    if (!std::isfinite(v)) return "a station is not finite";
-  for (int32_t row = 0; row < m.SurveyLineCount(); ++row) {
-    const int32_t* line = m.Line(row);
-    if (line[0] > kLineColumns - 2) return "a line runs past its record";
-    for (int64_t c = 1; c <= int64_t{line[0]} + 1; ++c) {
-      if (!m.ValidStation(line[c])) return "a line names a missing station";
-      (void)m.stations.at(3 * static_cast<size_t>(line[c]) + 2);
-    }
-  }
+  if (std::string fault = test::DrawableFault(r.model); !fault.empty()) return fault;
   const long double boxSize = ModelSize(r.box);
   if (!(boxSize > 0) || !std::isfinite(static_cast<double>(boxSize))) return "the box has no size";
   return {};

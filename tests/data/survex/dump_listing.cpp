@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "drawable_model.h"
+
 namespace mv {
 
 namespace {
@@ -158,20 +160,7 @@ Legs LegsOf(const std::vector<std::vector<Cm>>& rows) {
 }
 
 void ExpectDrawable(const ReadResult& s) {
-  const SurveyModel& m = s.model;
-  ASSERT_EQ(ModelFault(m), "");
-  ASSERT_EQ(m.stations.size() % 3, 0u);
-  ASSERT_EQ(m.lines.size() % kLineColumns, 0u);
-  ASSERT_GT(m.SurveyLineCount(), 0);
-  for (int32_t r = 0; r < m.SurveyLineCount(); ++r) {
-    const int32_t* l = m.Line(r);
-    ASSERT_GE(l[0], 1);
-    ASSERT_LE(l[0], 29);
-    for (int32_t i = 1; i <= l[0] + 1; ++i) ASSERT_TRUE(m.ValidStation(l[i]));
-  }
-  ASSERT_GE(m.entranceCount, 0);
-  ASSERT_LE(m.entranceCount, kMaxEntrances);
-  for (int32_t i = 0; i < m.entranceCount; ++i) ASSERT_TRUE(m.ValidStation(m.entrances[i]));
+  ASSERT_EQ(test::ReadModelFault(s.model), "");
 }
 
 }  // namespace mv

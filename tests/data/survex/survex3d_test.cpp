@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_mutator.h"
 #include "data/survey_folder.h"
 #include "data/survey_writer.h"
 #include "dump_listing.h"
@@ -667,31 +668,7 @@ TEST(Survex3d, RandomlyDamagedFilesNeverCrash) {
     const std::vector<uint8_t> whole = ReadBytes(kDir + "/" + name);
     for (int i = 0; i < 2000; ++i) {
       std::vector<uint8_t> b = whole;
-      const int edits = 1 + static_cast<int>(rng() % 4);
-      for (int e = 0; e < edits; ++e) {
-        const size_t at = 21 + rng() % (b.size() - 21);
-        switch (rng() % 6) {
-          case 0:
-            b[at] ^= static_cast<uint8_t>(1u << (rng() % 8));
-            break;
-          case 1:
-            b[at] = static_cast<uint8_t>(rng());
-            break;
-          case 2:
-            b[at] = (rng() & 1) ? 0x00 : 0xff;
-            break;
-          case 3:
-            b.erase(b.begin() + static_cast<long>(at));
-            break;
-          case 4:
-            b.insert(b.begin() + static_cast<long>(at), static_cast<uint8_t>(rng()));
-            break;
-          case 5:
-            b.resize(at);
-            break;
-        }
-        if (b.size() <= 21) break;
-      }
+      test::MutateBytes(b, rng, 4, 21);  // past the file's mark
       const ReadResult s = ReadSurvex3d(b, "damaged.3d");
       if (s.ok()) {
         ++accepted;
