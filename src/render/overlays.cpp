@@ -79,7 +79,7 @@ std::string LabelText(const SurveyModel& m, int32_t row, bool entrance) {
   return StationLabel(m, row);
 }
 
-void LabelCache::Follow(const SurveyModel& m, double pixelRatio) {
+void LabelCache::ClearWhenStale(const SurveyModel& m, double pixelRatio) {
   if (m.generation == generation_ && pixelRatio == ratio_) return;
   Clear();
   generation_ = m.generation;
@@ -93,7 +93,7 @@ void LabelCache::Clear() {
 }
 
 double LabelCache::Width(const SurveyModel& m, int32_t row, bool entrance) {
-  Follow(m, ratio_ > 0 ? ratio_ : 1);
+  ClearWhenStale(m, ratio_ > 0 ? ratio_ : 1);
   const int64_t key = Key(row, entrance);
   if (const auto it = widths_.find(key); it != widths_.end()) return it->second;
   // Enough widths for every cell of a large picture; beyond that start afresh.
@@ -108,7 +108,7 @@ double LabelCache::Width(const SurveyModel& m, int32_t row, bool entrance) {
 
 const QImage& LabelCache::Image(const SurveyModel& m, int32_t row, bool entrance,
                                 double pixelRatio) {
-  Follow(m, pixelRatio);
+  ClearWhenStale(m, pixelRatio);
   const int64_t key = Key(row, entrance);
   if (const auto it = images_.find(key); it != images_.end()) return it->second;
   if (images_.size() > 4000) images_.clear();

@@ -30,7 +30,8 @@ class LabelCache {
   void Clear();
 
  private:
-  void Follow(const SurveyModel& m, double pixelRatio);
+  // Empties the cache when the survey or the pixel ratio has changed.
+  void ClearWhenStale(const SurveyModel& m, double pixelRatio);
 
   uint64_t generation_ = 0;
   double ratio_ = 0;
