@@ -314,7 +314,7 @@ void MainWindow::SetSurveyTreeShown(bool shown) {
   if (shown == tree_->isVisible()) return;
   // The window grows by the panel, so the picture keeps its size, unless
   // the window fills the screen.
-  constexpr int kTreeWidth = 220;
+  constexpr int kTreeWidth = 280;
   const bool free = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen));
   tree_->setVisible(shown);
   if (shown) {
