@@ -49,15 +49,10 @@ std::string CheckInput(const Format& f, std::span<const uint8_t> bytes, bool* lo
 
 #ifdef MV_LIBFUZZER
 
-#include <cstdio>
+#include "fuzz_verdict.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string fault = mv::CheckInput(mv::kFormats[MV_FUZZ_FORMAT], {data, size});
-  if (!fault.empty()) {
-    std::fprintf(stderr, "%s\n", fault.c_str());
-    __builtin_trap();
-  }
-  return 0;
+  return mv::test::StopOnFault(mv::CheckInput(mv::kFormats[MV_FUZZ_FORMAT], {data, size}));
 }
 
 #else

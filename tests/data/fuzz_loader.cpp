@@ -134,13 +134,10 @@ std::string CheckInput(const uint8_t* data, size_t size, bool* loaded = nullptr)
 
 #ifdef MV_LIBFUZZER
 
+#include "fuzz_verdict.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string fault = mv::CheckInput(data, size);
-  if (!fault.empty()) {
-    std::fprintf(stderr, "%s\n", fault.c_str());
-    __builtin_trap();
-  }
-  return 0;
+  return mv::test::StopOnFault(mv::CheckInput(data, size));
 }
 
 #else

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "drawable_model.h"
@@ -157,6 +158,11 @@ Legs LegsOf(const std::vector<std::vector<Cm>>& rows) {
   for (const auto& row : rows)
     for (size_t i = 0; i + 1 < row.size(); ++i) legs.insert(std::minmax(row[i], row[i + 1]));
   return legs;
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void ExpectDrawable(const ReadResult& s) {

@@ -61,4 +61,7 @@ Legs LegsOf(const std::vector<std::vector<Cm>>& rows);
 // Whatever a reader accepts must be safe to draw.
 void ExpectDrawable(const ReadResult& s);
 
+// The whole of a file; empty when it cannot be read.
+std::vector<uint8_t> ReadBytes(const std::string& path);
+
 }  // namespace mv

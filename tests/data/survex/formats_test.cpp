@@ -27,11 +27,6 @@ namespace {
 
 const std::string kDir = MV_SURVEX_TEST_DIR;
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<uint8_t> Bytes(std::string_view text) {
   return {text.begin(), text.end()};
 }

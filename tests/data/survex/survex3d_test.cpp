@@ -28,11 +28,6 @@ namespace {
 
 const std::string kDir = MV_SURVEX_TEST_DIR;
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 ReadResult ReadFile3d(const std::string& path, const LegOptions& options = {}) {
   return ReadSurvex3d(ReadBytes(path), path, options);
 }
