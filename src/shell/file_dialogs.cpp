@@ -5,6 +5,7 @@
 
 #include "data/reader_table.h"
 #include "shell/exports.h"
+#include "ui/utf8.h"
 
 namespace mv {
 
@@ -20,20 +21,17 @@ std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
 }  // namespace
 
 QStringList SurveyNameFilters() {
-  const auto text = [](std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-  };
   QStringList all, formats;
   for (const FormatReader& r : FormatReaders()) {
     // Each extension in both letter cases.
     QStringList patterns;
     for (const std::string_view e : r.extensions)
-      if (!e.empty()) patterns << "*" + text(e) << "*" + text(e).toUpper();
+      if (!e.empty()) patterns << "*" + ui::FromUtf8(e) << "*" + ui::FromUtf8(e).toUpper();
     all << patterns;
-    formats << QString("%1 (%2)").arg(text(r.dialogName), patterns.join(' '));
+    formats << QString("%1 (%2)").arg(ui::FromUtf8(r.dialogName), patterns.join(' '));
   }
   QStringList folderFiles;
-  for (const std::string_view name : kSurveyFolderFiles) folderFiles << text(name);
+  for (const std::string_view name : kSurveyFolderFiles) folderFiles << ui::FromUtf8(name);
   const QString folder = folderFiles.join(' ');
   return QStringList{QString("Wszystkie pomiary jaskiń (%1 %2)").arg(all.join(' '), folder)} +
          formats +
@@ -44,7 +42,7 @@ QString SurveyFormatsByProgram() {
   QStringList programs;
   std::vector<QStringList> extensions;
   for (const FormatReader& r : FormatReaders()) {
-    const QString program = QString::fromUtf8(r.program.data(), r.program.size());
+    const QString program = ui::FromUtf8(r.program);
     qsizetype at = programs.indexOf(program);
     if (at < 0) {
       at = programs.size();
@@ -52,7 +50,7 @@ QString SurveyFormatsByProgram() {
       extensions.emplace_back();
     }
     for (const std::string_view e : r.extensions)
-      if (!e.empty()) extensions[static_cast<size_t>(at)] << QString::fromUtf8(e.data(), e.size());
+      if (!e.empty()) extensions[static_cast<size_t>(at)] << ui::FromUtf8(e);
   }
   QStringList formats;
   for (qsizetype i = 0; i < programs.size(); ++i)

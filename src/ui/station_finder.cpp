@@ -15,6 +15,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/utf8.h"
+
 namespace mv::ui {
 
 namespace {
@@ -22,10 +24,6 @@ namespace {
 // The list of several matching stations shows at most this many; a longer
 // name narrows it.
 constexpr int kMostChoices = 1000;
-
-QString Text(std::string_view name) {
-  return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
 
 // The survey's station names for the completer, read from the model as the
 // list is shown: a million names are never copied. Where some station has
@@ -49,9 +47,9 @@ class NameList : public QAbstractListModel {
   int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : count_; }
   QVariant data(const QModelIndex& index, int role) const override {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
-    if (entries_.empty()) return Text(m_.StationName(index.row()));
+    if (entries_.empty()) return FromUtf8(m_.StationName(index.row()));
     const auto [row, i] = entries_[static_cast<size_t>(index.row())];
-    return Text(NamesOfStation(m_, row)[static_cast<size_t>(i)]);
+    return FromUtf8(NamesOfStation(m_, row)[static_cast<size_t>(i)]);
   }
 
  private:
@@ -69,7 +67,7 @@ int PopupWidth(const SurveyModel& m, const QWidget* popup, int least) {
   for (int32_t row = 0; row < m.StationCount(); ++row)
     for (std::string_view name : NamesOfStation(m, row))
       if (name.size() > longest.size()) longest = name;
-  const int text = popup->fontMetrics().horizontalAdvance(Text(longest));
+  const int text = popup->fontMetrics().horizontalAdvance(FromUtf8(longest));
   // Room for the frame, the item's margins and the scroll bar.
   const int width = text + 48;
   const QScreen* screen = popup->screen();
@@ -80,7 +78,7 @@ int PopupWidth(const SurveyModel& m, const QWidget* popup, int least) {
 // All names of a station in one line of the list of choices.
 QString ChoiceText(const SurveyModel& m, int32_t row) {
   QStringList names;
-  for (std::string_view name : NamesOfStation(m, row)) names << Text(name);
+  for (std::string_view name : NamesOfStation(m, row)) names << FromUtf8(name);
   return names.join(" = ");
 }
 
@@ -113,7 +111,7 @@ std::vector<int32_t> FindStations(const SurveyModel& m, const QString& query) {
     for (std::string_view bytes : NamesOfStation(m, row)) {
       // A name of fewer bytes than the query has UTF-16 units cannot match.
       if (bytes.size() < static_cast<size_t>(q.size())) continue;
-      const QString name = Text(bytes);
+      const QString name = FromUtf8(bytes);
       if (name.compare(q, Qt::CaseInsensitive) == 0) {
         wholeMatch = true;
       } else if (name.size() > q.size() && name.endsWith(q, Qt::CaseInsensitive) &&

@@ -16,15 +16,12 @@
 #include <QVBoxLayout>
 
 #include "data/survey_stats.h"
+#include "ui/utf8.h"
 #include "view/picking.h"
 
 namespace mv::ui {
 
 namespace {
-
-QString Text(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QTableWidget* MakeTable(QWidget* parent, const QStringList& headers) {
   auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
@@ -38,7 +35,7 @@ QTableWidget* MakeTable(QWidget* parent, const QStringList& headers) {
 
 void SetRow(QTableWidget* t, int row, const std::vector<std::string>& cells) {
   for (size_t c = 0; c < cells.size(); ++c)
-    t->setItem(row, static_cast<int>(c), new QTableWidgetItem(Text(cells[c])));
+    t->setItem(row, static_cast<int>(c), new QTableWidgetItem(FromUtf8(cells[c])));
 }
 
 std::string Metres(double v) {
@@ -71,12 +68,12 @@ StatisticsDialog::StatisticsDialog(const SurveyModel& m, int32_t node, QWidget* 
   resize(560, 600);
 }
 
-QString StatisticsDialog::Text() const {
-  return mv::ui::Text(StatsText(rows_, true));
+QString StatisticsDialog::TableText() const {
+  return FromUtf8(StatsText(rows_, true));
 }
 
 void StatisticsDialog::Copy() const {
-  QApplication::clipboard()->setText(Text());
+  QApplication::clipboard()->setText(TableText());
 }
 
 ConnectionsDialog::ConnectionsDialog(const SurveyModel& m, int32_t node,
@@ -87,8 +84,8 @@ ConnectionsDialog::ConnectionsDialog(const SurveyModel& m, int32_t node,
   second_ = new QComboBox(this);
   second_->addItem(QStringLiteral("reszta pomiaru"), -1);
   for (int32_t k = 0; k < m.SurveyCount(); ++k) {
-    first_->addItem(Text(SurveyTitle(m, k)), k);
-    second_->addItem(Text(SurveyTitle(m, k)), k);
+    first_->addItem(FromUtf8(SurveyTitle(m, k)), k);
+    second_->addItem(FromUtf8(SurveyTitle(m, k)), k);
   }
   first_->setCurrentIndex(std::max(0, first_->findData(node)));
   for (QComboBox* c : {first_, second_}) {

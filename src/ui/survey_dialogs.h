@@ -27,7 +27,7 @@ class StatisticsDialog : public QDialog {
   StatisticsDialog(const SurveyModel& m, int32_t node, QWidget* parent = nullptr);
   QTableWidget* Table() const { return table_; }
   // The table as copied: tab-separated lines.
-  QString Text() const;
+  QString TableText() const;
   void Copy() const;
 
  private:

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "data/stats_table.h"
+#include "ui/utf8.h"
 #include "view/picking.h"
 
 namespace mv::ui {
@@ -15,10 +16,6 @@ namespace {
 
 const char* const kMenuItems[] = {"Pokaż tylko ten", "Pokaż wszystko", "Dopasuj do tego",
                                   "Statystyki", "Znajdź możliwe połączenia..."};
-
-QString Text(const std::string& s) {
-  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 }  // namespace
 
@@ -124,12 +121,12 @@ QVariant SurveyTreeModel::data(const QModelIndex& index, int role) const {
   const SurveyModel& m = state_.survey;
   const size_t k = static_cast<size_t>(node);
   if (role == Qt::DisplayRole && index.column() == 0)
-    return Text(node == 0 ? SurveyTitle(m, 0) : m.surveys[k].name);
+    return FromUtf8(node == 0 ? SurveyTitle(m, 0) : m.surveys[k].name);
   if (role == Qt::DisplayRole && index.column() == 1 && k < stats_.size())
-    return Text(DecimalText(stats_[k].length, 1, ',') + " m");
+    return FromUtf8(DecimalText(stats_[k].length, 1, ',') + " m");
   if (role == Qt::TextAlignmentRole && index.column() == 1)
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-  if (role == Qt::ToolTipRole) return Text(SurveyTitle(m, node));
+  if (role == Qt::ToolTipRole) return FromUtf8(SurveyTitle(m, node));
   if (role == Qt::CheckStateRole && index.column() == 0 && k < checks_.size())
     return checks_[k] == SurveyCheck::Shown    ? Qt::Checked
            : checks_[k] == SurveyCheck::Hidden ? Qt::Unchecked

@@ -119,18 +119,18 @@ void SurveyTreeTest::hundredThousandNodesAtOneLevelOpenAThousandAtATime() {
 void SurveyTreeTest::statisticsTableIsCopiedAsTabSeparatedText() {
   const AppState s = Loaded();
   ui::StatisticsDialog dialog(s.survey, 0);
-  const QStringList lines = dialog.Text().split('\n', Qt::SkipEmptyParts);
+  const QStringList lines = dialog.TableText().split('\n', Qt::SkipEmptyParts);
   QCOMPARE(lines.size(), dialog.Table()->rowCount());
   QVERIFY(lines[0].startsWith("pomiar\tall"));
   const SurveyStats all = ComputeSurveyStats(s.survey)[0];
   QVERIFY(lines.contains(QString("nogi\t%1").arg(all.legs)));
   QVERIFY(lines.contains(QString("odnogi\t%1").arg(all.splays)));
   dialog.Copy();
-  QCOMPARE(QApplication::clipboard()->text(), dialog.Text());
+  QCOMPARE(QApplication::clipboard()->text(), dialog.TableText());
   // An empty part gives zeros, not a crash.
   AppState empty;
   ui::StatisticsDialog none(empty.survey, 7);
-  QVERIFY(none.Text().contains("nogi\t0"));
+  QVERIFY(none.TableText().contains("nogi\t0"));
 }
 
 void SurveyTreeTest::connectionsBetweenTwoCavesAndOverlappingParts() {
