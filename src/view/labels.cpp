@@ -90,6 +90,35 @@ bool Clip(double& x0, double& y0, double& x1, double& y1, double w, double h) {
   return true;
 }
 
+// Where the label of `c`, `w` by `h`, goes: of the eight places around the
+// station (right, left, above, below, then the corners, the gap the same
+// along the diagonals) the first free one inside the picture's room that
+// crosses the fewest survey lines; none when no place is free.
+std::optional<PlacedLabel> PlaceBeside(const Candidate& c, double w, double h, double right,
+                                       double roomTop, double bottom, Occupancy& taken,
+                                       const LineCoverage* lines) {
+  const double d = kGap * 0.7071;
+  const std::pair<double, double> places[] = {
+      {c.x + kGap, c.y - h / 2}, {c.x - kGap - w, c.y - h / 2}, {c.x - w / 2, c.y - kGap - h},
+      {c.x - w / 2, c.y + kGap}, {c.x + d, c.y - d - h},        {c.x - d - w, c.y - d - h},
+      {c.x + d, c.y + d},        {c.x - d - w, c.y + d},
+  };
+  std::optional<PlacedLabel> best;
+  int64_t bestCrossed = 0;
+  for (const auto& [left, top] : places) {
+    const PlacedLabel label{c.row, c.entrance, left, top, w, h};
+    if (left < 0 || left + w > right || top < roomTop || top + h > bottom) continue;
+    if (!taken.Free(label)) continue;
+    const int64_t crossed = lines ? lines->Count(left, top, w, h) : 0;
+    if (!best || crossed < bestCrossed) {
+      best = label;
+      bestCrossed = crossed;
+      if (crossed == 0) break;
+    }
+  }
+  return best;
+}
+
 }  // namespace
 
 LineCoverage::LineCoverage(double width, double height)
@@ -217,30 +246,10 @@ std::vector<PlacedLabel> PlaceLabels(
   size_t placed = 0;
   for (const Candidate& c : chosen) {
     if (placed == most) break;
-    const double w = width(c.row, c.entrance), h = height;
-    // Right, left, above, below, then the corners; the gap is the same
-    // along the diagonals.
-    const double d = kGap * 0.7071;
-    const std::pair<double, double> places[] = {
-        {c.x + kGap, c.y - h / 2}, {c.x - kGap - w, c.y - h / 2}, {c.x - w / 2, c.y - kGap - h},
-        {c.x - w / 2, c.y + kGap}, {c.x + d, c.y - d - h},        {c.x - d - w, c.y - d - h},
-        {c.x + d, c.y + d},        {c.x - d - w, c.y + d},
-    };
-    std::optional<PlacedLabel> best;
-    int64_t bestCrossed = 0;
-    for (const auto& [left, top] : places) {
-      const PlacedLabel label{c.row, c.entrance, left, top, w, h};
-      if (left < 0 || left + w > right || top < g.toolbar || top + h > bottom) continue;
-      if (!taken.Free(label)) continue;
-      const int64_t crossed = lines ? lines->Count(left, top, w, h) : 0;
-      if (!best || crossed < bestCrossed) {
-        best = label;
-        bestCrossed = crossed;
-        if (crossed == 0) break;
-      }
-    }
-    if (!best) continue;
-    taken.Add(*best);
+    const std::optional<PlacedLabel> label =
+        PlaceBeside(c, width(c.row, c.entrance), height, right, top, bottom, taken, lines);
+    if (!label) continue;
+    taken.Add(*label);
     ++placed;
   }
   std::vector<PlacedLabel> labels = taken.Take();
