@@ -28,6 +28,7 @@
 #include "shown_window.h"
 #include "ui/key_actions.h"
 #include "ui/station_finder.h"
+#include "view/camera.h"
 #include "view/fit.h"
 #include "view/framing.h"
 #include "view/overlay_layout.h"
@@ -514,7 +515,8 @@ void OpenSurveyTest::fittedViewKeysAndDepthColours() {
   QTest::keyClick(&w, Qt::Key_8);
   // The zoom is kept in six-byte reals, so the factor holds to their
   // precision, not to the last bit of a double.
-  const long double factor = (w.State().view.ZoomScale - 0.018L) / (fitted.ZoomScale - 0.018L);
+  const long double factor =
+      (w.State().view.ZoomScale - mv::kZoomOffset) / (fitted.ZoomScale - mv::kZoomOffset);
   QVERIFY2(std::abs(static_cast<double>(factor) - 1.1) < 1e-9,
            qPrintable(QString::number(static_cast<double>(factor), 'g', 17)));
   QTest::keyClick(&w, Qt::Key_Home);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ui/key_actions.h"
+#include "view/camera.h"
 
 namespace mv::ui {
 namespace {
@@ -172,10 +173,10 @@ TEST(MouseSteering, WheelNotchesScaleThePictureSteadily) {
     ViewState v = Started();
     v.Box.maxX = 100.0L;  // a survey 100 m across
     v.ZoomScale = row.zoom;
-    const long double before = v.ZoomScale - 0.018L;
+    const long double before = v.ZoomScale - mv::kZoomOffset;
     MouseSteering m;
     for (int d : row.deltas) m.Wheel(v, d);
-    const long double after = v.ZoomScale - 0.018L;
+    const long double after = v.ZoomScale - mv::kZoomOffset;
     EXPECT_NEAR(static_cast<double>(after / before),
                 std::pow(1.15, static_cast<double>(row.notches)), 1e-9);
   }
@@ -191,22 +192,22 @@ TEST(MouseSteering, NoZoomMakesTheScaleVanishFlipOrRunAway) {
       v.Box.maxX = size;
       v.Fitted = fitted;
       // No survey yet (the placeholder has no size): the start zoom.
-      v.ZoomScale = size > 0 ? 0.018L + 25 / size : 0.12L;
+      v.ZoomScale = size > 0 ? mv::kZoomOffset + 25 / size : 0.12L;
       MouseSteering m;
       // The first notch scales by the steady factor, never jumping to a limit.
-      const long double s0 = v.ZoomScale - 0.018L;
+      const long double s0 = v.ZoomScale - mv::kZoomOffset;
       m.Wheel(v, 120);
-      ASSERT_NEAR(static_cast<double>((v.ZoomScale - 0.018L) / s0), 1.15, 1e-9);
+      ASSERT_NEAR(static_cast<double>((v.ZoomScale - mv::kZoomOffset) / s0), 1.15, 1e-9);
       for (int i = 0; i < 100; ++i) {
         m.Wheel(v, -120);
         FormKeyPress(v, '-');
-        const long double s = v.ZoomScale - 0.018L;
+        const long double s = v.ZoomScale - mv::kZoomOffset;
         ASSERT_GT(s, 0);
       }
       for (int i = 0; i < 200; ++i) {
         m.Wheel(v, 120);
         FormKeyPress(v, '+');
-        const long double s = v.ZoomScale - 0.018L;
+        const long double s = v.ZoomScale - mv::kZoomOffset;
         ASSERT_TRUE(std::isfinite(static_cast<double>(s)) && s > 0 && s * size < 1e6);
       }
     }
