@@ -175,112 +175,83 @@ double TimeFrames(mv::ViewState& v, int frames, DrawOne draw) {
   return (NowMs() - start) / frames;
 }
 
-void BenchOne(int64_t legs, const Options& o) {
-  const auto made = Clock::now();
-  const mv::SurveyModel cave = mv::bench::GenerateCave(legs, kSeed);
-  mv::AppState state;
-  mv::SetStartParameters(state.view);
-  if (!mv::InstallLoad(state, mv::bench::LoadCave(cave))) {
-    std::fprintf(stderr, "generated survey of %lld legs did not load\n",
-                 static_cast<long long>(legs));
-    std::exit(1);
-  }
-  mv::ViewState& v = state.view;
-  v.LinesVisible = v.AxisVisible = v.AxisMoveMode = v.ScaleVisible = v.GraduationVisible =
-      v.WindRoseVisible = v.EntrancesVisible = true;
-  const mv::SurveyModel& m = state.survey;
-  std::printf(
-      "# legs=%lld stations=%d line_records=%d box=%.0fx%.0fx%.0f m generated and read in %.0f "
-      "ms\n",
-      static_cast<long long>(mv::bench::Legs(cave)), cave.StationCount(), cave.SurveyLineCount(),
-      static_cast<double>(v.Box.maxX - v.Box.minX), static_cast<double>(v.Box.maxY - v.Box.minY),
-      static_cast<double>(v.Box.maxZ - v.Box.minZ),
-      std::chrono::duration<double, std::milli>(Clock::now() - made).count());
+// What the parts of one survey size's benchmark share: the survey loaded
+// with every element on, the renderer, the scene cache, the floor and how
+// long the strips alone took to build.
+struct Bench {
+  int64_t legs;
+  const Options& o;
+  mv::AppState& state;
+  mv::RealGl& gl;
+  mv::SceneCache& cache;
+  const Floor& floor;
+  double buildMs;
+};
 
-  mv::RealGl gl;
-  mv::SceneCache cache;
-  gl.Viewport(0, 0, kWidth, kHeight);
-  mv::SetProjection(gl, kWidth, kHeight);
-
-  // The first frame builds the strips and fills the buffer; time it apart,
-  // and the building of the strips alone.
-  const auto build = Clock::now();
-  {
-    mv::SceneCache plain;
-    plain.SetSimplified(false);
-    plain.SurveyLines(m, v.CentreX, v.CentreY);
-  }
-  const double buildMs = std::chrono::duration<double, std::milli>(Clock::now() - build).count();
-  const auto first = Clock::now();
-  mv::DrawFrame(gl, v, m, cache);
-  glFinish();
-  const double firstMs = std::chrono::duration<double, std::milli>(Clock::now() - first).count();
-
-  const Floor floor(cache.SurveyLines(m, v.CentreX, v.CentreY));
-  // Warm up both paths: the renderer compiles its shaders on first use.
-  TimeFrames(v, 3, [&] { floor.Draw(gl, v, m); });
-  TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache); });
-
-  const uint64_t allocBefore = gAllocations.load();
-  TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); });
-  const double allocsPerFrame = static_cast<double>(gAllocations.load() - allocBefore) / o.frames;
-
-  // Frame and floor in turn, so a slower spell of the machine hits both.
-  std::vector<double> frame, base;
+// The same frame with the lines coloured by depth and the legend over it,
+// against the same floor.
+void BenchDepthColours(Bench* bench) {
+  Bench& b = *bench;
+  const int64_t legs = b.legs;
+  const Options& o = b.o;
+  mv::ViewState& v = b.state.view;
+  const mv::SurveyModel& m = b.state.survey;
+  mv::RealGl& gl = b.gl;
+  mv::SceneCache& cache = b.cache;
+  const Floor& floor = b.floor;
+  const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
+  v.DepthColours = true;
+  TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
+  std::vector<double> coloured, plain;
   for (int run = 0; run < o.runs; ++run) {
-    frame.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); }));
-    base.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(gl, v, m); }));
+    coloured.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
+    plain.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(gl, v, m); }));
   }
-  const double frameMs = Median(frame), floorMs = Median(base);
-  std::printf(
-      "# legs=%lld strips_built_ms=%.1f first_frame_ms=%.1f allocations_per_frame=%.1f runs=%d "
-      "frames=%d\n",
-      static_cast<long long>(legs), buildMs, firstMs, allocsPerFrame, o.runs, o.frames);
-  std::printf("frame legs=%lld frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
-              static_cast<long long>(legs), frameMs, floorMs, frameMs / floorMs);
-  std::fflush(stdout);
+  v.DepthColours = false;
+  std::printf("frame legs=%lld depth=1 frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
+              static_cast<long long>(legs), Median(coloured), Median(plain),
+              Median(coloured) / Median(plain));
+}
 
-  // The same frame with the lines coloured by depth and the legend over it,
-  // against the same floor.
-  {
-    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
-    v.DepthColours = true;
-    TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
-    std::vector<double> coloured, plain;
-    for (int run = 0; run < o.runs; ++run) {
-      coloured.push_back(
-          TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
-      plain.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(gl, v, m); }));
-    }
-    v.DepthColours = false;
-    std::printf("frame legs=%lld depth=1 frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
-                static_cast<long long>(legs), Median(coloured), Median(plain),
-                Median(coloured) / Median(plain));
+// The same frame with every station's name that has room, against the
+// frame without names.
+void BenchStationNames(Bench* bench) {
+  Bench& b = *bench;
+  const int64_t legs = b.legs;
+  const Options& o = b.o;
+  mv::ViewState& v = b.state.view;
+  const mv::SurveyModel& m = b.state.survey;
+  mv::RealGl& gl = b.gl;
+  mv::SceneCache& cache = b.cache;
+  const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
+  TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
+  std::vector<double> named, plain;
+  for (int run = 0; run < o.runs; ++run) {
+    v.StationNamesVisible = true;
+    named.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
+    v.StationNamesVisible = false;
+    plain.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
   }
+  std::printf("frame legs=%lld labels=1 frame_ms=%.1f plain_ms=%.1f ratio=%.2f\n",
+              static_cast<long long>(legs), Median(named), Median(plain),
+              Median(named) / Median(plain));
+}
 
-  // The same frame with every station's name that has room, against the
-  // frame without names.
-  {
-    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
-    TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
-    std::vector<double> named, plain;
-    for (int run = 0; run < o.runs; ++run) {
-      v.StationNamesVisible = true;
-      named.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
-      v.StationNamesVisible = false;
-      plain.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache, &picture); }));
-    }
-    std::printf("frame legs=%lld labels=1 frame_ms=%.1f plain_ms=%.1f ratio=%.2f\n",
-                static_cast<long long>(legs), Median(named), Median(plain),
-                Median(named) / Median(plain));
-  }
-
-  // The lines simplified to what the picture shows against the same frame
-  // drawn in full: fitted to the picture, then zoomed 8 times and turned to
-  // the upper left corner of the survey, where most of it lies outside the
-  // picture.
-  // Both with the picture's overlays, as the window draws them. From
-  // 300,000 legs, where it matters.
+// The lines simplified to what the picture shows against the same frame
+// drawn in full: fitted to the picture, then zoomed 8 times and turned to
+// the upper left corner of the survey, where most of it lies outside the
+// picture.
+// Both with the picture's overlays, as the window draws them. From
+// 300,000 legs, where it matters.
+void BenchLevelsOfDetail(Bench* bench) {
+  Bench& b = *bench;
+  const int64_t legs = b.legs;
+  const Options& o = b.o;
+  mv::AppState& state = b.state;
+  mv::ViewState& v = b.state.view;
+  const mv::SurveyModel& m = b.state.survey;
+  mv::RealGl& gl = b.gl;
+  const double buildMs = b.buildMs;
   if (legs >= 300000) {
     const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
     mv::AppState fitted = state;
@@ -359,90 +330,111 @@ void BenchOne(int64_t legs, const Options& o) {
     }
     fullGl.ReleaseResources();
   }
+}
 
-  // A click on the middle of the picture: the nearest shown station.
-  {
-    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
-    const std::vector<int32_t>& stations = cache.LineStations(m, v);
-    const std::vector<int32_t>& entrances = cache.Entrances(m, v);
-    std::vector<double> t;
-    for (int run = 0; run < o.runs; ++run) {
-      const auto start = Clock::now();
-      const int32_t row =
-          mv::NearestStation(v, m, picture, {&stations, &entrances}, kWidth / 2.0, kHeight / 2.0);
-      t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-      if (row < -1) std::abort();
-    }
-    std::printf("pick stations=%d pick_ms=%.1f\n", m.StationCount(), Median(t));
+// A click on the middle of the picture: the nearest shown station.
+void BenchPick(Bench* bench) {
+  Bench& b = *bench;
+  const Options& o = b.o;
+  mv::ViewState& v = b.state.view;
+  const mv::SurveyModel& m = b.state.survey;
+  mv::SceneCache& cache = b.cache;
+  const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
+  const std::vector<int32_t>& stations = cache.LineStations(m, v);
+  const std::vector<int32_t>& entrances = cache.Entrances(m, v);
+  std::vector<double> t;
+  for (int run = 0; run < o.runs; ++run) {
+    const auto start = Clock::now();
+    const int32_t row =
+        mv::NearestStation(v, m, picture, {&stations, &entrances}, kWidth / 2.0, kHeight / 2.0);
+    t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    if (row < -1) std::abort();
   }
+  std::printf("pick stations=%d pick_ms=%.1f\n", m.StationCount(), Median(t));
+}
 
-  // Fitting the view to the survey, stations read included.
-  {
-    std::vector<double> t;
-    for (int run = 0; run < o.runs; ++run) {
-      mv::AppState fitted = state;
-      const auto start = Clock::now();
-      mv::FitNow(fitted, {kWidth, kHeight, kWidth - 4, kHeight - 31, mv::kToolbarHeight, 1});
-      t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::printf("fit stations=%d fit_ms=%.1f\n", m.StationCount(), Median(t));
-    // As a cave map: every element shown held, the overlays' room left free.
-    t.clear();
-    for (int run = 0; run < o.runs; ++run) {
-      mv::AppState fitted = state;
-      fitted.view.MapStyle = fitted.view.DepthColours = fitted.view.MapOverlaysVisible = true;
-      const auto start = Clock::now();
-      mv::FitNow(fitted, {kWidth, kHeight, kWidth - 4, kHeight - 31, mv::kToolbarHeight, 1});
-      t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    std::printf("fit stations=%d elements=1 fit_ms=%.1f\n", m.StationCount(), Median(t));
+// Fitting the view to the survey, stations read included.
+void BenchFit(Bench* bench) {
+  Bench& b = *bench;
+  const Options& o = b.o;
+  mv::AppState& state = b.state;
+  const mv::SurveyModel& m = b.state.survey;
+  std::vector<double> t;
+  for (int run = 0; run < o.runs; ++run) {
+    mv::AppState fitted = state;
+    const auto start = Clock::now();
+    mv::FitNow(fitted, {kWidth, kHeight, kWidth - 4, kHeight - 31, mv::kToolbarHeight, 1});
+    t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
   }
-  std::fflush(stdout);
+  std::printf("fit stations=%d fit_ms=%.1f\n", m.StationCount(), Median(t));
+  // As a cave map: every element shown held, the overlays' room left free.
+  t.clear();
+  for (int run = 0; run < o.runs; ++run) {
+    mv::AppState fitted = state;
+    fitted.view.MapStyle = fitted.view.DepthColours = fitted.view.MapOverlaysVisible = true;
+    const auto start = Clock::now();
+    mv::FitNow(fitted, {kWidth, kHeight, kWidth - 4, kHeight - 31, mv::kToolbarHeight, 1});
+    t.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  std::printf("fit stations=%d elements=1 fit_ms=%.1f\n", m.StationCount(), Median(t));
+}
 
-  // The survey as a tree of a thousand parts: hiding one or highlighting
-  // one, the first frame after the change against an ordinary frame.
-  {
-    mv::SurveyModel parts = m;
-    constexpr int32_t kParts = 1000;
-    parts.surveys.assign(1, {-1, ""});
-    for (int32_t k = 0; k < kParts; ++k) parts.surveys.push_back({0, "p" + std::to_string(k)});
-    const int32_t rows = parts.SurveyLineCount();
-    parts.lineSurvey.resize(static_cast<size_t>(rows));
-    for (int32_t i = 0; i < rows; ++i)
-      parts.lineSurvey[static_cast<size_t>(i)] =
-          1 + static_cast<int32_t>(static_cast<int64_t>(i) * kParts / rows);
-    parts.generation = mv::NextModelGeneration();
-    mv::ViewState pv = v;
-    const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, 0, 1};
-    mv::SceneCache partsCache;
-    TimeFrames(pv, 3, [&] { mv::DrawFrame(gl, pv, parts, partsCache, &picture); });
-    std::vector<double> change, steady;
-    for (int run = 0; run < o.runs; ++run) {
-      for (const bool highlight : {false, true}) {
-        const int32_t node = 1 + (run * 37 + highlight * 500) % kParts;
-        if (highlight) {
-          pv.HiddenSurveys.clear();
-          pv.HighlightedSurvey = node;
-        } else {
-          pv.HighlightedSurvey = -1;
-          pv.HiddenSurveys.assign(kParts + 1, 0);
-          pv.HiddenSurveys[static_cast<size_t>(node)] = 1;
-        }
-        const auto start = Clock::now();
-        mv::DrawFrame(gl, pv, parts, partsCache, &picture);
-        glFinish();
-        change.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        steady.push_back(
-            TimeFrames(pv, o.frames, [&] { mv::DrawFrame(gl, pv, parts, partsCache, &picture); }));
+// The survey as a tree of a thousand parts: hiding one or highlighting
+// one, the first frame after the change against an ordinary frame.
+void BenchVisibility(Bench* bench) {
+  Bench& b = *bench;
+  const int64_t legs = b.legs;
+  const Options& o = b.o;
+  mv::ViewState& v = b.state.view;
+  const mv::SurveyModel& m = b.state.survey;
+  mv::RealGl& gl = b.gl;
+  mv::SurveyModel parts = m;
+  constexpr int32_t kParts = 1000;
+  parts.surveys.assign(1, {-1, ""});
+  for (int32_t k = 0; k < kParts; ++k) parts.surveys.push_back({0, "p" + std::to_string(k)});
+  const int32_t rows = parts.SurveyLineCount();
+  parts.lineSurvey.resize(static_cast<size_t>(rows));
+  for (int32_t i = 0; i < rows; ++i)
+    parts.lineSurvey[static_cast<size_t>(i)] =
+        1 + static_cast<int32_t>(static_cast<int64_t>(i) * kParts / rows);
+  parts.generation = mv::NextModelGeneration();
+  mv::ViewState pv = v;
+  const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, 0, 1};
+  mv::SceneCache partsCache;
+  TimeFrames(pv, 3, [&] { mv::DrawFrame(gl, pv, parts, partsCache, &picture); });
+  std::vector<double> change, steady;
+  for (int run = 0; run < o.runs; ++run) {
+    for (const bool highlight : {false, true}) {
+      const int32_t node = 1 + (run * 37 + highlight * 500) % kParts;
+      if (highlight) {
+        pv.HiddenSurveys.clear();
+        pv.HighlightedSurvey = node;
+      } else {
+        pv.HighlightedSurvey = -1;
+        pv.HiddenSurveys.assign(kParts + 1, 0);
+        pv.HiddenSurveys[static_cast<size_t>(node)] = 1;
       }
+      const auto start = Clock::now();
+      mv::DrawFrame(gl, pv, parts, partsCache, &picture);
+      glFinish();
+      change.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+      steady.push_back(
+          TimeFrames(pv, o.frames, [&] { mv::DrawFrame(gl, pv, parts, partsCache, &picture); }));
     }
-    std::printf("visibility legs=%lld parts=%d change_frame_ms=%.1f frame_ms=%.1f\n",
-                static_cast<long long>(legs), kParts, Median(change), Median(steady));
   }
-  std::fflush(stdout);
+  std::printf("visibility legs=%lld parts=%d change_frame_ms=%.1f frame_ms=%.1f\n",
+              static_cast<long long>(legs), kParts, Median(change), Median(steady));
+}
 
-  // What each element adds: the frame with only that element on, less the
-  // frame with nothing but the clear and the camera.
+// What each element adds: the frame with only that element on, less the
+// frame with nothing but the clear and the camera.
+void BenchBreakdown(Bench* bench) {
+  Bench& b = *bench;
+  const Options& o = b.o;
+  mv::ViewState& v = b.state.view;
+  const mv::SurveyModel& m = b.state.survey;
+  mv::RealGl& gl = b.gl;
+  mv::SceneCache& cache = b.cache;
   if (o.breakdown) {
     const mv::ViewState all = v;
     bool* flags[] = {&v.LinesVisible, &v.AxisVisible,     &v.AxisMoveMode,
@@ -466,6 +458,83 @@ void BenchOne(int64_t legs, const Options& o) {
     }
     v = all;
   }
+}
+
+void BenchOne(int64_t legs, const Options& o) {
+  const auto made = Clock::now();
+  const mv::SurveyModel cave = mv::bench::GenerateCave(legs, kSeed);
+  mv::AppState state;
+  mv::SetStartParameters(state.view);
+  if (!mv::InstallLoad(state, mv::bench::LoadCave(cave))) {
+    std::fprintf(stderr, "generated survey of %lld legs did not load\n",
+                 static_cast<long long>(legs));
+    std::exit(1);
+  }
+  mv::ViewState& v = state.view;
+  v.LinesVisible = v.AxisVisible = v.AxisMoveMode = v.ScaleVisible = v.GraduationVisible =
+      v.WindRoseVisible = v.EntrancesVisible = true;
+  const mv::SurveyModel& m = state.survey;
+  std::printf(
+      "# legs=%lld stations=%d line_records=%d box=%.0fx%.0fx%.0f m generated and read in %.0f "
+      "ms\n",
+      static_cast<long long>(mv::bench::Legs(cave)), cave.StationCount(), cave.SurveyLineCount(),
+      static_cast<double>(v.Box.maxX - v.Box.minX), static_cast<double>(v.Box.maxY - v.Box.minY),
+      static_cast<double>(v.Box.maxZ - v.Box.minZ),
+      std::chrono::duration<double, std::milli>(Clock::now() - made).count());
+
+  mv::RealGl gl;
+  mv::SceneCache cache;
+  gl.Viewport(0, 0, kWidth, kHeight);
+  mv::SetProjection(gl, kWidth, kHeight);
+
+  // The first frame builds the strips and fills the buffer; time it apart,
+  // and the building of the strips alone.
+  const auto build = Clock::now();
+  {
+    mv::SceneCache plain;
+    plain.SetSimplified(false);
+    plain.SurveyLines(m, v.CentreX, v.CentreY);
+  }
+  const double buildMs = std::chrono::duration<double, std::milli>(Clock::now() - build).count();
+  const auto first = Clock::now();
+  mv::DrawFrame(gl, v, m, cache);
+  glFinish();
+  const double firstMs = std::chrono::duration<double, std::milli>(Clock::now() - first).count();
+
+  const Floor floor(cache.SurveyLines(m, v.CentreX, v.CentreY));
+  // Warm up both paths: the renderer compiles its shaders on first use.
+  TimeFrames(v, 3, [&] { floor.Draw(gl, v, m); });
+  TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache); });
+
+  const uint64_t allocBefore = gAllocations.load();
+  TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); });
+  const double allocsPerFrame = static_cast<double>(gAllocations.load() - allocBefore) / o.frames;
+
+  // Frame and floor in turn, so a slower spell of the machine hits both.
+  std::vector<double> frame, base;
+  for (int run = 0; run < o.runs; ++run) {
+    frame.push_back(TimeFrames(v, o.frames, [&] { mv::DrawFrame(gl, v, m, cache); }));
+    base.push_back(TimeFrames(v, o.frames, [&] { floor.Draw(gl, v, m); }));
+  }
+  const double frameMs = Median(frame), floorMs = Median(base);
+  std::printf(
+      "# legs=%lld strips_built_ms=%.1f first_frame_ms=%.1f allocations_per_frame=%.1f runs=%d "
+      "frames=%d\n",
+      static_cast<long long>(legs), buildMs, firstMs, allocsPerFrame, o.runs, o.frames);
+  std::printf("frame legs=%lld frame_ms=%.1f floor_ms=%.1f ratio=%.2f\n",
+              static_cast<long long>(legs), frameMs, floorMs, frameMs / floorMs);
+  std::fflush(stdout);
+
+  Bench bench{legs, o, state, gl, cache, floor, buildMs};
+  BenchDepthColours(&bench);
+  BenchStationNames(&bench);
+  BenchLevelsOfDetail(&bench);
+  BenchPick(&bench);
+  BenchFit(&bench);
+  std::fflush(stdout);
+  BenchVisibility(&bench);
+  std::fflush(stdout);
+  BenchBreakdown(&bench);
   gl.ReleaseResources();
 }
 
