@@ -31,7 +31,7 @@ double Clamp(double v, double lo, double hi) {
 
 }  // namespace
 
-SurveyCylinder CylinderOf(const SurveyModel& m, Real48 centreX, Real48 centreY) {
+SurveyCylinder StationsCylinder(const SurveyModel& m, Real48 centreX, Real48 centreY) {
   SurveyCylinder c;
   const size_t n = static_cast<size_t>(m.StationCount());
   if (n == 0) return c;

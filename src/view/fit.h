@@ -14,7 +14,7 @@ struct SurveyCylinder {
   double radius = 0;
   double bottom = 0, top = 0;
 };
-SurveyCylinder CylinderOf(const SurveyModel& m, Real48 centreX, Real48 centreY);
+SurveyCylinder StationsCylinder(const SurveyModel& m, Real48 centreX, Real48 centreY);
 
 // A rectangle in viewport pixels, y up.
 struct ScreenBox {

@@ -21,11 +21,12 @@ bool SameAsLastFit(const AppState& s) {
          v.CentreY.AsDouble() == f.centreY.AsDouble();
 }
 
-SurveyCylinder Cylinder(AppState& s) {
+// The stations' cylinder, measured once per survey and axis position.
+SurveyCylinder MeasuredStationsCylinder(AppState& s) {
   CylinderCache& c = s.framing.cylinder;
   const double cx = s.view.CentreX.AsDouble(), cy = s.view.CentreY.AsDouble();
   if (!c.valid || c.generation != s.survey.generation || c.centreX != cx || c.centreY != cy) {
-    const SurveyCylinder measured = CylinderOf(s.survey, s.view.CentreX, s.view.CentreY);
+    const SurveyCylinder measured = StationsCylinder(s.survey, s.view.CentreX, s.view.CentreY);
     c = {true, s.survey.generation, cx, cy, measured.radius, measured.bottom, measured.top};
   }
   return {c.radius, c.bottom, c.top};
@@ -86,7 +87,7 @@ SurveyCylinder DrawnCylinder(const ViewState& v, const SurveyModel& m,
 }
 
 SurveyCylinder DrawnCylinder(AppState& s) {
-  SurveyCylinder c = DrawnCylinder(s.view, s.survey, Cylinder(s));
+  SurveyCylinder c = DrawnCylinder(s.view, s.survey, MeasuredStationsCylinder(s));
   // The survey folders mark their entrances with spheres of the survey's
   // size; a cave map's marks are a few pixels across, within the fit's
   // margin.
@@ -110,7 +111,7 @@ void FitNow(AppState& s, const PictureGeometry& g) {
   // A cave map holds every element it shows within the room the overlays
   // leave; the survey folders fit their stations into the scene area.
   const bool map = s.view.MapStyle;
-  const SurveyCylinder c = map ? DrawnCylinder(s) : Cylinder(s);
+  const SurveyCylinder c = map ? DrawnCylinder(s) : MeasuredStationsCylinder(s);
   const ScreenBox area = map ? MapFitArea(v, g) : SceneArea(g);
   const FitResult r = FitView(v, c, g, area);
   v.ZoomScale = r.ZoomScale;
@@ -133,7 +134,8 @@ bool ApplyPendingFit(AppState& s, const PictureGeometry& g) {
   const FitRequest request = s.framing.pending;
   if (request == FitRequest::None) return false;
   if (g.width <= 0 || g.height <= g.toolbar) return false;  // not laid out yet
-  if (request == FitRequest::UnlessWhole && ShowsWholeSurvey(s.view, Cylinder(s), g)) {
+  if (request == FitRequest::UnlessWhole &&
+      ShowsWholeSurvey(s.view, MeasuredStationsCylinder(s), g)) {
     s.framing.pending = FitRequest::None;
     return true;
   }

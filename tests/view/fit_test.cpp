@@ -88,7 +88,7 @@ TEST(FitView, WholeCentredAndAsLargeAsTheMarginAllows) {
     v.TiltAngle = row.tilt;
     v.CentreX = v.CentreX + row.axisShiftX;
     const ViewState before = v;
-    const SurveyCylinder c = CylinderOf(m, v.CentreX, v.CentreY);
+    const SurveyCylinder c = StationsCylinder(m, v.CentreX, v.CentreY);
     const FitResult r = FitView(v, c, kPicture);
     v.ZoomScale = r.ZoomScale;
     v.TargetY = r.TargetY;
@@ -133,7 +133,7 @@ TEST(FitView, DegenerateSurveysGetAFiniteView) {
       const SurveyModel m = ModelOf(stations, 0);
       ViewState v = StartView(m);
       v.TiltAngle = tilt;
-      const FitResult r = FitView(v, CylinderOf(m, v.CentreX, v.CentreY), kPicture);
+      const FitResult r = FitView(v, StationsCylinder(m, v.CentreX, v.CentreY), kPicture);
       const long double s = r.ZoomScale - kZoomOffset;
       EXPECT_TRUE(std::isfinite(static_cast<double>(s)) && s > 0);
       EXPECT_TRUE(std::isfinite(r.TargetY.AsDouble()) && std::isfinite(r.TargetZ.AsDouble()));
