@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "render/depth_colours.h"
@@ -294,7 +296,9 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
   const bool stationNames = v.StationNamesVisible && v.LinesVisible;
   const bool entranceNames = v.EntrancesVisible && (v.MapStyle || v.StationNamesVisible);
   if (!stationNames && !entranceNames) return {};
-  if (!entranceNames && cache.LineStations(m, v).empty()) return {};
+  const std::vector<int32_t>& entrances = entranceNames ? cache.Entrances(m, v) : kNone;
+  const std::vector<int32_t>& stations = stationNames ? cache.LineStations(m, v) : kNone;
+  if (entrances.empty() && stations.empty()) return {};
   LabelCache& labels = cache.Labels();
   // The overlays keep their places, and labels go where they hide the
   // fewest survey lines.
@@ -303,12 +307,32 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
     blocked.push_back({-1, false, r.left, r.top, r.width, r.height});
   if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
     blocked.push_back({-1, false, pick.left, pick.top, pick.width, pick.height});
+  // With the entrances' names alone, the lines count only about the
+  // entrances, where their labels may go: a spinning frame of a large survey
+  // then does not go through every line's cells.
+  std::vector<std::array<double, 2>> near;
+  double reach = 0;
+  if (stations.empty()) {
+    const Mat4 modelView = FrameModelView(v);
+    const Mat4 projection = FrameProjection(picture.outerWidth, picture.outerHeight);
+    for (const int32_t row : entrances) {
+      if (!m.ValidStation(row)) continue;
+      const WindowPoint p =
+          Project(modelView, projection, picture.outerWidth, picture.outerHeight,
+                  m.X(row) - v.CentreX.AsDouble(), m.Y(row) - v.CentreY.AsDouble(),
+                  m.Z(row) - m.originZ.AsDouble());
+      if (!p.visible) continue;
+      near.push_back({p.x, picture.height - p.y});
+      reach = std::max(reach, labels.Width(m, row, true) + kLabelHeight);
+    }
+    if (near.empty()) return {};
+  }
   LineCoverage lines;
   if (v.LinesVisible)
-    lines = CoverageOf(v, m, picture, [&](int32_t row) { return RowDrawn(v, m, row); });
+    lines = CoverageOf(
+        v, m, picture, [&](int32_t row) { return RowDrawn(v, m, row); }, near, reach);
   return PlaceLabels(
-      v, m, picture, entranceNames ? cache.Entrances(m, v) : kNone,
-      stationNames ? cache.LineStations(m, v) : kNone,
+      v, m, picture, entrances, stations,
       [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight,
       2000, blocked, lines.Empty() ? nullptr : &lines);
 }

@@ -126,8 +126,39 @@ LineCoverage::LineCoverage(double width, double height)
       rows_(std::max(1, static_cast<int>(std::ceil(height / kCell)))),
       cells_(static_cast<size_t>(columns_ + 1) * static_cast<size_t>(rows_ + 1), 0) {}
 
+void LineCoverage::CountOnlyNear(const std::vector<std::array<double, 2>>& points, double reach) {
+  if (columns_ == 0) return;
+  blockColumns_ = static_cast<int>(std::ceil(columns_ * kCell / kBlock));
+  blockRows_ = static_cast<int>(std::ceil(rows_ * kCell / kBlock));
+  near_.assign(static_cast<size_t>(blockColumns_) * static_cast<size_t>(blockRows_), 0);
+  // Each block a point's reach touches, and its neighbours: a segment no
+  // longer than a block touches only blocks next to its ends' blocks.
+  const auto block = [](double v, int n) {
+    return std::clamp(static_cast<int>(std::floor(v / kBlock)), 0, n - 1);
+  };
+  for (const auto& [x, y] : points) {
+    if (!std::isfinite(x + y)) continue;
+    const int c0 = block(x - reach, blockColumns_) - 1, c1 = block(x + reach, blockColumns_) + 1;
+    const int r0 = block(y - reach, blockRows_) - 1, r1 = block(y + reach, blockRows_) + 1;
+    for (int r = std::max(r0, 0); r <= std::min(r1, blockRows_ - 1); ++r)
+      for (int c = std::max(c0, 0); c <= std::min(c1, blockColumns_ - 1); ++c)
+        near_[static_cast<size_t>(r) * static_cast<size_t>(blockColumns_) +
+              static_cast<size_t>(c)] = 1;
+  }
+}
+
+bool LineCoverage::Near(double x, double y) const {
+  const int c = std::clamp(static_cast<int>(std::floor(x / kBlock)), 0, blockColumns_ - 1);
+  const int r = std::clamp(static_cast<int>(std::floor(y / kBlock)), 0, blockRows_ - 1);
+  return near_[static_cast<size_t>(r) * static_cast<size_t>(blockColumns_) +
+               static_cast<size_t>(c)] != 0;
+}
+
 void LineCoverage::AddSegment(double x0, double y0, double x1, double y1) {
   if (columns_ == 0 || !std::isfinite(x0 + y0 + x1 + y1)) return;
+  if (!near_.empty() && std::abs(x1 - x0) <= kBlock && std::abs(y1 - y0) <= kBlock &&
+      !Near(x0, y0) && !Near(x1, y1))
+    return;
   if (!Clip(x0, y0, x1, y1, columns_ * kCell, rows_ * kCell)) return;
   // Through the cells in steps of at most half a cell, each cell once.
   const int steps =
@@ -166,9 +197,11 @@ int64_t LineCoverage::Count(double left, double top, double width, double height
 }
 
 LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
-                        const std::function<bool(int32_t)>& drawn) {
+                        const std::function<bool(int32_t)>& drawn,
+                        const std::vector<std::array<double, 2>>& near, double reach) {
   if (g.outerWidth <= 0 || g.outerHeight <= 0 || g.width <= 0 || g.height <= 0) return {};
   LineCoverage coverage(g.width, g.height);
+  if (!near.empty()) coverage.CountOnlyNear(near, reach);
   const Mat4 modelView = FrameModelView(v);
   const Mat4 projection = FrameProjection(g.outerWidth, g.outerHeight);
   const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble(), oz = m.originZ.AsDouble();

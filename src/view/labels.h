@@ -3,6 +3,7 @@
 // entrances first and then the stations nearest the eye.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -29,6 +30,11 @@ class LineCoverage {
 
   LineCoverage() = default;
   LineCoverage(double width, double height);
+  // Counts only what passes within `reach` pixels of one of `points`
+  // (picture pixels from the top left corner): elsewhere the counts may
+  // fall short, and short segments far from every point cost next to
+  // nothing. Call before adding segments.
+  void CountOnlyNear(const std::vector<std::array<double, 2>>& points, double reach);
   // Counts the segment from (x0, y0) to (x1, y1), picture pixels from the
   // top left corner, once in every cell it passes.
   void AddSegment(double x0, double y0, double x1, double y1);
@@ -39,14 +45,23 @@ class LineCoverage {
   bool Empty() const { return columns_ == 0; }
 
  private:
+  static constexpr double kBlock = 32;  // pixels, for CountOnlyNear
+  bool Near(double x, double y) const;
+
   int columns_ = 0, rows_ = 0;
   std::vector<int64_t> cells_;  // (rows_ + 1) x (columns_ + 1) after Finish
+  // Blocks of kBlock pixels within a block of the places counted, where
+  // CountOnlyNear limits the counting.
+  int blockColumns_ = 0, blockRows_ = 0;
+  std::vector<uint8_t> near_;
 };
 
 // The survey lines as the picture shows them, for rows of the survey-line
-// table for which `drawn(row)` holds (all rows without it).
+// table for which `drawn(row)` holds (all rows without it); with `near`,
+// counted for certain only within `reach` pixels of those points.
 LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
-                        const std::function<bool(int32_t)>& drawn = {});
+                        const std::function<bool(int32_t)>& drawn = {},
+                        const std::vector<std::array<double, 2>>& near = {}, double reach = 0);
 
 // The label of station `row` is `width(row, entrance)` pixels wide and
 // `height` high and takes, of eight places around its station (right, left,

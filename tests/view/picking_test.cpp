@@ -223,6 +223,40 @@ TEST(Labels, TakeThePlaceThatHidesTheFewestLines) {
   }
 }
 
+TEST(Picking, CoverageNearSomePointsCountsThereAsInFull) {
+  // Random segments, short and long, counted everywhere and only near two
+  // points: every box within reach of a point counts alike.
+  uint32_t seed = 7;
+  const auto unit = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<double>(seed >> 8) / 16777216.0;
+  };
+  LineCoverage full(780, 591), near(780, 591);
+  const std::vector<std::array<double, 2>> points{{100, 100}, {700, 500}};
+  const double reach = 80;
+  near.CountOnlyNear(points, reach);
+  for (int k = 0; k < 20000; ++k) {
+    const double x = unit() * 900 - 60, y = unit() * 700 - 60;
+    const double length = k % 10 == 0 ? 400 : 40;
+    const double x1 = x + (unit() - 0.5) * length, y1 = y + (unit() - 0.5) * length;
+    full.AddSegment(x, y, x1, y1);
+    near.AddSegment(x, y, x1, y1);
+  }
+  full.Finish();
+  near.Finish();
+  int boxes = 0;
+  for (const auto& [px, py] : points)
+    for (double dx = -reach; dx + 20 <= reach; dx += 7)
+      for (double dy = -reach; dy + 10 <= reach; dy += 5) {
+        ++boxes;
+        ASSERT_EQ(near.Count(px + dx, py + dy, 20, 10), full.Count(px + dx, py + dy, 20, 10))
+            << px + dx << ", " << py + dy;
+      }
+  EXPECT_GT(boxes, 100);
+  // Far from both the counts fall short.
+  EXPECT_LT(near.Count(300, 250, 200, 100), full.Count(300, 250, 200, 100));
+}
+
 TEST(Picking, AClickOnAnEntranceMarkPicksTheEntrance) {
   for (const bool map : {true, false}) {
     AppState s = Survey(3);
