@@ -182,23 +182,25 @@ struct Bench {
   int64_t legs;
   const Options& o;
   mv::AppState& state;
+  mv::ViewState& v;
+  const mv::SurveyModel& m;
   mv::RealGl& gl;
   mv::SceneCache& cache;
   const Floor& floor;
   double buildMs;
+
+  void DepthColours();
+  void StationNames();
+  void LevelsOfDetail();
+  void Pick();
+  void Fit();
+  void Visibility();
+  void Breakdown();
 };
 
 // The same frame with the lines coloured by depth and the legend over it,
 // against the same floor.
-void BenchDepthColours(Bench* bench) {
-  Bench& b = *bench;
-  const int64_t legs = b.legs;
-  const Options& o = b.o;
-  mv::ViewState& v = b.state.view;
-  const mv::SurveyModel& m = b.state.survey;
-  mv::RealGl& gl = b.gl;
-  mv::SceneCache& cache = b.cache;
-  const Floor& floor = b.floor;
+void Bench::DepthColours() {
   const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
   v.DepthColours = true;
   TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
@@ -215,14 +217,7 @@ void BenchDepthColours(Bench* bench) {
 
 // The same frame with every station's name that has room, against the
 // frame without names.
-void BenchStationNames(Bench* bench) {
-  Bench& b = *bench;
-  const int64_t legs = b.legs;
-  const Options& o = b.o;
-  mv::ViewState& v = b.state.view;
-  const mv::SurveyModel& m = b.state.survey;
-  mv::RealGl& gl = b.gl;
-  mv::SceneCache& cache = b.cache;
+void Bench::StationNames() {
   const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
   TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache, &picture); });
   std::vector<double> named, plain;
@@ -243,15 +238,7 @@ void BenchStationNames(Bench* bench) {
 // picture.
 // Both with the picture's overlays, as the window draws them. From
 // 300,000 legs, where it matters.
-void BenchLevelsOfDetail(Bench* bench) {
-  Bench& b = *bench;
-  const int64_t legs = b.legs;
-  const Options& o = b.o;
-  mv::AppState& state = b.state;
-  mv::ViewState& v = b.state.view;
-  const mv::SurveyModel& m = b.state.survey;
-  mv::RealGl& gl = b.gl;
-  const double buildMs = b.buildMs;
+void Bench::LevelsOfDetail() {
   if (legs >= 300000) {
     const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
     mv::AppState fitted = state;
@@ -333,12 +320,7 @@ void BenchLevelsOfDetail(Bench* bench) {
 }
 
 // A click on the middle of the picture: the nearest shown station.
-void BenchPick(Bench* bench) {
-  Bench& b = *bench;
-  const Options& o = b.o;
-  mv::ViewState& v = b.state.view;
-  const mv::SurveyModel& m = b.state.survey;
-  mv::SceneCache& cache = b.cache;
+void Bench::Pick() {
   const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, mv::kToolbarHeight, 1};
   const std::vector<int32_t>& stations = cache.LineStations(m, v);
   const std::vector<int32_t>& entrances = cache.Entrances(m, v);
@@ -354,11 +336,7 @@ void BenchPick(Bench* bench) {
 }
 
 // Fitting the view to the survey, stations read included.
-void BenchFit(Bench* bench) {
-  Bench& b = *bench;
-  const Options& o = b.o;
-  mv::AppState& state = b.state;
-  const mv::SurveyModel& m = b.state.survey;
+void Bench::Fit() {
   std::vector<double> t;
   for (int run = 0; run < o.runs; ++run) {
     mv::AppState fitted = state;
@@ -381,13 +359,7 @@ void BenchFit(Bench* bench) {
 
 // The survey as a tree of a thousand parts: hiding one or highlighting
 // one, the first frame after the change against an ordinary frame.
-void BenchVisibility(Bench* bench) {
-  Bench& b = *bench;
-  const int64_t legs = b.legs;
-  const Options& o = b.o;
-  mv::ViewState& v = b.state.view;
-  const mv::SurveyModel& m = b.state.survey;
-  mv::RealGl& gl = b.gl;
+void Bench::Visibility() {
   mv::SurveyModel parts = m;
   constexpr int32_t kParts = 1000;
   parts.surveys.assign(1, {-1, ""});
@@ -428,13 +400,7 @@ void BenchVisibility(Bench* bench) {
 
 // What each element adds: the frame with only that element on, less the
 // frame with nothing but the clear and the camera.
-void BenchBreakdown(Bench* bench) {
-  Bench& b = *bench;
-  const Options& o = b.o;
-  mv::ViewState& v = b.state.view;
-  const mv::SurveyModel& m = b.state.survey;
-  mv::RealGl& gl = b.gl;
-  mv::SceneCache& cache = b.cache;
+void Bench::Breakdown() {
   if (o.breakdown) {
     const mv::ViewState all = v;
     bool* flags[] = {&v.LinesVisible, &v.AxisVisible,     &v.AxisMoveMode,
@@ -525,16 +491,16 @@ void BenchOne(int64_t legs, const Options& o) {
               static_cast<long long>(legs), frameMs, floorMs, frameMs / floorMs);
   std::fflush(stdout);
 
-  Bench bench{legs, o, state, gl, cache, floor, buildMs};
-  BenchDepthColours(&bench);
-  BenchStationNames(&bench);
-  BenchLevelsOfDetail(&bench);
-  BenchPick(&bench);
-  BenchFit(&bench);
+  Bench bench{legs, o, state, v, m, gl, cache, floor, buildMs};
+  bench.DepthColours();
+  bench.StationNames();
+  bench.LevelsOfDetail();
+  bench.Pick();
+  bench.Fit();
   std::fflush(stdout);
-  BenchVisibility(&bench);
+  bench.Visibility();
   std::fflush(stdout);
-  BenchBreakdown(&bench);
+  bench.Breakdown();
   gl.ReleaseResources();
 }
 
