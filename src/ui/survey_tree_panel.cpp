@@ -1,6 +1,7 @@
 #include "ui/survey_tree_panel.h"
 
 #include <QContextMenuEvent>
+#include <QEvent>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTreeView>
@@ -181,6 +182,7 @@ SurveyTreePanel::SurveyTreePanel(AppState& state, Actions actions, QWidget* pare
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& i) { Highlight(model_->NodeOf(i)); });
   connect(tree_, &QTreeView::viewportEntered, this, [this] { Highlight(SelectedNode()); });
+  tree_->viewport()->installEventFilter(this);
   connect(tree_, &QTreeView::customContextMenuRequested, this, [this](const QPoint& at) {
     const int32_t node = model_->NodeOf(tree_->indexAt(at));
     if (node < 0) return;
@@ -232,6 +234,11 @@ void SurveyTreePanel::RunMenuItem(int32_t node, int item) {
   }
   model_->ChecksChanged();
   if (actions_.changed) actions_.changed();
+}
+
+bool SurveyTreePanel::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == tree_->viewport() && event->type() == QEvent::Leave) Highlight(SelectedNode());
+  return QDockWidget::eventFilter(watched, event);
 }
 
 void SurveyTreePanel::Highlight(int32_t node) {

@@ -85,6 +85,10 @@ class SurveyTreePanel : public QDockWidget {
   // tego", "Statystyki", "Znajdź możliwe połączenia...".
   void RunMenuItem(int32_t node, int item);
 
+ protected:
+  // The pointer leaving the tree gives the highlight back to the chosen part.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void Highlight(int32_t node);
 

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <filesystem>
 
@@ -95,6 +96,15 @@ void SurveyTreeTest::listsHidesAndIsolatesTheCaves() {
   panel.SelectNode(node);
   QCOMPARE(s.view.HighlightedSurvey, node);
   QCOMPARE(panel.SelectedNode(), node);
+  // Hovering another and leaving the tree gives the highlight back.
+  QTreeView* tree = panel.findChild<QTreeView*>("SurveyTree");
+  QVERIFY(tree);
+  const QModelIndex other = model->index(czarna.row() == 0 ? 1 : 0, 0, root);
+  emit tree->entered(other);
+  QCOMPARE(s.view.HighlightedSurvey, model->NodeOf(other));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(tree->viewport(), &leave);
+  QCOMPARE(s.view.HighlightedSurvey, node);
 }
 
 void SurveyTreeTest::hundredThousandNodesAtOneLevelOpenAThousandAtATime() {
