@@ -193,19 +193,8 @@ void RealGl::LineSegments(const LineStripBatch& b, const SegmentDraw& draw) {
 }
 
 void RealGl::BindRamp() {
-  if (ramp_) {
-    glBindTexture(GL_TEXTURE_1D, ramp_);
-    return;
-  }
-  glGenTextures(1, &ramp_);
-  glBindTexture(GL_TEXTURE_1D, ramp_);
-  const auto table = DepthRampTable();
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, kDepthRampTexels, 0, GL_RGB, GL_UNSIGNED_BYTE,
-               table.data());
-  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  static const auto kTable = DepthRampTable();
+  BindRampTexture(ramp_, kTable.data());
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
 }
 

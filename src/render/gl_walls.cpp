@@ -19,20 +19,23 @@ void GlWalls::Release() {
   version_ = 0;
 }
 
-void GlWalls::BindRamp() {
-  if (ramp_) {
-    glBindTexture(GL_TEXTURE_1D, ramp_);
+void BindRampTexture(unsigned& texture, const uint8_t* rgb) {
+  if (texture) {
+    glBindTexture(GL_TEXTURE_1D, texture);
     return;
   }
-  glGenTextures(1, &ramp_);
-  glBindTexture(GL_TEXTURE_1D, ramp_);
-  const auto table = WallRampTable();
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_1D, texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, kDepthRampTexels, 0, GL_RGB, GL_UNSIGNED_BYTE,
-               table.data());
+  glTexImage1D(GL_TEXTURE_1D, 0, GL_RGB8, kDepthRampTexels, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+}
+
+void GlWalls::BindRamp() {
+  static const auto kTable = WallRampTable();
+  BindRampTexture(ramp_, kTable.data());
 }
 
 // The triangles are made afresh each frame for the chunks it shows, at

@@ -11,6 +11,10 @@ namespace mv {
 
 // Needs a current compatibility-profile context for every call, the same
 // one each time until Release.
+// Binds the 1D texture `texture` of a colour ramp, three bytes a texel,
+// making it from `rgb` on first use (while `texture` is 0).
+void BindRampTexture(unsigned& texture, const uint8_t* rgb);
+
 class GlWalls {
  public:
   void Draw(const WallsBatch& b);
