@@ -313,16 +313,10 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
   std::vector<std::array<double, 2>> near;
   double reach = 0;
   if (stations.empty()) {
-    const Mat4 modelView = FrameModelView(v);
-    const Mat4 projection = FrameProjection(picture.outerWidth, picture.outerHeight);
     for (const int32_t row : entrances) {
-      if (!m.ValidStation(row)) continue;
-      const WindowPoint p =
-          Project(modelView, projection, picture.outerWidth, picture.outerHeight,
-                  m.X(row) - v.CentreX.AsDouble(), m.Y(row) - v.CentreY.AsDouble(),
-                  m.Z(row) - m.originZ.AsDouble());
+      const PicturePoint p = StationOnPicture(v, m, picture, row);
       if (!p.visible) continue;
-      near.push_back({p.x, picture.height - p.y});
+      near.push_back({p.x, p.y});
       reach = std::max(reach, labels.Width(m, row, true) + kLabelHeight);
     }
     if (near.empty()) return {};

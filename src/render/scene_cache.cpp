@@ -173,10 +173,12 @@ int64_t LineDraws::SegmentCount(int64_t allSegments) const {
 }
 
 const LinePresences& SceneCache::Presences(const ViewState& v, const SurveyModel& m) {
-  PresenceKey key{layoutSimplified_, generation_, v.HiddenSurveys, v.HighlightedSurvey};
-  if (!(key == presenceKey_)) {
+  // Compared in place: a frame copies nothing while the choice stands.
+  PresenceKey& k = presenceKey_;
+  if (!(k.valid && k.simplified == layoutSimplified_ && k.generation == generation_ &&
+        k.highlighted == v.HighlightedSurvey && k.hidden == v.HiddenSurveys)) {
     presences_ = SurveyPresences(layout_, m, v.HiddenSurveys, v.HighlightedSurvey);
-    presenceKey_ = std::move(key);
+    k = {true, layoutSimplified_, generation_, v.HiddenSurveys, v.HighlightedSurvey};
   }
   return presences_;
 }

@@ -123,11 +123,11 @@ class SceneCache {
   // survey nodes they were made for.
   LinePresences presences_;
   struct PresenceKey {
+    bool valid = false;
     bool simplified = false;
     uint64_t generation = 0;
     std::vector<uint8_t> hidden;
     int32_t highlighted = -1;
-    bool operator==(const PresenceKey&) const = default;
   } presenceKey_;
   const LinePresences& Presences(const ViewState& v, const SurveyModel& m);
   std::vector<uint64_t> keptBits_;
