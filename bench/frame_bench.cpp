@@ -29,6 +29,7 @@
 
 #include "cave_gen.h"
 #include "data/survey_folder.h"
+#include "gl_bench.h"
 #include "median.h"
 #include "render/draw_helpers.h"
 #include "render/frame.h"
@@ -72,6 +73,8 @@ constexpr uint64_t kSeed = 20240611;
 using Clock = std::chrono::steady_clock;
 
 using mv::bench::Median;
+using mv::bench::NowMs;
+using mv::bench::TimeFrames;
 
 // The floor: the strips in one static buffer, one multi-draw, under the same
 // camera and depth test as the frame, and nothing else.
@@ -117,19 +120,6 @@ size_t ModelBytes(const mv::SurveyModel& m) {
          m.lineSurvey.size() * sizeof(int32_t) + m.stationSurvey.size() * sizeof(int32_t);
 }
 
-// With --cpu, the processor time of all the process's threads instead of
-// the wall clock: steadier on a machine shared with other work, for finding
-// where the time goes.
-bool gCpuTime = false;
-
-double NowMs() {
-  if (!gCpuTime)
-    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
 struct Options {
   int frames = 20;
   int runs = 5;
@@ -152,7 +142,7 @@ Options Parse(int argc, char** argv) {
     else if (a == "--look" && i + 1 < argc)
       o.look = argv[++i];
     else if (a == "--cpu")
-      gCpuTime = true;
+      mv::bench::gCpuTime = true;
     else if (a == "--runs" && i + 1 < argc)
       o.runs = std::max(1, std::atoi(argv[++i]));
     else
@@ -160,19 +150,6 @@ Options Parse(int argc, char** argv) {
   }
   if (o.legs.empty()) o.legs = {25000, 100000, 300000, 1000000};
   return o;
-}
-
-// Milliseconds per frame over `frames` frames at advancing ticks, each
-// finished before the next starts.
-template <typename DrawOne>
-double TimeFrames(mv::ViewState& v, int frames, DrawOne draw) {
-  const double start = NowMs();
-  for (int f = 0; f < frames; ++f) {
-    mv::AdvanceTick(v);
-    draw();
-    glFinish();
-  }
-  return (NowMs() - start) / frames;
 }
 
 // What the parts of one survey size's benchmark share: the survey loaded
@@ -550,28 +527,12 @@ int main(int argc, char** argv) {
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QGuiApplication app(argc, argv);
 
-  QOpenGLContext context;
-  context.setFormat(mv::ViewerSurfaceFormat());
-  if (!context.create()) {
-    std::fprintf(stderr, "no OpenGL context\n");
-    return 1;
-  }
-  QOffscreenSurface surface;
-  surface.setFormat(context.format());
-  surface.create();
-  if (!context.makeCurrent(&surface)) {
-    std::fprintf(stderr, "cannot make the OpenGL context current\n");
-    return 1;
-  }
-  // The window's picture is drawn into a framebuffer object like this one.
-  QOpenGLFramebufferObject fbo(kWidth, kHeight, QOpenGLFramebufferObject::CombinedDepthStencil);
-  fbo.bind();
+  const mv::bench::OffscreenGl offscreen;
+  if (!offscreen.ok) return 1;
   std::printf("# renderer: %s, OpenGL %s, %dx%d framebuffer\n",
               reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
               reinterpret_cast<const char*>(glGetString(GL_VERSION)), kWidth, kHeight);
 
   for (const int64_t legs : o.legs) BenchOne(legs, o);
-  fbo.release();
-  context.doneCurrent();
   return 0;
 }

@@ -5,13 +5,7 @@
 // main window's size.
 //
 //   mv_walls_bench [--frames N] [--runs R] [--cpu] [SECTIONS ...]
-#define GL_GLEXT_PROTOTYPES 1
-#include <GL/gl.h>
-
 #include <QGuiApplication>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -22,6 +16,7 @@
 
 #include "cave_gen.h"
 #include "data/passage_walls.h"
+#include "gl_bench.h"
 #include "median.h"
 #include "render/frame.h"
 #include "render/gl_real.h"
@@ -38,6 +33,8 @@ constexpr uint64_t kSeed = 20240611;
 
 using Clock = std::chrono::steady_clock;
 using mv::bench::Median;
+using mv::bench::NowMs;
+using mv::bench::TimeFrames;
 
 double Ms(Clock::time_point since) {
   return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
@@ -65,29 +62,6 @@ void AddSections(mv::SurveyModel& m, int64_t sections) {
   }
   m.sections.back().flags |= mv::kSectionEnd;
   m.generation = mv::NextModelGeneration();
-}
-
-// With --cpu, the processor time of all the process's threads instead of
-// the wall clock: steadier on a machine shared with other work.
-bool gCpuTime = false;
-
-double NowMs() {
-  if (!gCpuTime)
-    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-template <typename DrawOne>
-double TimeFrames(mv::ViewState& v, int frames, DrawOne draw) {
-  const double start = NowMs();
-  for (int f = 0; f < frames; ++f) {
-    mv::AdvanceTick(v);
-    draw();
-    glFinish();
-  }
-  return (NowMs() - start) / frames;
 }
 
 void BenchOne(int64_t sections, int frames, int runs) {
@@ -182,30 +156,15 @@ int main(int argc, char** argv) {
     else if (a == "--runs" && i + 1 < argc)
       runs = std::max(1, std::atoi(argv[++i]));
     else if (a == "--cpu")
-      gCpuTime = true;
+      mv::bench::gCpuTime = true;
     else
       sizes.push_back(std::atoll(a.c_str()));
   }
   if (sizes.empty()) sizes = {10000, 100000};
   QSurfaceFormat::setDefaultFormat(mv::ViewerSurfaceFormat());
   QGuiApplication app(argc, argv);
-  QOpenGLContext context;
-  context.setFormat(mv::ViewerSurfaceFormat());
-  if (!context.create()) {
-    std::fprintf(stderr, "no OpenGL context\n");
-    return 1;
-  }
-  QOffscreenSurface surface;
-  surface.setFormat(context.format());
-  surface.create();
-  if (!context.makeCurrent(&surface)) {
-    std::fprintf(stderr, "cannot make the OpenGL context current\n");
-    return 1;
-  }
-  QOpenGLFramebufferObject fbo(kWidth, kHeight, QOpenGLFramebufferObject::CombinedDepthStencil);
-  fbo.bind();
+  const mv::bench::OffscreenGl offscreen;
+  if (!offscreen.ok) return 1;
   for (const int64_t n : sizes) BenchOne(n, frames, runs);
-  fbo.release();
-  context.doneCurrent();
   return 0;
 }
