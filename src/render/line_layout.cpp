@@ -31,9 +31,10 @@ void AddSegmentRange(std::vector<SegmentRange>& out, SegmentRange r) {
 }
 
 // Cuts the rows of each kind and survey node into chunks of about
-// kChunkLegs legs each: the rows in the order of a Morton curve through
-// their middle stations, so that a chunk holds rows near each other. Within a chunk, rows that
-// continue one another are drawn one after the other as one traverse.
+// kChunkLegs legs each: the rows of a node in the order of a Morton curve
+// through their middle stations, so that a chunk holds rows near each other.
+// Within a chunk, rows that continue one another are drawn one after the
+// other as one traverse.
 class Builder {
  public:
   Builder(const SurveyModel& m, LineLayout& out) : m_(m), out_(out) {}
@@ -71,12 +72,9 @@ class Builder {
       const auto kind = static_cast<LineKind>(k);
       if (k != 0) out_.mixedKinds = true;
       if (!IsSplayKind(kind)) Degrees(byKind[k]);
-      AlongSpace(byKind[k], lo, hi);
       // A chunk holds rows of one survey node, so hiding or highlighting a
       // part of the survey tree chooses whole chunks at their levels.
-      std::stable_sort(byKind[k].begin(), byKind[k].end(), [this](int32_t a, int32_t b) {
-        return m_.LineSurvey(a) < m_.LineSurvey(b);
-      });
+      AlongSpace(byKind[k], lo, hi);
       const std::vector<int32_t>& list = byKind[k];
       size_t p = 0;
       while (p < list.size()) {
@@ -125,10 +123,10 @@ class Builder {
   // there and it is not one that must stay.
   bool PassesThrough(int32_t station) const { return degree_[static_cast<size_t>(station)] == 2; }
 
-  // Orders the rows along a Morton curve through the box lo..hi by their
-  // middle stations.
+  // Orders the rows by survey node, and within a node along a Morton curve
+  // through the box lo..hi by their middle stations.
   void AlongSpace(std::vector<int32_t>& rows, const double lo[3], const double hi[3]) {
-    std::vector<std::pair<uint64_t, int32_t>>& keyed = keyed_;
+    std::vector<PlacedRow>& keyed = keyed_;
     keyed.clear();
     keyed.reserve(rows.size());
     for (const int32_t row : rows) {
@@ -141,13 +139,26 @@ class Builder {
           const double t = hi[a] > lo[a] ? (p[a] - lo[a]) / (hi[a] - lo[a]) : 0;
           cell[a] = static_cast<uint64_t>(std::clamp(t, 0.0, 1.0) * 2097151.0);
         }
-        for (int bit = 20; bit >= 0; --bit)
-          for (int a = 0; a < 3; ++a) code = (code << 1) | ((cell[a] >> bit) & 1);
+        code = SpreadBits(cell[0]) << 2 | SpreadBits(cell[1]) << 1 | SpreadBits(cell[2]);
       }
-      keyed.emplace_back(code, row);
+      keyed.push_back({m_.LineSurvey(row), row, code});
     }
-    std::sort(keyed.begin(), keyed.end());
-    for (size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].second;
+    std::sort(keyed.begin(), keyed.end(), [](const PlacedRow& a, const PlacedRow& b) {
+      if (a.survey != b.survey) return a.survey < b.survey;
+      if (a.code != b.code) return a.code < b.code;
+      return a.row < b.row;
+    });
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = keyed[i].row;
+  }
+  // The 21 low bits of x spread to every third bit.
+  static uint64_t SpreadBits(uint64_t x) {
+    x &= 0x1fffff;
+    x = (x | x << 32) & 0x1f00000000ffffULL;
+    x = (x | x << 16) & 0x1f0000ff0000ffULL;
+    x = (x | x << 8) & 0x100f00f00f00f00fULL;
+    x = (x | x << 4) & 0x10c30c30c30c30c3ULL;
+    x = (x | x << 2) & 0x1249249249249249ULL;
+    return x;
   }
 
   // Appends a strip of the layout and returns its first vertex.
@@ -421,7 +432,11 @@ class Builder {
   std::vector<uint8_t> degree_;
   // The chunk being made, kept between chunks so their room is reused.
   std::vector<size_t> extraLevels_;  // levels that are ranges of out_.extra
-  std::vector<std::pair<uint64_t, int32_t>> keyed_;
+  struct PlacedRow {
+    int32_t survey, row;
+    uint64_t code;
+  };
+  std::vector<PlacedRow> keyed_;
   std::vector<std::pair<double, int32_t>> sized_;
   std::vector<int64_t> before_;
   std::vector<std::pair<int32_t, int32_t>> ends_;
