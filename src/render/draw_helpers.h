@@ -18,7 +18,7 @@ inline float ToFloat(long double v) {
 }
 
 // OpenGL gets the low byte of each component.
-inline void SetColor(GlApi& gl, const Rgb& c) {
+inline void SetColour(GlApi& gl, const Rgb& c) {
   gl.Color3ub(static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g), static_cast<uint8_t>(c.b));
 }
 

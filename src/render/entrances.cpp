@@ -20,7 +20,7 @@ void DrawEntrances(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   // A cave map marks its entrances over the picture instead.
   if (v.MapStyle) return;
   const OriginShift shift(gl, m.originZ);
-  SetColor(gl, v.LineColor);
+  SetColour(gl, v.LineColor);
   const double radius = static_cast<double>(EntranceRadius(v.Box));
   const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble();
   for (const int32_t p : DrawableEntrances(m)) {

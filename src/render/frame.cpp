@@ -43,7 +43,7 @@ void SetFrameCamera(GlApi& gl, const ViewState& v) {
 void DrawFrame(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                const PictureGeometry* picture) {
   gl.ClearColor(0, 0, 0, 1);
-  gl.ClearColorAndDepth();
+  gl.ClearColourAndDepth();
   SetFrameCamera(gl, v);
   gl.EnableDepthTest();
 

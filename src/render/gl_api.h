@@ -109,7 +109,7 @@ class GlApi {
   virtual void MatrixMode(MatrixKind m) = 0;
   virtual void LoadIdentity() = 0;
   virtual void ClearColor(float r, float g, float b, float a) = 0;
-  virtual void ClearColorAndDepth() = 0;
+  virtual void ClearColourAndDepth() = 0;
   virtual void EnableDepthTest() = 0;
   virtual void Perspective(double fovy, double aspect, double zNear, double zFar) = 0;
   virtual void LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,

@@ -73,7 +73,7 @@ void RealGl::LoadIdentity() {
 void RealGl::ClearColor(float r, float g, float b, float a) {
   glClearColor(r, g, b, a);
 }
-void RealGl::ClearColorAndDepth() {
+void RealGl::ClearColourAndDepth() {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 void RealGl::EnableDepthTest() {

@@ -29,7 +29,7 @@ class RealGl final : public GlApi {
   void MatrixMode(MatrixKind m) override;
   void LoadIdentity() override;
   void ClearColor(float r, float g, float b, float a) override;
-  void ClearColorAndDepth() override;
+  void ClearColourAndDepth() override;
   void EnableDepthTest() override;
   void Perspective(double fovy, double aspect, double zNear, double zFar) override;
   void LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,

@@ -75,7 +75,7 @@ QImage OffscreenGl::Draw(const std::function<void(GlApi&)>& draw) {
   gl_.MatrixMode(MatrixKind::ModelView);
   gl_.LoadIdentity();
   gl_.ClearColor(0, 0, 0, 1);
-  gl_.ClearColorAndDepth();
+  gl_.ClearColourAndDepth();
   gl_.EnableDepthTest();
   draw(gl_);
   return Read();

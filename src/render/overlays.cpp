@@ -387,7 +387,7 @@ void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCach
   // The segment between two picked stations lies in the model, so it turns
   // with it.
   if (first >= 0 && second >= 0) {
-    SetColor(gl, {255, 255, 0});
+    SetColour(gl, {255, 255, 0});
     const OriginShift shift(gl, m.originZ);
     const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble();
     gl.Begin(Prim::Lines);
@@ -399,7 +399,7 @@ void DrawOverlays(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCach
 
   // Where two parts come closest: dashed, in a colour no other line has.
   if (!v.Approaches.empty()) {
-    SetColor(gl, {255, 60, 255});
+    SetColour(gl, {255, 60, 255});
     const OriginShift shift(gl, m.originZ);
     const double c[3] = {v.CentreX.AsDouble(), v.CentreY.AsDouble(), 0};
     constexpr int kDashes = 8;

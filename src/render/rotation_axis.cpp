@@ -5,7 +5,7 @@
 namespace mv {
 
 void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
-  SetColor(gl, v.AxisColor);
+  SetColour(gl, v.AxisColor);
   const OriginShift shift(gl, m.originZ);
   const AxisSpan axis = RotationAxisSpan(v.Box, v.AxisLengthPercent);
   gl.Begin(Prim::Lines);
@@ -21,7 +21,7 @@ void DrawRotationAxis(GlApi& gl, const ViewState& v, const SurveyModel& m) {
 }
 
 void DrawAxisPositionMarker(GlApi& gl, const ViewState& v, const SurveyModel& m) {
-  SetColor(gl, v.AxisColor);
+  SetColour(gl, v.AxisColor);
   const MarkerBounds b = AxisMarkerBounds(v, m.originZ);
   // Two closed rectangles crossing along the axis: one in the plane y = 0,
   // one in the plane x = 0.

@@ -130,7 +130,7 @@ std::vector<GlyphStrip> LengthLabel(int32_t step) {
 void DrawSimulationScale(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   const OriginShift shift(gl, m.originZ);
   const PaddedBox p = ComputePaddedBox(v.Box);
-  SetColor(gl, v.ScaleColor);
+  SetColour(gl, v.ScaleColor);
   const int32_t s = ScaleStep(ShortestSide(p));
   ScalePen pen(gl, v, m, p, s);
 

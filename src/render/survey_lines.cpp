@@ -22,7 +22,7 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
     gl.LineSegments(batch, {list.data(), static_cast<int32_t>(list.size()), scale});
   };
   if (draws.allStrips) {
-    SetColor(gl, v.LineColor);
+    SetColour(gl, v.LineColor);
     const OriginShift shift(gl, m.originZ);
     gl.LineStrips(batch);
     return;
@@ -40,7 +40,7 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
                 {draws.dimFaded, kFadedLines * kDimmedLines}};
   for (const auto& pass : passes) {
     if (pass.list.empty()) continue;
-    SetColor(gl, ScaledColour(v.LineColor, pass.scale));
+    SetColour(gl, ScaledColour(v.LineColor, pass.scale));
     segments(pass.list, pass.scale);
   }
 }

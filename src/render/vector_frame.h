@@ -54,7 +54,7 @@ class VectorGl final : public GlApi {
   void MatrixMode(MatrixKind m) override;
   void LoadIdentity() override;
   void ClearColor(float, float, float, float) override {}
-  void ClearColorAndDepth() override { shapes_.clear(), points_.clear(), layer_ = 0; }
+  void ClearColourAndDepth() override { shapes_.clear(), points_.clear(), layer_ = 0; }
   void EnableDepthTest() override {}
   void Perspective(double fovy, double aspect, double zNear, double zFar) override;
   void LookAt(double ex, double ey, double ez, double cx, double cy, double cz, double ux,

@@ -37,7 +37,7 @@ void Figure(GlApi& gl, Prim prim, std::span<const Offset> points, const RoseFram
 void DrawWindRose(GlApi& gl, const ViewState& v, const SurveyModel& m) {
   const OriginShift shift(gl, m.originZ);
   const RoseFrame f = WindRoseFrame(v.Box, v.CentreX, v.CentreY);
-  SetColor(gl, v.ScaleColor);
+  SetColour(gl, v.ScaleColor);
   Figure(gl, Prim::LineStrip, kNeedle, f);
   Figure(gl, Prim::Lines, kCrossBar, f);
   Figure(gl, Prim::LineStrip, kLetterN, f);

@@ -14,7 +14,7 @@ class ForwardingGl : public GlApi {
   void MatrixMode(MatrixKind m) override { in_.MatrixMode(m); }
   void LoadIdentity() override { in_.LoadIdentity(); }
   void ClearColor(float r, float g, float b, float a) override { in_.ClearColor(r, g, b, a); }
-  void ClearColorAndDepth() override { in_.ClearColorAndDepth(); }
+  void ClearColourAndDepth() override { in_.ClearColourAndDepth(); }
   void EnableDepthTest() override { in_.EnableDepthTest(); }
   void Perspective(double fovy, double aspect, double zNear, double zFar) override {
     in_.Perspective(fovy, aspect, zNear, zFar);

@@ -83,7 +83,7 @@ void GlRecorder::LoadIdentity() {
 void GlRecorder::ClearColor(float r, float g, float b, float a) {
   Add("ClearColor", {r, g, b, a});
 }
-void GlRecorder::ClearColorAndDepth() {
+void GlRecorder::ClearColourAndDepth() {
   Add("Clear", {});
 }
 void GlRecorder::EnableDepthTest() {
