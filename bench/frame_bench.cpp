@@ -95,7 +95,7 @@ class Floor {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     mv::SetFrameCamera(gl, v);
     glEnable(GL_DEPTH_TEST);
-    mv::SetColor(gl, v.LineColor);
+    mv::SetColour(gl, v.LineColor);
     glTranslatef(0, 0, -static_cast<float>(m.originZ.AsDouble()));
     glBindBuffer(GL_ARRAY_BUFFER, buffer_);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -209,6 +209,36 @@ void Bench::StationNames() {
               Median(named) / Median(plain));
 }
 
+// Zooms `f` 8 times about the axis, then turns it so that the middle of
+// the upper left eighth of what the picture shows of the survey comes to
+// the middle of the picture, where most of the survey lies outside it.
+void ZoomIntoUpperLeft(mv::ViewState& f, const mv::SurveyModel& m) {
+  mv::ui::ScaleZoom(f, 8);
+  const mv::Mat4 mv = mv::FrameModelView(f), pr = mv::FrameProjection(kWidth, kHeight);
+  double left = INFINITY, right = -INFINITY, top = -INFINITY, bottom = INFINITY;
+  for (int32_t s = 0; s < m.StationCount(); ++s) {
+    const mv::WindowPoint p =
+        mv::Project(mv, pr, kWidth, kHeight, m.X(s) - f.CentreX.AsDouble(),
+                    m.Y(s) - f.CentreY.AsDouble(), m.Z(s) - m.originZ.AsDouble());
+    if (!p.visible) continue;
+    left = std::min(left, std::max(p.x, -4.0 * kWidth));
+    right = std::max(right, std::min(p.x, 5.0 * kWidth));
+    bottom = std::min(bottom, std::max(p.y, -4.0 * kHeight));
+    top = std::max(top, std::min(p.y, 5.0 * kHeight));
+  }
+  const double x = left + (right - left) / 16, y = top - (top - bottom) / 16;
+  mv::ui::PanByDrag(f, static_cast<int>(std::lround(kWidth / 2.0 - x)),
+                    static_cast<int>(std::lround(y - kHeight / 2.0)), kHeight);
+}
+
+// Saves the picture just drawn, for a look at what the benchmark drew.
+void SavePicture(const std::string& path) {
+  glFinish();
+  QImage image(kWidth, kHeight, QImage::Format_RGBA8888);
+  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
+  image.mirrored().save(QString::fromStdString(path));
+}
+
 // The lines simplified to what the picture shows against the same frame
 // drawn in full: fitted to the picture, then zoomed 8 times and turned to
 // the upper left corner of the survey, where most of it lies outside the
@@ -239,27 +269,7 @@ void Bench::LevelsOfDetail() {
     // again when the other has drawn.
     mv::RealGl fullGl;
     for (const int zoom : {1, 8}) {
-      if (zoom == 8) {
-        // Zoomed about the axis, then turned so that the middle of the upper
-        // left eighth of what the picture shows of the survey comes to the
-        // middle of the picture.
-        mv::ui::ScaleZoom(f, 8);
-        const mv::Mat4 mv = mv::FrameModelView(f), pr = mv::FrameProjection(kWidth, kHeight);
-        double left = INFINITY, right = -INFINITY, top = -INFINITY, bottom = INFINITY;
-        for (int32_t s = 0; s < m.StationCount(); ++s) {
-          const mv::WindowPoint p =
-              mv::Project(mv, pr, kWidth, kHeight, m.X(s) - f.CentreX.AsDouble(),
-                          m.Y(s) - f.CentreY.AsDouble(), m.Z(s) - m.originZ.AsDouble());
-          if (!p.visible) continue;
-          left = std::min(left, std::max(p.x, -4.0 * kWidth));
-          right = std::max(right, std::min(p.x, 5.0 * kWidth));
-          bottom = std::min(bottom, std::max(p.y, -4.0 * kHeight));
-          top = std::max(top, std::min(p.y, 5.0 * kHeight));
-        }
-        const double x = left + (right - left) / 16, y = top - (top - bottom) / 16;
-        mv::ui::PanByDrag(f, static_cast<int>(std::lround(kWidth / 2.0 - x)),
-                          static_cast<int>(std::lround(y - kHeight / 2.0)), kHeight);
-      }
+      if (zoom == 8) ZoomIntoUpperLeft(f, m);
       const auto drawn = [&](mv::SceneCache& c) {
         return c.ChooseLines(f, m, &picture).SegmentCount(c.Layout().stripSegments);
       };
@@ -273,17 +283,12 @@ void Bench::LevelsOfDetail() {
         whole.push_back(
             TimeFrames(f, o.frames, [&] { mv::DrawFrame(fullGl, f, m, full, &picture); }));
       }
-      if (!o.look.empty()) {
+      if (!o.look.empty())
         for (const bool simple : {true, false}) {
           mv::DrawFrame(simple ? gl : fullGl, f, m, simple ? simplified : full, &picture);
-          glFinish();
-          QImage image(kWidth, kHeight, QImage::Format_RGBA8888);
-          glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
-          image.mirrored().save(QString::fromStdString(o.look + "/lines_" + std::to_string(legs) +
-                                                       "_zoom" + std::to_string(zoom) +
-                                                       (simple ? "_lod.png" : "_full.png")));
+          SavePicture(o.look + "/lines_" + std::to_string(legs) + "_zoom" + std::to_string(zoom) +
+                      (simple ? "_lod.png" : "_full.png"));
         }
-      }
       std::printf("# legs=%lld lod=1%s segments drawn %lld of %lld\n", static_cast<long long>(legs),
                   zoom == 8 ? " zoom=8" : "", static_cast<long long>(lodSegments),
                   static_cast<long long>(layout.stripSegments));
@@ -340,12 +345,11 @@ void Bench::Visibility() {
   mv::SurveyModel parts = m;
   constexpr int32_t kParts = 1000;
   parts.surveys.assign(1, {-1, ""});
-  for (int32_t k = 0; k < kParts; ++k) parts.surveys.push_back({0, "p" + std::to_string(k)});
-  const int32_t rows = parts.SurveyLineCount();
-  parts.lineSurvey.resize(static_cast<size_t>(rows));
-  for (int32_t i = 0; i < rows; ++i)
-    parts.lineSurvey[static_cast<size_t>(i)] =
-        1 + static_cast<int32_t>(static_cast<int64_t>(i) * kParts / rows);
+  for (int32_t k = 0; k < kParts; ++k) parts.surveys.push_back({0, std::to_string(k)});
+  const auto rows = static_cast<size_t>(std::max(parts.SurveyLineCount(), 1));
+  parts.lineSurvey.resize(rows);
+  for (size_t i = 0; i < rows; ++i)
+    parts.lineSurvey[i] = 1 + static_cast<int32_t>(i * kParts / rows);
   parts.generation = mv::NextModelGeneration();
   mv::ViewState pv = v;
   const mv::PictureGeometry picture{kWidth, kHeight, kWidth, kHeight, 0, 1};
