@@ -51,6 +51,9 @@ struct WallsBatch {
   uint8_t colour[3] = {0, 0, 0};
   bool shaded = false;
   float shade[4] = {0, 0, 0, 0};
+  // With shades, the ramp's colours scaled by this: dimmed walls beside a
+  // highlighted part of the survey tree.
+  float shadeScale = 1;
 };
 
 // Consecutive segments of a batch, by the numbering above.

@@ -112,7 +112,7 @@ void GlWalls::Draw(const WallsBatch& b) {
   // The frame scales alike in every direction.
   glEnable(GL_RESCALE_NORMAL);
   if (b.shaded) {
-    glColor3ub(255, 255, 255);
+    glColor3f(b.shadeScale, b.shadeScale, b.shadeScale);
     BindRamp();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_OBJECT_LINEAR);

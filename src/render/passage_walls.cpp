@@ -5,6 +5,7 @@
 
 #include "render/draw_helpers.h"
 #include "render/scene_cache.h"
+#include "view/survey_selection.h"
 
 namespace mv {
 
@@ -119,7 +120,36 @@ void DrawPassageWalls(GlApi& gl, const ViewState& v, const SurveyModel& m, Scene
     b.colour[0] = static_cast<uint8_t>(c.r), b.colour[1] = static_cast<uint8_t>(c.g);
     b.colour[2] = static_cast<uint8_t>(c.b);
   }
-  gl.DrawWalls(b);
+  if (v.HighlightedSurvey < 0 || v.HighlightedSurvey >= m.SurveyCount()) {
+    gl.DrawWalls(b);
+    gl.ClearDepth();
+    return;
+  }
+  const std::vector<uint8_t> lit = Subtree(m, v.HighlightedSurvey);
+  // The highlighted part as it is, then the rest dimmed.
+  const auto inLit = [&lit](int32_t survey) {
+    return survey >= 0 && static_cast<size_t>(survey) < lit.size() &&
+           lit[static_cast<size_t>(survey)] != 0;
+  };
+  const Rgb plain{b.colour[0], b.colour[1], b.colour[2]};
+  std::vector<WallDetail>& detail = walls.PassDetail();
+  std::vector<uint8_t>& meshDrawn = walls.PassMeshDrawn();
+  for (const bool litPass : {true, false}) {
+    detail = walls.Detail();
+    meshDrawn = walls.MeshDrawn();
+    for (size_t i = 0; i < w.chunks.size(); ++i)
+      if (inLit(w.chunks[i].survey) != litPass) detail[i] = WallDetail::kSkip;
+    for (size_t i = 0; i < w.meshParts.size(); ++i)
+      if (inLit(w.meshParts[i].survey) != litPass) meshDrawn[i] = 0;
+    b.detail = detail.data();
+    b.meshDrawn = meshDrawn.data();
+    const float scale = litPass ? 1.0f : kDimmedLines;
+    b.shadeScale = scale;
+    const Rgb c = ScaledColour(plain, scale);
+    b.colour[0] = static_cast<uint8_t>(c.r), b.colour[1] = static_cast<uint8_t>(c.g);
+    b.colour[2] = static_cast<uint8_t>(c.b);
+    gl.DrawWalls(b);
+  }
   gl.ClearDepth();
 }
 

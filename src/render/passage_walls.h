@@ -42,6 +42,9 @@ class WallsCache {
   uint64_t Version() const { return version_; }
   std::vector<WallDetail>& Detail() { return detail_; }
   std::vector<uint8_t>& MeshDrawn() { return meshDrawn_; }
+  // The part of them drawn in one pass beside a highlighted survey part.
+  std::vector<WallDetail>& PassDetail() { return passDetail_; }
+  std::vector<uint8_t>& PassMeshDrawn() { return passMeshDrawn_; }
 
  private:
   PassageWalls walls_;
@@ -50,6 +53,8 @@ class WallsCache {
   bool valid_ = false;
   std::vector<WallDetail> detail_;
   std::vector<uint8_t> meshDrawn_;
+  std::vector<WallDetail> passDetail_;
+  std::vector<uint8_t> passMeshDrawn_;
 };
 
 // The detail of each chunk and whether each mesh part shows, for a frame
@@ -62,7 +67,9 @@ void ChooseWallDetail(const PassageWalls& w, const Mat4& modelView, const Mat4& 
                       const ViewState* v = nullptr);
 
 // Draws the walls of `m` and clears the depth, so that the lines and
-// everything after them stay visible over the walls.
+// everything after them stay visible over the walls. Beside a highlighted
+// part of the survey tree the other parts' walls are dimmed as their lines
+// are.
 void DrawPassageWalls(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache);
 
 }  // namespace mv

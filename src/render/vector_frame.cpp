@@ -205,10 +205,10 @@ void VectorGl::AddFacet(const WallsBatch& b, const uint32_t* corners, bool close
   const double length = std::sqrt(ex * ex + ey * ey + ez * ez);
   const double facing = length > 0 ? (front ? ez : -ez) / length : 1;
   const double light = kWallAmbient + kWallDiffuse * std::max(0.0, facing);
-  const Rgb base =
-      b.shaded
-          ? WallShade(RampColour(b.shade[0] * sx + b.shade[1] * sy + b.shade[2] * sz + b.shade[3]))
-          : Rgb{b.colour[0], b.colour[1], b.colour[2]};
+  const Rgb base = b.shaded ? ScaledColour(WallShade(RampColour(b.shade[0] * sx + b.shade[1] * sy +
+                                                                b.shade[2] * sz + b.shade[3])),
+                                           b.shadeScale)
+                            : Rgb{b.colour[0], b.colour[1], b.colour[2]};
   const auto lit = [light](int32_t c) {
     return std::clamp(static_cast<int32_t>(std::lround(c * light)), 0, 255);
   };

@@ -108,6 +108,55 @@ TEST(PassageWallsDrawer, DepthColoursPlaceEveryPointOnTheLinesRamp) {
   EXPECT_EQ(call->args[6], 0);
 }
 
+TEST(PassageWallsDrawer, BesideAHighlightedPartTheOtherPartsAreDimmedAsTheirLinesAre) {
+  // Two passages of six stations, each a part of the survey tree.
+  Scene s;
+  MakeScene(s);
+  s.m.surveys = {{-1, ""}, {0, "upper"}, {0, "lower"}};
+  s.m.stationSurvey.assign(12, 1);
+  std::fill(s.m.stationSurvey.begin() + 6, s.m.stationSurvey.end(), 2);
+  s.m.lineSurvey = {1};
+  s.m.sections[5].flags = kSectionEnd;
+  s.m.generation = NextModelGeneration();
+  const auto wallCalls = [&s] {
+    GlRecorder gl;
+    DrawFrame(gl, s.v, s.m, s.cache);
+    std::vector<GlCall> calls;
+    for (const GlCall& c : gl.calls)
+      if (c.op == "DrawWalls") calls.push_back(c);
+    return calls;
+  };
+  const auto drawn = [](const GlCall& c) { return c.args[1] + c.args[2]; };
+  const std::vector<GlCall> all = wallCalls();
+  ASSERT_EQ(all.size(), 1u);
+  for (const bool shaded : {false, true}) {
+    SCOPED_TRACE(shaded);
+    s.v.DepthColours = shaded;
+    s.v.HighlightedSurvey = 2;
+    const std::vector<GlCall> parts = wallCalls();
+    ASSERT_EQ(parts.size(), 2u);
+    // The lower passage first as it is, then the upper one dimmed: between
+    // them every chunk once.
+    EXPECT_GT(drawn(parts[0]), 0);
+    EXPECT_GT(drawn(parts[1]), 0);
+    EXPECT_EQ(drawn(parts[0]) + drawn(parts[1]), drawn(all[0]));
+    EXPECT_EQ(parts[0].args[12], 1);
+    EXPECT_FLOAT_EQ(float(parts[1].args[12]), kDimmedLines);
+    if (!shaded) {
+      const Rgb lit = WallShade(s.v.LineColor), dim = ScaledColour(lit, kDimmedLines);
+      EXPECT_EQ((Rgb{int(parts[0].args[5]), int(parts[0].args[6]), int(parts[0].args[7])}), lit);
+      EXPECT_EQ((Rgb{int(parts[1].args[5]), int(parts[1].args[6]), int(parts[1].args[7])}), dim);
+    }
+    // The highlighted part hidden: only the rest, dimmed.
+    s.v.HiddenSurveys = {0, 0, 1};
+    const std::vector<GlCall> rest = wallCalls();
+    ASSERT_EQ(rest.size(), 2u);
+    EXPECT_EQ(drawn(rest[0]), 0);
+    EXPECT_EQ(drawn(rest[1]), drawn(parts[1]));
+    s.v.HiddenSurveys.clear();
+  }
+}
+
 TEST(PassageWallsDrawer, DetailFollowsTheSizeOnThePicture) {
   // A straight tube 20 m long and 2 m across, and a wall mesh beside it.
   SurveyModel m;

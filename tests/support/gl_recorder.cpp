@@ -230,7 +230,7 @@ void GlRecorder::DrawWalls(const WallsBatch& b) {
   Add("DrawWalls", {double(b.walls->vertices.size()), fine, coarse, meshes, b.shaded ? 1.0 : 0.0,
                     b.shaded ? b.shade[0] : b.colour[0], b.shaded ? b.shade[1] : b.colour[1],
                     b.shaded ? b.shade[2] : b.colour[2], b.shaded ? b.shade[3] : 0, b.shift[0],
-                    b.shift[1], b.shift[2]});
+                    b.shift[1], b.shift[2], b.shadeScale});
 }
 void GlRecorder::ClearDepth() {
   Add("ClearDepth", {});
