@@ -66,9 +66,9 @@ void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-constexpr int kWidth = mv::kOuterWidth;
-constexpr int kHeight = mv::kOuterHeight;
-constexpr uint64_t kSeed = 20240611;
+using mv::bench::kHeight;
+using mv::bench::kSeed;
+using mv::bench::kWidth;
 
 using Clock = std::chrono::steady_clock;
 

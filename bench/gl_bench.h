@@ -20,6 +20,11 @@
 
 namespace mv::bench {
 
+// The main window's picture, and the seed of every generated cave drawn.
+inline constexpr int kWidth = kOuterWidth;
+inline constexpr int kHeight = kOuterHeight;
+inline constexpr uint64_t kSeed = 20240611;
+
 // With --cpu, the processor time of all the process's threads instead of
 // the wall clock: steadier on a machine shared with other work, for finding
 // where the time goes.
