@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "cave_gen.h"
+#include "data/reader_table.h"
 #include "data/survey_folder.h"
 #include "gl_bench.h"
 #include "median.h"
@@ -37,6 +38,7 @@
 #include "render/line_layout.h"
 #include "render/scene_cache.h"
 #include "shell/gl_view.h"
+#include "source_files.h"
 #include "ui/key_actions.h"
 #include "ui/mouse_steering.h"
 #include "view/camera.h"
@@ -493,11 +495,27 @@ void BenchOne(int64_t legs, const Options& o) {
 void BenchLevels(int64_t legs, const Options& o) {
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("mv_levels_" + std::to_string(legs));
-  if (const std::string error = mv::bench::WriteCave(mv::bench::GenerateCave(legs, kSeed), dir);
-      !error.empty()) {
-    std::fprintf(stderr, "%s\n", error.c_str());
-    std::exit(1);
+  const std::filesystem::path lox = dir.string() + ".lox";
+  const mv::SurveyModel cave = mv::bench::GenerateCave(legs, kSeed);
+  for (const std::string& error :
+       {mv::bench::WriteCave(cave, dir), mv::bench::WriteTherionLox(cave, lox)})
+    if (!error.empty()) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      std::exit(1);
+    }
+  // The same survey opened as a .lox, the quickest of the formats a large
+  // survey comes in.
+  std::vector<double> open;
+  for (int run = 0; run < o.runs; ++run) {
+    const double start = NowMs();
+    const mv::LoadResult r = mv::LoadSurveySource(lox);
+    open.push_back(NowMs() - start);
+    if (!r.ok) {
+      std::fprintf(stderr, "%s\n", r.error.c_str());
+      std::exit(1);
+    }
   }
+  std::filesystem::remove(lox);
   std::vector<double> load, plain, levels;
   size_t bytes = 0, modelBytes = 0;
   for (int run = 0; run < o.runs; ++run) {
@@ -515,11 +533,12 @@ void BenchLevels(int64_t legs, const Options& o) {
     modelBytes = ModelBytes(m);
   }
   std::filesystem::remove_all(dir);
+  const double built = Median(levels) - Median(plain);
   std::printf(
-      "levels legs=%lld load_ms=%.1f layout_ms=%.1f levels_ms=%.1f share=%.2f level_mb=%.1f "
-      "model_mb=%.1f\n",
-      static_cast<long long>(legs), Median(load), Median(plain), Median(levels) - Median(plain),
-      (Median(levels) - Median(plain)) / Median(load), bytes / 1e6, modelBytes / 1e6);
+      "levels legs=%lld load_ms=%.1f layout_ms=%.1f levels_ms=%.1f share=%.2f lox_open_ms=%.1f "
+      "lox_share=%.2f level_mb=%.1f model_mb=%.1f\n",
+      static_cast<long long>(legs), Median(load), Median(plain), built, built / Median(load),
+      Median(open), built / Median(open), bytes / 1e6, modelBytes / 1e6);
 }
 
 int main(int argc, char** argv) {
