@@ -561,8 +561,8 @@ LinePresences SurveyPresences(const LineLayout& layout, const SurveyModel& m,
   // (index `nodes`) are dimmed beside a highlight like any other part.
   const auto full = static_cast<uint8_t>(LinePresence::Full);
   const uint8_t rest = highlighting ? static_cast<uint8_t>(LinePresence::Dimmed) : full;
-  std::vector<uint8_t> node(nodes + 1, rest);
   std::vector<uint8_t> lit(nodes, 0);
+  std::vector<uint8_t> node(nodes + 1, rest);
   for (size_t k = 0; k < nodes; ++k) {
     const int32_t parent = m.surveys[k].parent;
     lit[k] = static_cast<int32_t>(k) == highlighted ||
