@@ -12,6 +12,9 @@ namespace mv {
 
 namespace {
 
+// Squared distances on the picture closer than this are the same.
+constexpr double kSamePlacePixels2 = 1e-6;
+
 // Metres as shown: one decimal unless asked otherwise, a decimal comma.
 std::string Metres(double v, int decimals = 1) {
   return DecimalText(v, decimals, ',');
@@ -80,9 +83,12 @@ int32_t NearestStation(const ViewState& v, const SurveyModel& m, const PictureGe
                                     m.X(row) - cx, m.Y(row) - cy, m.Z(row) - oz);
       if (!p.visible || p.depth > kFarPlane) continue;
       const double d = (p.x - wx) * (p.x - wx) + (p.y - wy) * (p.y - wy);
-      // Equally near on the picture: the one nearer the eye, then the lower row.
-      if (d < bestDistance ||
-          (d == bestDistance && (p.depth < bestDepth || (p.depth == bestDepth && row < best)))) {
+      // Equally near on the picture (to a millionth of a pixel, whatever the
+      // rounding of two projections of one place): the one nearer the eye,
+      // then the lower row.
+      const bool same = std::abs(d - bestDistance) <= kSamePlacePixels2;
+      if ((d < bestDistance && !same) ||
+          (same && (p.depth < bestDepth || (p.depth == bestDepth && row < best)))) {
         best = row;
         bestDistance = d;
         bestDepth = p.depth;
