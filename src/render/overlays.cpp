@@ -307,28 +307,28 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
     blocked.push_back({-1, false, r.left, r.top, r.width, r.height});
   if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
     blocked.push_back({-1, false, pick.left, pick.top, pick.width, pick.height});
-  // With the entrances' names alone, the lines count only about the
-  // entrances, where their labels may go: a spinning frame of a large survey
-  // then does not go through every line's cells.
+  // Each station projected once; the lines are counted only about the
+  // stations that may get a label, where their labels may go, so that a
+  // spinning frame of a large survey does not go through every line's cells.
+  std::vector<WindowPoint>& placed = cache.LabelPlaces().stations;
+  ProjectStations(v, m, picture, placed);
+  const std::vector<LabelCandidate> candidates =
+      LabelCandidates(picture, entrances, stations, placed, kLabelHeight);
+  if (candidates.empty()) return {};
+  const auto width = [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); };
   std::vector<std::array<double, 2>> near;
+  near.reserve(candidates.size());
   double reach = 0;
-  if (stations.empty()) {
-    for (const int32_t row : entrances) {
-      const PicturePoint p = StationOnPicture(v, m, picture, row);
-      if (!p.visible) continue;
-      near.push_back({p.x, p.y});
-      reach = std::max(reach, labels.Width(m, row, true) + kLabelHeight);
-    }
-    if (near.empty()) return {};
+  for (const LabelCandidate& c : candidates) {
+    near.push_back({c.x, c.y});
+    reach = std::max(reach, width(c.row, c.entrance) + kLabelHeight);
   }
   LineCoverage lines;
   if (v.LinesVisible)
     lines = CoverageOf(
-        v, m, picture, [&](int32_t row) { return RowDrawn(v, m, row); }, near, reach);
-  return PlaceLabels(
-      v, m, picture, entrances, stations,
-      [&](int32_t row, bool entrance) { return labels.Width(m, row, entrance); }, kLabelHeight,
-      2000, blocked, lines.Empty() ? nullptr : &lines);
+        m, picture, placed, [&](int32_t row) { return RowDrawn(v, m, row); }, near, reach);
+  return PlaceCandidates(picture, candidates, width, kLabelHeight, 2000, blocked,
+                         lines.Empty() ? nullptr : &lines);
 }
 
 }  // namespace

@@ -58,6 +58,7 @@ class SceneCache {
     ViewState view;
     PictureGeometry picture;
     std::vector<PlacedLabel> labels;
+    std::vector<WindowPoint> stations;  // where the last placing saw them
   };
   PlacedLabels& LabelPlaces() { return placed_; }
   // The altitudes the drawn lines span; valid once SurveyLines has run.

@@ -13,11 +13,7 @@ namespace {
 
 constexpr double kGap = 9;  // between a station and its label, clear of the pick ring
 
-struct Candidate {
-  int32_t row;
-  bool entrance;
-  double x, y, depth;
-};
+using Candidate = LabelCandidate;
 
 // Occupied label boxes, found through a coarse grid of the picture.
 class Occupancy {
@@ -155,7 +151,27 @@ bool LineCoverage::Near(double x, double y) const {
 }
 
 void LineCoverage::AddSegment(double x0, double y0, double x1, double y1) {
-  if (columns_ == 0 || !std::isfinite(x0 + y0 + x1 + y1)) return;
+  if (columns_ == 0) return;
+  // Within one cell, as most segments of a large survey are, or two: those
+  // cells once. (Comparisons with a NaN fail, so those go on to be refused
+  // below.)
+  const double c0 = x0 / kCell, r0 = y0 / kCell, c1 = x1 / kCell, r1 = y1 / kCell;
+  if (c0 >= 0 && r0 >= 0 && c1 >= 0 && r1 >= 0 && c0 < columns_ && r0 < rows_ && c1 < columns_ &&
+      r1 < rows_) {
+    const auto a = static_cast<int64_t>(c0), b = static_cast<int64_t>(r0);
+    const auto c = static_cast<int64_t>(c1), d = static_cast<int64_t>(r1);
+    const auto at = [this](int64_t column, int64_t row) -> int64_t& {
+      return cells_[static_cast<size_t>((row + 1) * (columns_ + 1) + column + 1)];
+    };
+    // In two cells side by side the segment stays within their box: each
+    // once.
+    if (std::abs(a - c) + std::abs(b - d) <= 1) {
+      ++at(a, b);
+      if (a != c || b != d) ++at(c, d);
+      return;
+    }
+  }
+  if (!std::isfinite(x0 + y0 + x1 + y1)) return;
   if (!near_.empty() && std::abs(x1 - x0) <= kBlock && std::abs(y1 - y0) <= kBlock &&
       !Near(x0, y0) && !Near(x1, y1))
     return;
@@ -196,46 +212,75 @@ int64_t LineCoverage::Count(double left, double top, double width, double height
   return at(r1, c1) - at(r0, c1) - at(r1, c0) + at(r0, c0);
 }
 
+void ProjectStations(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                     std::vector<WindowPoint>& out) {
+  out.resize(static_cast<size_t>(std::max(m.StationCount(), 0)));
+  if (g.outerWidth <= 0 || g.outerHeight <= 0) {
+    std::fill(out.begin(), out.end(), WindowPoint{});
+    return;
+  }
+  // Through the projection and model-view as one matrix: the window's x and
+  // y from the clip coordinates, the depth from w, which a perspective
+  // projection makes the distance before the eye.
+  const Mat4 clip = FrameProjection(g.outerWidth, g.outerHeight) * FrameModelView(v);
+  const auto& a = clip.m;
+  const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble(), oz = m.originZ.AsDouble();
+  const double w = g.outerWidth, h = g.outerHeight;
+  const double* p = m.stations.data();
+  for (size_t row = 0; row < out.size(); ++row, p += 3) {
+    const double x = p[0] - cx, y = p[1] - cy, z = p[2] - oz;
+    const double px = a[0] * x + a[4] * y + a[8] * z + a[12];
+    const double py = a[1] * x + a[5] * y + a[9] * z + a[13];
+    const double pw = a[3] * x + a[7] * y + a[11] * z + a[15];
+    WindowPoint& q = out[row];
+    q.depth = pw;
+    q.visible = pw >= kNearPlane;
+    q.x = q.visible ? (px / pw + 1) / 2 * w : 0;
+    q.y = q.visible ? g.height - (py / pw + 1) / 2 * h : 0;
+  }
+}
+
 LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                        const std::function<bool(int32_t)>& drawn,
+                        const std::vector<std::array<double, 2>>& near, double reach) {
+  std::vector<WindowPoint> stations;
+  ProjectStations(v, m, g, stations);
+  return CoverageOf(m, g, stations, drawn, near, reach);
+}
+
+LineCoverage CoverageOf(const SurveyModel& m, const PictureGeometry& g,
+                        const std::vector<WindowPoint>& stations,
                         const std::function<bool(int32_t)>& drawn,
                         const std::vector<std::array<double, 2>>& near, double reach) {
   if (g.outerWidth <= 0 || g.outerHeight <= 0 || g.width <= 0 || g.height <= 0) return {};
   LineCoverage coverage(g.width, g.height);
   if (!near.empty()) coverage.CountOnlyNear(near, reach);
-  const Mat4 modelView = FrameModelView(v);
-  const Mat4 projection = FrameProjection(g.outerWidth, g.outerHeight);
-  const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble(), oz = m.originZ.AsDouble();
+  const auto count = static_cast<int32_t>(
+      std::min<size_t>(stations.size(), static_cast<size_t>(std::max(m.StationCount(), 0))));
   for (int32_t i = 0; i < m.SurveyLineCount(); ++i) {
     if (drawn && !drawn(i)) continue;
     const int32_t* line = m.Line(i);
     const int32_t last = std::min(line[0] + 1, kLineColumns - 1);
-    double px = 0, py = 0;
-    bool have = false;
-    for (int32_t k = 1; k <= last && m.ValidStation(line[k]); ++k) {
-      const int32_t row = line[k];
-      const WindowPoint p = Project(modelView, projection, g.outerWidth, g.outerHeight,
-                                    m.X(row) - cx, m.Y(row) - cy, m.Z(row) - oz);
-      const double x = p.x, y = g.height - p.y;
-      if (have && p.visible) coverage.AddSegment(px, py, x, y);
-      px = x, py = y, have = p.visible;
+    const WindowPoint* before = nullptr;
+    for (int32_t k = 1; k <= last && line[k] >= 0 && line[k] < count; ++k) {
+      const WindowPoint& p = stations[static_cast<size_t>(line[k])];
+      if (before && before->visible && p.visible)
+        coverage.AddSegment(before->x, before->y, p.x, p.y);
+      before = &p;
     }
   }
   coverage.Finish();
   return coverage;
 }
 
-std::vector<PlacedLabel> PlaceLabels(
-    const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
-    const std::vector<int32_t>& entrances, const std::vector<int32_t>& stations,
-    const std::function<double(int32_t, bool)>& width, double height, size_t most,
-    const std::vector<PlacedLabel>& blocked, const LineCoverage* lines) {
-  std::vector<PlacedLabel> none;
+std::vector<LabelCandidate> LabelCandidates(const PictureGeometry& g,
+                                            const std::vector<int32_t>& entrances,
+                                            const std::vector<int32_t>& stations,
+                                            const std::vector<WindowPoint>& placed, double height) {
+  std::vector<Candidate> chosen;
   if (g.outerWidth <= 0 || g.outerHeight <= 0 || g.width <= 0 || g.height <= g.toolbar ||
       !(height > 0))
-    return none;
-  const Mat4 modelView = FrameModelView(v);
-  const Mat4 projection = FrameProjection(g.outerWidth, g.outerHeight);
-  const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble(), oz = m.originZ.AsDouble();
+    return chosen;
   const double top = g.toolbar, bottom = g.height, right = g.width;
 
   // The picture in cells one label high: of the stations in a cell only the
@@ -246,20 +291,17 @@ std::vector<PlacedLabel> PlaceLabels(
   const int rows = static_cast<int>(std::ceil(bottom / cell));
   std::vector<Candidate> best(static_cast<size_t>(columns) * static_cast<size_t>(rows),
                               Candidate{-1, false, 0, 0, INFINITY});
-  std::vector<Candidate> chosen;
-  const auto project = [&](int32_t row, bool entrance) -> std::optional<Candidate> {
-    if (!m.ValidStation(row)) return std::nullopt;
-    const WindowPoint p = Project(modelView, projection, g.outerWidth, g.outerHeight, m.X(row) - cx,
-                                  m.Y(row) - cy, m.Z(row) - oz);
-    const double y = g.height - p.y;
-    if (!p.visible || p.depth > kFarPlane || p.x < 0 || p.x >= right || y < top || y >= bottom)
+  const auto at = [&](int32_t row, bool entrance) -> std::optional<Candidate> {
+    if (row < 0 || static_cast<size_t>(row) >= placed.size()) return std::nullopt;
+    const WindowPoint& p = placed[static_cast<size_t>(row)];
+    if (!p.visible || p.depth > kFarPlane || p.x < 0 || p.x >= right || p.y < top || p.y >= bottom)
       return std::nullopt;
-    return Candidate{row, entrance, p.x, y, p.depth};
+    return Candidate{row, entrance, p.x, p.y, p.depth};
   };
   for (const int32_t row : entrances)
-    if (const auto c = project(row, true)) chosen.push_back(*c);
+    if (const auto c = at(row, true)) chosen.push_back(*c);
   for (const int32_t row : stations) {
-    const auto c = project(row, false);
+    const auto c = at(row, false);
     if (!c) continue;
     Candidate& slot = best[static_cast<size_t>(static_cast<int>(c->y / cell) * columns +
                                                static_cast<int>(c->x / cell))];
@@ -273,11 +315,21 @@ std::vector<PlacedLabel> PlaceLabels(
             [](const Candidate& a, const Candidate& b) {
               return a.depth != b.depth ? a.depth < b.depth : a.row < b.row;
             });
+  return chosen;
+}
 
-  Occupancy taken(right, bottom, 4 * cell);
+std::vector<PlacedLabel> PlaceCandidates(const PictureGeometry& g,
+                                         const std::vector<LabelCandidate>& candidates,
+                                         const std::function<double(int32_t, bool)>& width,
+                                         double height, size_t most,
+                                         const std::vector<PlacedLabel>& blocked,
+                                         const LineCoverage* lines) {
+  if (candidates.empty()) return {};
+  const double top = g.toolbar, bottom = g.height, right = g.width;
+  Occupancy taken(right, bottom, 4 * height);
   for (const PlacedLabel& b : blocked) taken.Add(b);
   size_t placed = 0;
-  for (const Candidate& c : chosen) {
+  for (const Candidate& c : candidates) {
     if (placed == most) break;
     const std::optional<PlacedLabel> label =
         PlaceBeside(c, width(c.row, c.entrance), height, right, top, bottom, taken, lines);
@@ -288,6 +340,17 @@ std::vector<PlacedLabel> PlaceLabels(
   std::vector<PlacedLabel> labels = taken.Take();
   labels.erase(labels.begin(), labels.begin() + static_cast<long>(blocked.size()));
   return labels;
+}
+
+std::vector<PlacedLabel> PlaceLabels(
+    const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+    const std::vector<int32_t>& entrances, const std::vector<int32_t>& stations,
+    const std::function<double(int32_t, bool)>& width, double height, size_t most,
+    const std::vector<PlacedLabel>& blocked, const LineCoverage* lines) {
+  std::vector<WindowPoint> placed;
+  ProjectStations(v, m, g, placed);
+  return PlaceCandidates(g, LabelCandidates(g, entrances, stations, placed, height), width, height,
+                         most, blocked, lines);
 }
 
 }  // namespace mv

@@ -10,6 +10,7 @@
 
 #include "data/survey_model.h"
 #include "view/camera.h"
+#include "view/projection.h"
 #include "view/view_state.h"
 
 namespace mv {
@@ -56,12 +57,23 @@ class LineCoverage {
   std::vector<uint8_t> near_;
 };
 
+// Every station where the picture `g` shows it (x and y in picture pixels
+// from the top left corner), by station row: projected once a frame for the
+// labels and the lines they keep clear of.
+void ProjectStations(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
+                     std::vector<WindowPoint>& out);
+
 // The survey lines as the picture shows them, for rows of the survey-line
 // table for which `drawn(row)` holds (all rows without it); with `near`,
-// counted for certain only within `reach` pixels of those points.
+// counted for certain only within `reach` pixels of those points. The
+// second form takes the stations as ProjectStations placed them.
 LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
                         const std::function<bool(int32_t)>& drawn = {},
                         const std::vector<std::array<double, 2>>& near = {}, double reach = 0);
+LineCoverage CoverageOf(const SurveyModel& m, const PictureGeometry& g,
+                        const std::vector<WindowPoint>& stations,
+                        const std::function<bool(int32_t)>& drawn,
+                        const std::vector<std::array<double, 2>>& near, double reach);
 
 // The label of station `row` is `width(row, entrance)` pixels wide and
 // `height` high and takes, of eight places around its station (right, left,
@@ -76,5 +88,25 @@ std::vector<PlacedLabel> PlaceLabels(
     const std::vector<int32_t>& entrances, const std::vector<int32_t>& stations,
     const std::function<double(int32_t, bool)>& width, double height, size_t most = 2000,
     const std::vector<PlacedLabel>& blocked = {}, const LineCoverage* lines = nullptr);
+
+// The same in two steps, for a frame that counts the lines only where
+// labels may go: first the stations that may get a label, in the order
+// they are given one (`placed` as ProjectStations made it), then their
+// labels.
+struct LabelCandidate {
+  int32_t row;
+  bool entrance;
+  double x, y, depth;
+};
+std::vector<LabelCandidate> LabelCandidates(const PictureGeometry& g,
+                                            const std::vector<int32_t>& entrances,
+                                            const std::vector<int32_t>& stations,
+                                            const std::vector<WindowPoint>& placed, double height);
+std::vector<PlacedLabel> PlaceCandidates(const PictureGeometry& g,
+                                         const std::vector<LabelCandidate>& candidates,
+                                         const std::function<double(int32_t, bool)>& width,
+                                         double height, size_t most,
+                                         const std::vector<PlacedLabel>& blocked,
+                                         const LineCoverage* lines);
 
 }  // namespace mv

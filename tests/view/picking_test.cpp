@@ -257,6 +257,38 @@ TEST(Picking, CoverageNearSomePointsCountsThereAsInFull) {
   EXPECT_LT(near.Count(300, 250, 200, 100), full.Count(300, 250, 200, 100));
 }
 
+TEST(Picking, CoverageCountsEachCellASegmentCrossesOnce) {
+  // Cells are 4 px: (1, 1) to (3, 2) stays in one cell, (3, 1) to (6, 2)
+  // crosses into the next, (3, 2) to (6, 5) passes three cells by a
+  // corner, one along a row crosses twelve; nothing outside counts.
+  const struct {
+    const char* what;
+    double x0, y0, x1, y1;
+    int64_t cells;
+  } cases[] = {
+      {"one cell", 1, 1, 3, 2, 1},
+      {"two side by side", 3, 1, 6, 2, 2},
+      {"two one above the other", 1, 3, 2, 6, 2},
+      {"a point", 2, 2, 2, 2, 1},
+      {"by a corner", 3, 2, 6, 5, 3},
+      {"along a row", 1, 1, 47, 1, 12},
+      {"outside", -10, -10, -5, -5, 0},
+      {"from outside in", -10, 1, 2, 1, 1},
+      {"not a number", NAN, 1, 2, 1, 0},
+      {"infinite", INFINITY, 1, 2, 1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LineCoverage lines(100, 100);
+    lines.AddSegment(c.x0, c.y0, c.x1, c.y1);
+    lines.Finish();
+    EXPECT_EQ(lines.Count(0, 0, 100, 100), c.cells);
+    // Each cell at most once.
+    for (double x = 0; x < 100; x += 4)
+      for (double y = 0; y < 100; y += 4) EXPECT_LE(lines.Count(x, y, 4, 4), 1);
+  }
+}
+
 TEST(Picking, AClickOnAnEntranceMarkPicksTheEntrance) {
   for (const bool map : {true, false}) {
     AppState s = Survey(3);
