@@ -333,16 +333,64 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
 
 }  // namespace
 
+namespace {
+
+// Whether the views differ in their spin alone.
+bool OnlyTheSpinMoved(const ViewState& before, const ViewState& now) {
+  ViewState turned = before;
+  turned.TickCount = now.TickCount;
+  return turned == now;
+}
+
+// Moves each label with its station, leaving out those that would leave
+// the scene area or run into an overlay.
+void CarryLabels(SceneCache::PlacedLabels& p, const ViewState& v, const SurveyModel& m,
+                 SceneCache& cache, const PictureGeometry& picture) {
+  std::vector<PictureRect> blocked = OverlayBoxes(v, picture);
+  if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
+    blocked.push_back(pick);
+  size_t kept = 0;
+  for (size_t i = 0; i < p.labels.size(); ++i) {
+    PlacedLabel l = p.labels[i];
+    const PicturePoint at = StationOnPicture(v, m, picture, l.row);
+    l.left += at.x - p.anchors[i][0];
+    l.top += at.y - p.anchors[i][1];
+    bool free = at.visible && l.left >= 0 && l.left + l.width <= picture.width &&
+                l.top >= picture.toolbar && l.top + l.height <= picture.height;
+    for (const PictureRect& r : blocked)
+      free = free && !(l.left < r.Right() && r.left < l.left + l.width && l.top < r.Bottom() &&
+                       r.top < l.top + l.height);
+    if (!free) continue;
+    p.labels[kept] = l;
+    p.anchors[kept++] = {at.x, at.y};
+  }
+  p.labels.resize(kept);
+  p.anchors.resize(kept);
+}
+
+}  // namespace
+
 const std::vector<PlacedLabel>& FrameLabels(const ViewState& v, const SurveyModel& m,
                                             SceneCache& cache, const PictureGeometry& picture) {
   SceneCache::PlacedLabels& p = cache.LabelPlaces();
-  if (!(p.valid && p.generation == m.generation && p.view == v && p.picture == picture)) {
+  const bool same = p.valid && p.generation == m.generation && p.picture == picture;
+  if (same && p.view == v) return p.labels;
+  if (same && !v.SpinStopped && p.carried < kCarriedLabelFrames && OnlyTheSpinMoved(p.view, v)) {
+    CarryLabels(p, v, m, cache, picture);
+    ++p.carried;
+  } else {
     p.labels = PlaceFrameLabels(v, m, cache, picture);
+    p.anchors.clear();
+    for (const PlacedLabel& l : p.labels) {
+      const PicturePoint at = StationOnPicture(v, m, picture, l.row);
+      p.anchors.push_back({at.x, at.y});
+    }
+    p.carried = 0;
     p.valid = true;
     p.generation = m.generation;
-    p.view = v;
     p.picture = picture;
   }
+  p.view = v;
   return p.labels;
 }
 

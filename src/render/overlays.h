@@ -70,6 +70,13 @@ void PaintOverlayShapes(QPainter& p, const ViewState& v, const SurveyModel& m, S
 
 // The names the picture has room for, placed once for each frame and
 // picture: the survey lines keep their stations, the overlays draw them.
+// While the picture spins, the labels are placed afresh every
+// (kCarriedLabelFrames + 1)-th frame and carried with their stations in
+// between (those that would leave the scene or meet an overlay left out):
+// placing them costs up to a quarter of a large survey's frame, and labels
+// that keep their side for a few frames flicker less. A stopped spin, or
+// any other change of the view, places them afresh.
+inline constexpr int kCarriedLabelFrames = 3;
 const std::vector<PlacedLabel>& FrameLabels(const ViewState& v, const SurveyModel& m,
                                             SceneCache& cache, const PictureGeometry& picture);
 

@@ -59,6 +59,11 @@ class SceneCache {
     PictureGeometry picture;
     std::vector<PlacedLabel> labels;
     std::vector<WindowPoint> stations;  // where the last placing saw them
+    // Where each label's station was on the picture when it was last
+    // placed or moved, and how many frames the labels have been carried
+    // with their stations since they were placed.
+    std::vector<std::array<double, 2>> anchors;
+    int carried = 0;
   };
   PlacedLabels& LabelPlaces() { return placed_; }
   // The altitudes the drawn lines span; valid once SurveyLines has run.

@@ -5,17 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <algorithm>
+#include <array>
 #include <functional>
+#include <string>
 
 #include "gl_recorder.h"
 #include "render/depth_colours.h"
 #include "render/entrances.h"
+#include "render/overlays.h"
 #include "render/rotation_axis.h"
 #include "render/scene_cache.h"
 #include "render/simulation_scale.h"
 #include "render/survey_lines.h"
 #include "render/wind_rose.h"
 #include "sequence_helpers.h"
+#include "view/picking.h"
 
 namespace mv::test {
 namespace {
@@ -250,6 +255,71 @@ TEST(DepthColour, RampRunsThroughFiveClearlyDifferentHues) {
     EXPECT_GE(hue, previous + 40) << t;
     previous = hue;
   }
+}
+
+// A spinning picture's names: placed afresh every fourth frame, carried with
+// their stations in between; a stopped spin or another change of the view
+// places them afresh at once.
+TEST(FrameLabels, ASpinCarriesThemWithTheirStationsBetweenPlacings) {
+  SurveyModel m;
+  for (int i = 0; i < 40; ++i) {
+    m.stations.insert(m.stations.end(), {40.0 * (i % 8), 60.0 * (i / 8), 5.0 * (i % 3)});
+    m.stationNames.Append("s" + std::to_string(i));
+  }
+  for (int first = 0; first < 40; first += 8) {
+    std::array<int32_t, kLineColumns> row{};
+    row[0] = 7;
+    for (int k = 0; k < 8; ++k) row[static_cast<size_t>(k + 1)] = first + k;
+    m.lines.insert(m.lines.end(), row.begin(), row.end());
+  }
+  m.generation = NextModelGeneration();
+  ViewState v;
+  SetStartParameters(v);
+  v.Box = ComputeExtents(m);
+  v.CentreX = 140, v.CentreY = 120;
+  v.ZoomScale = 0.25L;
+  v.LinesVisible = v.StationNamesVisible = true;
+  const PictureGeometry picture{780, 591, 780, 591, 33, 1};
+  const auto fresh = [&](const ViewState& at) {
+    SceneCache cache;
+    return FrameLabels(at, m, cache, picture);
+  };
+  const auto same = [](const std::vector<PlacedLabel>& a, const std::vector<PlacedLabel>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (a[i].row != b[i].row || a[i].left != b[i].left || a[i].top != b[i].top) return false;
+    return true;
+  };
+  SceneCache cache;
+  const std::vector<PlacedLabel> placed = FrameLabels(v, m, cache, picture);
+  ASSERT_GT(placed.size(), 5u);
+  const ViewState start = v;
+  for (int frame = 1; frame <= kCarriedLabelFrames; ++frame) {
+    SCOPED_TRACE(frame);
+    v.TickCount += 3;
+    const std::vector<PlacedLabel>& carried = FrameLabels(v, m, cache, picture);
+    EXPECT_FALSE(same(carried, fresh(v)));
+    for (const PlacedLabel& l : carried) {
+      const auto was = std::find_if(placed.begin(), placed.end(),
+                                    [&](const PlacedLabel& p) { return p.row == l.row; });
+      ASSERT_NE(was, placed.end());
+      const PicturePoint before = StationOnPicture(start, m, picture, l.row);
+      const PicturePoint now = StationOnPicture(v, m, picture, l.row);
+      EXPECT_NEAR(l.left - now.x, was->left - before.x, 1e-9);
+      EXPECT_NEAR(l.top - now.y, was->top - before.y, 1e-9);
+      EXPECT_GE(l.top, picture.toolbar);
+    }
+  }
+  v.TickCount += 3;
+  EXPECT_TRUE(same(FrameLabels(v, m, cache, picture), fresh(v)));
+  v.SpinStopped = true;
+  v.TickCount += 3;
+  EXPECT_TRUE(same(FrameLabels(v, m, cache, picture), fresh(v)));
+  v.SpinStopped = false;
+  v.TickCount += 3;
+  FrameLabels(v, m, cache, picture);
+  v.ZoomScale = 0.3L;
+  EXPECT_TRUE(same(FrameLabels(v, m, cache, picture), fresh(v)));
 }
 
 }  // namespace
