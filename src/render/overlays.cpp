@@ -287,6 +287,15 @@ std::vector<QPointF> EntranceMarks(const ViewState& v, const SurveyModel& m, Sce
   return marks;
 }
 
+// The boxes no label may cover: the overlays and the pick's text.
+std::vector<PictureRect> LabelBlockers(const ViewState& v, const SurveyModel& m, SceneCache& cache,
+                                       const PictureGeometry& picture) {
+  std::vector<PictureRect> blocked = OverlayBoxes(v, picture);
+  if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
+    blocked.push_back(pick);
+  return blocked;
+}
+
 // The labels the picture has room for, with the stations' pictures sized by
 // the label cache. A cave map names its entrances; the survey folders name
 // theirs only with the station names.
@@ -303,10 +312,8 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
   // The overlays keep their places, and labels go where they hide the
   // fewest survey lines.
   std::vector<PlacedLabel> blocked;
-  for (const PictureRect& r : OverlayBoxes(v, picture))
+  for (const PictureRect& r : LabelBlockers(v, m, cache, picture))
     blocked.push_back({-1, false, r.left, r.top, r.width, r.height});
-  if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
-    blocked.push_back({-1, false, pick.left, pick.top, pick.width, pick.height});
   // Each station projected once; the lines are counted only about the
   // stations that may get a label, where their labels may go, so that a
   // spinning frame of a large survey does not go through every line's cells.
@@ -331,10 +338,6 @@ std::vector<PlacedLabel> PlaceFrameLabels(const ViewState& v, const SurveyModel&
                          lines.Empty() ? nullptr : &lines);
 }
 
-}  // namespace
-
-namespace {
-
 // Whether the views differ in their spin alone.
 bool OnlyTheSpinMoved(const ViewState& before, const ViewState& now) {
   ViewState turned = before;
@@ -346,9 +349,7 @@ bool OnlyTheSpinMoved(const ViewState& before, const ViewState& now) {
 // the scene area or run into an overlay.
 void CarryLabels(SceneCache::PlacedLabels& p, const ViewState& v, const SurveyModel& m,
                  SceneCache& cache, const PictureGeometry& picture) {
-  std::vector<PictureRect> blocked = OverlayBoxes(v, picture);
-  if (const PictureRect pick = PickTextPlace(v, m, cache, picture); pick.shown)
-    blocked.push_back(pick);
+  const std::vector<PictureRect> blocked = LabelBlockers(v, m, cache, picture);
   size_t kept = 0;
   for (size_t i = 0; i < p.labels.size(); ++i) {
     PlacedLabel l = p.labels[i];

@@ -240,14 +240,6 @@ void ProjectStations(const ViewState& v, const SurveyModel& m, const PictureGeom
   }
 }
 
-LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
-                        const std::function<bool(int32_t)>& drawn,
-                        const std::vector<std::array<double, 2>>& near, double reach) {
-  std::vector<WindowPoint> stations;
-  ProjectStations(v, m, g, stations);
-  return CoverageOf(m, g, stations, drawn, near, reach);
-}
-
 LineCoverage CoverageOf(const SurveyModel& m, const PictureGeometry& g,
                         const std::vector<WindowPoint>& stations,
                         const std::function<bool(int32_t)>& drawn,

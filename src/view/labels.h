@@ -63,13 +63,10 @@ class LineCoverage {
 void ProjectStations(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
                      std::vector<WindowPoint>& out);
 
-// The survey lines as the picture shows them, for rows of the survey-line
-// table for which `drawn(row)` holds (all rows without it); with `near`,
-// counted for certain only within `reach` pixels of those points. The
-// second form takes the stations as ProjectStations placed them.
-LineCoverage CoverageOf(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
-                        const std::function<bool(int32_t)>& drawn = {},
-                        const std::vector<std::array<double, 2>>& near = {}, double reach = 0);
+// The survey lines as the picture shows them, the stations where
+// ProjectStations placed them, for rows of the survey-line table for which
+// `drawn(row)` holds (all rows without it); with `near`, counted for certain
+// only within `reach` pixels of those points.
 LineCoverage CoverageOf(const SurveyModel& m, const PictureGeometry& g,
                         const std::vector<WindowPoint>& stations,
                         const std::function<bool(int32_t)>& drawn,
