@@ -69,11 +69,19 @@ struct SegmentDraw {
   // With shades, the ramp's colours scaled by this; a faded kind of leg
   // draws at a quarter. Without, the current colour is used as it is.
   float shadeScale = 1;
+  // Instead of the ranges, when set: these segments as pairs of vertex
+  // indices, `pairCount` pairs.
+  const uint32_t* pairs = nullptr;
+  int64_t pairCount = 0;
 };
 
 // Calls f(a, b) with the vertex indices of every segment of `draw`, in order.
 template <typename F>
 void ForEachSegment(const LineStripBatch& b, const SegmentDraw& draw, F f) {
+  if (draw.pairs) {
+    for (int64_t i = 0; i < draw.pairCount; ++i) f(draw.pairs[2 * i], draw.pairs[2 * i + 1]);
+    return;
+  }
   std::vector<int64_t> before(static_cast<size_t>(b.strips) + 1, 0);
   for (int32_t i = 0; i < b.strips; ++i)
     before[static_cast<size_t>(i) + 1] =
@@ -142,6 +150,17 @@ class GlApi {
   virtual void ClearDepth() = 0;
   // The viewport last set: x, y, width, height.
   virtual void GetViewport(int viewport[4]) const = 0;
+  // Whether drawing costs about the same for each segment handed over,
+  // however few pixels it lights, as on a renderer without graphics
+  // hardware; the frame then leaves out segments the picture would not show.
+  virtual bool PaysPerSegment() const { return false; }
+  // The model-view and projection matrices in force, column-major, as the
+  // renderer holds them; false where they cannot be read back.
+  virtual bool GetMatrices(double modelView[16], double projection[16]) const {
+    (void)modelView;
+    (void)projection;
+    return false;
+  }
   // An image over the finished picture, pixel for pixel, its lower left
   // corner at window pixel (x, y); matrices, colour and depth test are left
   // as found.

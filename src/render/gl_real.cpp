@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "render/depth_colours.h"
@@ -21,6 +22,7 @@ void RealGl::ReleaseResources() {
   buffer_ = 0;
   if (segments_) glDeleteBuffers(1, &segments_);
   segments_ = 0;
+  perSegment_ = 0;
   if (shades_) glDeleteBuffers(1, &shades_);
   shades_ = 0;
   shadesVersion_ = 0;
@@ -171,6 +173,16 @@ void RealGl::LineStrips(const LineStripBatch& b) {
 }
 
 void RealGl::LineSegments(const LineStripBatch& b, const SegmentDraw& draw) {
+  if (draw.pairs) {
+    if (draw.pairCount <= 0 || 2 * draw.pairCount > std::numeric_limits<GLsizei>::max() ||
+        !BindLines(b, draw.shadeScale))
+      return;
+    // Indices made for this draw alone are read from where they lie.
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glDrawElements(GL_LINES, static_cast<GLsizei>(2 * draw.pairCount), GL_UNSIGNED_INT, draw.pairs);
+    UnbindLines(b, draw.shadeScale);
+    return;
+  }
   if (draw.count <= 0 || !BindLines(b, draw.shadeScale)) return;
   if (segmentIndices_ > 0) {
     drawCounts_.clear();
@@ -206,6 +218,20 @@ void RealGl::ClearDepth() {
 }
 void RealGl::GetViewport(int viewport[4]) const {
   glGetIntegerv(GL_VIEWPORT, viewport);
+}
+
+bool RealGl::GetMatrices(double modelView[16], double projection[16]) const {
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  return true;
+}
+
+bool RealGl::PaysPerSegment() const {
+  if (perSegment_ == 0) {
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    perSegment_ = name && std::strstr(name, "llvmpipe") ? 2 : 1;
+  }
+  return perSegment_ == 2;
 }
 
 void RealGl::DrawOverlay(int x, int y, const OverlayImage& image) {

@@ -49,6 +49,10 @@ class RealGl final : public GlApi {
   void DrawWalls(const WallsBatch& batch) override;
   void ClearDepth() override;
   void GetViewport(int viewport[4]) const override;
+  // True for Mesa's software renderer (llvmpipe), whose rule for which
+  // pixels a line lights the frame's thinning follows.
+  bool PaysPerSegment() const override;
+  bool GetMatrices(double modelView[16], double projection[16]) const override;
 
   // How finely GLU cuts the solids. They are flat silhouettes a few pixels
   // to a few dozen pixels across; finer cuts cost frame time and show nothing.
@@ -89,6 +93,8 @@ class RealGl final : public GlApi {
   unsigned buffer_ = 0;
   uint64_t bufferVersion_ = 0;
   unsigned segments_ = 0;
+  // Whether the renderer pays per segment: 0 not asked yet, 1 no, 2 yes.
+  mutable uint8_t perSegment_ = 0;
   unsigned shades_ = 0;  // the batch's shades, uploaded for shadesVersion_
   uint64_t shadesVersion_ = 0;
   unsigned ramp_ = 0;            // the depth colour ramp, a 1D texture

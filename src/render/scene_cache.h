@@ -9,6 +9,7 @@
 #include "render/depth_colours.h"
 #include "render/gl_api.h"
 #include "render/line_layout.h"
+#include "render/line_thinning.h"
 #include "render/overlays.h"
 #include "render/passage_walls.h"
 #include "view/camera.h"
@@ -47,6 +48,8 @@ class SceneCache {
   void SetSimplified(bool on) { simplified_ = on; }
   // Room for the stations a frame keeps on the lines.
   std::vector<int32_t>& KeptStations() { return kept_; }
+  // What leaves out the segments a picture would not show, with its room.
+  LineThinning& Thinning() { return thinning_; }
   // The lines' layout, with its levels where the survey is simplified.
   const LineLayout& Layout() const { return layout_; }
 
@@ -125,6 +128,7 @@ class SceneCache {
   bool simplified_ = true;
   bool layoutSimplified_ = false;  // what layout_ was made with
   LineDraws draws_;
+  LineThinning thinning_;
   // The presences of the layout's strips for the hidden and highlighted
   // survey nodes they were made for.
   LinePresences presences_;

@@ -18,8 +18,20 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
       if (!l.entrance) kept.push_back(l.row);
   }
   const LineDraws& draws = cache.ChooseLines(v, m, picture, kept);
+  // A renderer that pays for every segment is handed only those that may
+  // show, pass by pass (each pass one colour), seen through the matrices and
+  // viewport it holds.
+  const bool thin = picture && cache.Layout().Simplified() && gl.PaysPerSegment();
+  ThinningView seen;
   const auto segments = [&](const std::vector<SegmentRange>& list, float scale) {
-    gl.LineSegments(batch, {list.data(), static_cast<int32_t>(list.size()), scale});
+    const SegmentDraw draw{list.data(), static_cast<int32_t>(list.size()), scale};
+    if (!thin || !seen.valid) {
+      gl.LineSegments(batch, draw);
+      return;
+    }
+    const std::vector<uint32_t>& pairs = cache.Thinning().Thin(batch, draw, seen);
+    gl.LineSegments(batch,
+                    {nullptr, 0, scale, pairs.data(), static_cast<int64_t>(pairs.size() / 2)});
   };
   if (draws.allStrips) {
     SetColour(gl, v.LineColor);
@@ -28,6 +40,7 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
     return;
   }
   const OriginShift shift(gl, m.originZ);
+  if (thin) seen = ThinningViewOf(gl);
   // The legs first: where a faded splay meets its station, the leg's pixels
   // win the depth test.
   // The highlighted part of the survey before the rest, for the same reason.

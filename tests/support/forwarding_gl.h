@@ -31,6 +31,10 @@ class ForwardingGl : public GlApi {
   void End() override { in_.End(); }
   void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
   void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
+  bool PaysPerSegment() const override { return in_.PaysPerSegment(); }
+  bool GetMatrices(double modelView[16], double projection[16]) const override {
+    return in_.GetMatrices(modelView, projection);
+  }
   void LineSegments(const LineStripBatch& b, const SegmentDraw& d) override {
     in_.LineSegments(b, d);
   }

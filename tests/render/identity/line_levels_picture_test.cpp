@@ -10,6 +10,7 @@
 #include <string>
 
 #include "data/survey_folder.h"
+#include "forwarding_gl.h"
 #include "generated_cave.h"
 #include "render/frame.h"
 #include "render/offscreen_frame.h"
@@ -124,6 +125,61 @@ TEST(LinesSimplified, LookLikeTheLinesInFullAtThreeSizesAndThreeZooms) {
       RecordProperty(name, std::to_string(f1) + " with " + std::to_string(fewer) + " of " +
                                std::to_string(full.Layout().stripSegments) + " segments");
     }
+  }
+}
+
+// The same renderer told it pays nothing per segment: the frame then hands
+// it every segment chosen.
+class EverySegment : public ForwardingGl {
+ public:
+  using ForwardingGl::ForwardingGl;
+  bool PaysPerSegment() const override { return false; }
+};
+
+TEST(LinesThinned, DrawTheSamePictureAsEverySegmentChosen) {
+  // A dense cave, whose fitted picture is mostly lines over lines, and the
+  // spreading one with faded splays; in one colour and coloured by depth
+  // (where the nearest line's colour must win), fitted, tilted, turned and
+  // zoomed in so that most of it lies beyond the picture's edges.
+  CaveShape dense;
+  dense.legs = 80000;
+  dense.seed = 5;
+  for (const CaveShape& shape : {dense, kCave}) {
+    AppState state;
+    SetStartParameters(state.view);
+    ASSERT_TRUE(InstallLoad(state, FinishLoad(GeneratedCave(shape))));
+    ViewState& v = state.view;
+    const PictureGeometry picture{780, 591, 780, 591, 0, 1};
+    OffscreenGl gl(780, 591);
+    ASSERT_EQ(gl.Error(), "");
+    SceneCache cache;
+    bool thinned = false;
+    const auto draw = [&](bool thin) {
+      return gl.Draw([&](GlApi& api) {
+        thinned = thinned || (thin && api.PaysPerSegment());
+        EverySegment every(api);
+        GlApi& target = thin ? api : static_cast<GlApi&>(every);
+        SetProjection(target, 780, 591);
+        DrawFrame(target, v, state.survey, cache, &picture);
+      });
+    };
+    FitNow(state, picture);
+    const long double fitted = static_cast<long double>(v.ZoomScale) - kZoomOffset;
+    for (const bool depth : {false, true})
+      for (const int view : {0, 1, 2}) {
+        SCOPED_TRACE(std::to_string(shape.legs) + (depth ? " depth" : "") + " view " +
+                     std::to_string(view));
+        v.DepthColours = depth;
+        v.TickCount = 40 * view;
+        v.TiltAngle = view == 1 ? 80.0L : 25.0L;
+        v.ZoomScale = kZoomOffset + fitted * (view == 2 ? 6 : 1);
+        const QImage some = draw(true), every = draw(false);
+        int64_t differ = 0;
+        for (int y = 0; y < some.height(); ++y)
+          for (int x = 0; x < some.width(); ++x) differ += some.pixel(x, y) != every.pixel(x, y);
+        EXPECT_EQ(differ, 0);
+      }
+    if (!thinned) GTEST_SKIP() << "this renderer is handed every segment";
   }
 }
 

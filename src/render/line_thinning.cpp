@@ -1,0 +1,257 @@
+#include "render/line_thinning.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <thread>
+
+namespace mv {
+
+namespace {
+
+// How close to the boundary between two pixels, or to the segment's end, a
+// crossing may come and still count as certain.
+constexpr float kMargin = 1.0f / 8;
+// How much nearer, in normalised depth, a segment must lie to hide another,
+// besides its own span of depths on either side (a line's depth across its
+// pixels may stray beyond its ends'): several steps of a 24-bit depth
+// buffer, where two depths a step apart are equal and the one drawn first
+// wins.
+constexpr float kDepthMargin = 1e-6f;
+
+// The least whole number not below v, for v above -1.
+inline int CeilOfPositive(float v) {
+  const auto whole = static_cast<int>(v);
+  return whole + (static_cast<float>(whole) < v);
+}
+
+// The pixels a segment may light, each with whether it lights it for sure.
+struct SegmentPixels {
+  static constexpr int kMost = 64;
+  uint32_t pixel[kMost + 2];
+  bool sure[kMost + 2];
+  int count = 0;
+};
+
+// The pixels the segment from a to b may light, both ends inside the
+// viewport, `width` pixels wide; false when there are more than kMost.
+bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, SegmentPixels& out) {
+  const auto at = [width](int x, int y) { return static_cast<uint32_t>(y * width + x); };
+  const int ax = static_cast<int>(a.x), ay = static_cast<int>(a.y);
+  const int bx = static_cast<int>(b.x), by = static_cast<int>(b.y);
+  int n = 0;
+  // The pixels of its ends may or may not be lit (by the diamond rule they
+  // are, or not, by where in them the segment starts and ends).
+  out.pixel[n] = at(ax, ay);
+  out.sure[n++] = false;
+  out.pixel[n] = at(bx, by);
+  out.sure[n++] = false;
+  // Between them, along the major axis, the pixel whose middle line the
+  // segment crosses, in each row or column it crosses, is lit for sure; where
+  // the crossing comes close to the boundary between two pixels, either may
+  // be lit. (Laid out without branches: the ends' directions and the
+  // boundaries vary at random.)
+  const bool xMajor = std::abs(b.x - a.x) >= std::abs(b.y - a.y);
+  const float ma = xMajor ? a.x : a.y, mb = xMajor ? b.x : b.y;
+  const float na = xMajor ? a.y : a.x, nb = xMajor ? b.y : b.x;
+  const int majorStep = xMajor ? 1 : width, minorStep = xMajor ? width : 1;
+  const float slope = mb != ma ? (nb - na) / (mb - ma) : 0;
+  const float lo = std::min(ma, mb), hi = std::max(ma, mb);
+  const int first = CeilOfPositive(lo - 0.5f - kMargin);
+  const int last = CeilOfPositive(hi - 0.5f + kMargin) - 1;
+  if (last - first >= SegmentPixels::kMost / 2) return false;
+  const uint32_t end = at(bx, by), start = at(ax, ay);
+  for (int c = first; c <= last; ++c) {
+    const float t = static_cast<float>(c) + 0.5f;
+    const float across = na + (t - ma) * slope;
+    const auto row = static_cast<int>(across);
+    const float frac = across - static_cast<float>(row);
+    const bool boundary = (frac < kMargin) | (frac > 1 - kMargin);
+    const int other = frac < 0.5f ? row - 1 : row + 1;
+    const auto p = static_cast<uint32_t>(c * majorStep + row * minorStep);
+    const auto q = static_cast<uint32_t>(c * majorStep + other * minorStep);
+    out.pixel[n] = p;
+    out.sure[n++] =
+        !boundary & (t - lo > kMargin) & (hi - t > kMargin) & !(p == end) & !(p == start);
+    out.pixel[n] = boundary ? q : p;
+    out.sure[n++] = false;
+  }
+  out.count = n;
+  return true;
+}
+
+// Lowers the depth of each pixel the segment from a to b lights for sure to
+// its farthest end's, where that is nearer.
+void Cover(const ViewportPoint& a, const ViewportPoint& b, int width, float* nearest) {
+  SegmentPixels lit;
+  if (!PixelsOf(a, b, width, lit)) return;
+  const float far = std::max(a.z, b.z) + std::abs(a.z - b.z);
+  for (int k = 0; k < lit.count; ++k) {
+    float& d = nearest[lit.pixel[k]];
+    d = lit.sure[k] ? std::min(d, far) : d;
+  }
+}
+
+// Whether the segment from a to b may show: whether a pixel it may light
+// has no segment lighting it for sure wholly nearer than its nearest end,
+// by the depths of `nearest` and, when not null, of `more`.
+bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const float* nearest,
+           const float* more) {
+  SegmentPixels lit;
+  if (!PixelsOf(a, b, width, lit)) return true;
+  const float near = std::min(a.z, b.z) - std::abs(a.z - b.z) - kDepthMargin;
+  bool shows = false;
+  if (more)
+    for (int k = 0; k < lit.count; ++k)
+      shows |= !(std::min(nearest[lit.pixel[k]], more[lit.pixel[k]]) < near);
+  else
+    for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < near);
+  return shows;
+}
+
+}  // namespace
+
+ThinningView ThinningViewOf(const GlApi& gl) {
+  ThinningView v;
+  double modelView[16], projection[16];
+  if (!gl.GetMatrices(modelView, projection)) return v;
+  for (int column = 0; column < 4; ++column)
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += projection[k * 4 + row] * modelView[column * 4 + k];
+      v.clip[column * 4 + row] = sum;
+    }
+  int viewport[4];
+  gl.GetViewport(viewport);
+  v.width = viewport[2];
+  v.height = viewport[3];
+  v.valid = true;
+  return v;
+}
+
+const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
+                                                const SegmentDraw& draw, const ThinningView& view) {
+  // The segments of `draw` in order, as pairs of vertex indices.
+  std::vector<uint32_t>& order = order_;
+  order.clear();
+  if (beforeBatch_ != &batch || beforeVersion_ != batch.version ||
+      before_.size() != static_cast<size_t>(batch.strips) + 1) {
+    // Where each strip's segments start in the batch's numbering (the
+    // strips' segments first, strip by strip, then the extra ones).
+    before_.assign(static_cast<size_t>(batch.strips) + 1, 0);
+    for (int32_t s = 0; s < batch.strips; ++s)
+      before_[static_cast<size_t>(s) + 1] =
+          before_[static_cast<size_t>(s)] + std::max(batch.count[s] - 1, 0);
+    beforeBatch_ = &batch;
+    beforeVersion_ = batch.version;
+  }
+  const int64_t own = before_.back();
+  for (int32_t r = 0; r < draw.count; ++r) {
+    const SegmentRange& range = draw.ranges[r];
+    const int64_t end = range.first + std::max<int64_t>(range.count, 0);
+    int64_t s = std::max<int64_t>(range.first, 0);
+    if (s < own) {
+      auto strip = static_cast<size_t>(std::upper_bound(before_.begin(), before_.end(), s) -
+                                       before_.begin() - 1);
+      for (; s < std::min(end, own); ++s) {
+        while (s >= before_[strip + 1]) ++strip;
+        const auto v = static_cast<uint32_t>(batch.first[strip] + (s - before_[strip]));
+        order.push_back(v);
+        order.push_back(v + 1);
+      }
+    }
+    for (; s < end && s - own < batch.extraSegments; ++s) {
+      const uint32_t* pair = batch.extra + 2 * (s - own);
+      order.push_back(pair[0]);
+      order.push_back(pair[1]);
+    }
+  }
+  std::vector<uint32_t>& pairs = pairs_;
+  const int width = view.width, height = view.height;
+  if (!view.valid || width <= 4 || height <= 4) {
+    pairs = order;
+    return pairs;
+  }
+
+  float c[16];
+  for (int i = 0; i < 16; ++i) c[i] = static_cast<float>(view.clip[i]);
+  const float halfWidth = 0.5f * static_cast<float>(width);
+  const float halfHeight = 0.5f * static_cast<float>(height);
+  const float right = static_cast<float>(width - 2), top = static_cast<float>(height - 2);
+  const float wide = static_cast<float>(width + 1), high = static_cast<float>(height + 1);
+  const float* xyz = batch.xyz;
+  const auto project = [&](uint32_t i) {
+    const float* p = xyz + 3 * static_cast<size_t>(i);
+    const float x = p[0], y = p[1], z = p[2];
+    const float cw = c[3] * x + c[7] * y + c[11] * z + c[15];
+    ViewportPoint v;
+    if (!(cw > 0)) return v;
+    const float inverse = 1 / cw;
+    v.x = ((c[0] * x + c[4] * y + c[8] * z + c[12]) * inverse + 1) * halfWidth;
+    v.y = ((c[1] * x + c[5] * y + c[9] * z + c[13]) * inverse + 1) * halfHeight;
+    v.z = (c[2] * x + c[6] * y + c[10] * z + c[14]) * inverse;
+    v.inside = v.x >= 2 && v.x < right && v.y >= 2 && v.y < top && v.z > -1 && v.z < 1;
+    v.beyond = static_cast<uint8_t>((v.x < -1) | ((v.x > wide) << 1) | ((v.y < -1) << 2) |
+                                    ((v.y > high) << 3));
+    return v;
+  };
+
+  // Two passes, each shared between two threads where there are two cores:
+  // first every segment's ends on the viewport and, per pixel, the depth of
+  // the nearest segment lighting it for sure (each thread its own); then the
+  // segments nearest somewhere. A segment left out has, at each pixel it may
+  // light, a segment lighting it for sure that lies wholly nearer; the
+  // nearest of those at a pixel is nearest there itself and kept, so the
+  // picture stays the same.
+  const size_t segments = order.size() / 2;
+  ends_.resize(order.size());
+  const size_t pixels = static_cast<size_t>(width) * height;
+  const auto cover = [&](int part, size_t from, size_t to) {
+    std::vector<float>& nearest = nearest_[part];
+    nearest.assign(pixels, INFINITY);
+    for (size_t k = 2 * from; k < 2 * to; ++k)
+      ends_[k] = k > 2 * from && order[k] == order[k - 1] ? ends_[k - 1] : project(order[k]);
+    for (size_t k = 2 * from; k < 2 * to; k += 2)
+      if (ends_[k].inside && ends_[k + 1].inside)
+        Cover(ends_[k], ends_[k + 1], width, nearest.data());
+  };
+  const auto keep = [&](size_t from, size_t to, std::vector<uint32_t>& out) {
+    // Written whether kept or not, the next one over it if not: whether a
+    // segment shows follows no pattern a branch could learn.
+    out.resize(2 * (to - from));
+    size_t kept = 0;
+    const float* first = nearest_[0].data();
+    const float* second = nearest_[1].empty() ? nullptr : nearest_[1].data();
+    for (size_t k = 2 * from; k < 2 * to; k += 2) {
+      out[kept] = order[k];
+      out[kept + 1] = order[k + 1];
+      const ViewportPoint &a = ends_[k], &b = ends_[k + 1];
+      // Wholly beyond one edge of the viewport, it lights nothing.
+      const bool shows =
+          (a.inside & b.inside) ? Shows(a, b, width, first, second) : (a.beyond & b.beyond) == 0;
+      kept += shows ? 2 : 0;
+    }
+    out.resize(kept);
+  };
+  const bool split = segments >= kSplitFrom && std::thread::hardware_concurrency() >= 2;
+  if (!split) {
+    nearest_[1].clear();
+    cover(0, 0, segments);
+    keep(0, segments, pairs);
+    return pairs;
+  }
+  const size_t half = segments / 2;
+  {
+    std::jthread helper(cover, 1, half, segments);
+    cover(0, 0, half);
+  }
+  {
+    std::jthread helper(keep, half, segments, std::ref(secondKept_));
+    keep(0, half, pairs);
+  }
+  pairs.insert(pairs.end(), secondKept_.begin(), secondKept_.end());
+  return pairs;
+}
+
+}  // namespace mv

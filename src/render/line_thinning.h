@@ -1,0 +1,75 @@
+// Leaving out the segments a picture would not show. A software renderer
+// pays for every segment it is handed, even one whose every pixel a nearer
+// segment of the same colour already covers; a fitted picture of a large
+// survey is mostly such segments (a million legs light some 60,000 pixels
+// of a 780 x 591 picture). So before such a renderer draws a run of
+// segments in one colour, the run is cut to the segments that may still
+// show somewhere.
+//
+// The cut leaves the picture as it was, depth buffer included: a segment is
+// left out only where, at every pixel it may light, another segment of the
+// run lights that pixel for sure and lies wholly nearer the eye. "For sure"
+// follows OpenGL's rule for one-pixel lines (a fragment for each pixel
+// whose diamond the segment leaves): a pixel between the segment's end
+// pixels whose middle line it crosses well inside; anything within an
+// eighth of a pixel of a boundary counts as maybe, both ways. A test reads
+// back the picture drawn both ways and finds every pixel the same.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "render/gl_api.h"
+
+namespace mv {
+
+// A vertex on the viewport, in pixels from its lower left corner, with its
+// normalised depth; `inside` is false for one behind the eye, beyond the
+// near or far plane or within two pixels of the viewport's edge. `beyond`
+// has a bit for each edge of the viewport it lies a pixel or more beyond
+// (left, right, below, above), none for one behind the eye.
+struct ViewportPoint {
+  float x = 0, y = 0, z = 0;
+  bool inside = false;
+  uint8_t beyond = 0;
+};
+
+// How a renderer places the batch's vertices now: clip coordinates from
+// vertex coordinates (the projection times the model-view, column-major)
+// and the viewport's size in pixels.
+struct ThinningView {
+  bool valid = false;
+  double clip[16] = {};
+  int width = 0, height = 0;
+};
+// The view `gl` draws with; not valid where it cannot tell its matrices.
+ThinningView ThinningViewOf(const GlApi& gl);
+
+class LineThinning {
+ public:
+  // The segments of `draw` that may show when drawn, one colour, with the
+  // depth test, as `view` places them. A segment that reaches outside the
+  // viewport or behind the eye is kept as it is, unless it lies wholly
+  // beyond one edge. `draw.pairs` is not read.
+  // The answer, as pairs of vertex indices in the order of `draw`, lives
+  // until the next call.
+  const std::vector<uint32_t>& Thin(const LineStripBatch& batch, const SegmentDraw& draw,
+                                    const ThinningView& view);
+
+ private:
+  // Fewer segments are thinned by one thread.
+  static constexpr size_t kSplitFrom = 20000;
+
+  std::vector<uint32_t> order_, pairs_, secondKept_;
+  std::vector<ViewportPoint> ends_;  // two a segment, as order_
+  // Per pixel, the farthest depth of the nearest segment lighting it for
+  // sure (+infinity where none does), one for each thread's share.
+  std::vector<float> nearest_[2];
+  // Where each strip's segments start in the batch's numbering, for the
+  // batch version it was made for.
+  std::vector<int64_t> before_;
+  uint64_t beforeVersion_ = 0;
+  const void* beforeBatch_ = nullptr;
+};
+
+}  // namespace mv
