@@ -1,0 +1,85 @@
+// Leaving out segments a picture would not show, without OpenGL: a 100 x 100
+// viewport whose clip coordinates are the vertices' own.
+#include "render/line_thinning.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace mv::test {
+namespace {
+
+// Pixel coordinates to the clip coordinates of a 100 x 100 viewport.
+float Clip(float pixel) {
+  return pixel / 50 - 1;
+}
+
+struct Segments {
+  std::vector<float> xyz;
+  std::vector<int32_t> first, count;
+  // A segment from pixel (x0, y0) to (x1, y1), both at normalised depth z,
+  // as a strip of its own.
+  void Add(float x0, float y0, float x1, float y1, float z) {
+    first.push_back(static_cast<int32_t>(xyz.size() / 3));
+    count.push_back(2);
+    for (const float v : {Clip(x0), Clip(y0), z, Clip(x1), Clip(y1), z}) xyz.push_back(v);
+  }
+  // Which segments, by number, Thin keeps of all of them in order.
+  std::vector<int> Kept(LineThinning& thinning) const {
+    LineStripBatch b;
+    b.xyz = xyz.data();
+    b.first = first.data();
+    b.count = count.data();
+    b.strips = static_cast<int32_t>(first.size());
+    b.vertices = static_cast<int32_t>(xyz.size() / 3);
+    b.version = xyz.size();
+    const SegmentRange all{0, b.strips};
+    ThinningView view;
+    view.valid = true;
+    view.width = view.height = 100;
+    for (int i = 0; i < 4; ++i) view.clip[5 * i] = 1;
+    const std::vector<uint32_t>& pairs = thinning.Thin(b, {&all, 1, 1}, view);
+    std::vector<int> kept;
+    for (size_t p = 0; p < pairs.size(); p += 2) kept.push_back(static_cast<int>(pairs[p] / 2));
+    return kept;
+  }
+};
+
+TEST(LineThinning, LeavesOutOnlyWhatNearerSegmentsCoverOrWhatLiesBeyondAnEdge) {
+  LineThinning thinning;
+  Segments s;
+  s.Add(10.3f, 20.5f, 30.7f, 20.5f, 0.5f);   // 0: far, under 1 all along
+  s.Add(5.3f, 20.5f, 35.7f, 20.5f, 0.2f);    // 1: nearer and longer
+  s.Add(15.3f, 20.5f, 25.7f, 20.5f, 0.19f);  // 2: hardly nearer than 1: kept
+  s.Add(30.3f, 20.5f, 50.7f, 20.5f, 0.6f);   // 3: reaches past 1's end: kept
+  s.Add(-30.f, 10.f, -5.f, 90.f, 0.f);       // 4: wholly left of the picture
+  s.Add(-30.f, 10.f, 50.f, 60.f, 0.f);       // 5: across the left edge: kept
+  s.Add(30.3f, 40.2f, 30.6f, 40.7f, 0.9f);   // 6: alone, within one pixel
+  s.Add(30.4f, 40.2f, 30.5f, 40.6f, 0.1f);   // 7: its pixels, nearer: neither
+  EXPECT_EQ(s.Kept(thinning), (std::vector<int>{1, 2, 3, 5, 6, 7}));
+
+  // Drawn the other way round, the far segment is still left out.
+  Segments reversed;
+  reversed.Add(5.3f, 20.5f, 35.7f, 20.5f, 0.2f);
+  reversed.Add(10.3f, 20.5f, 30.7f, 20.5f, 0.5f);
+  EXPECT_EQ(reversed.Kept(thinning), (std::vector<int>{0}));
+
+  // Enough segments to be shared between threads: in each of 50 rows a
+  // long one in front, the last of the row, and 600 shorter ones behind it,
+  // all left out whichever thread saw the long one. (Segments of more than
+  // 32 pixels are kept as they are: in a crowded picture they are few.)
+  Segments many;
+  for (int i = 0; i < 30050; ++i) {
+    const float row = 10.5f + static_cast<float>(i % 50);
+    if (i >= 30000)
+      many.Add(2.3f, row, 32.7f, row, 0);
+    else
+      many.Add(5.3f + (i % 7), row, 20.7f + (i % 7), row, 0.001f * static_cast<float>(1 + i % 97));
+  }
+  std::vector<int> fronts(50);
+  for (int i = 0; i < 50; ++i) fronts[static_cast<size_t>(i)] = 30000 + i;
+  EXPECT_EQ(many.Kept(thinning), fronts);
+}
+
+}  // namespace
+}  // namespace mv::test
