@@ -82,6 +82,7 @@ void ForEachSegment(const LineStripBatch& b, const SegmentDraw& draw, F f) {
     for (int64_t i = 0; i < draw.pairCount; ++i) f(draw.pairs[2 * i], draw.pairs[2 * i + 1]);
     return;
   }
+  // Where each strip's segments start in the numbering.
   std::vector<int64_t> before(static_cast<size_t>(b.strips) + 1, 0);
   for (int32_t i = 0; i < b.strips; ++i)
     before[static_cast<size_t>(i) + 1] =
@@ -89,16 +90,21 @@ void ForEachSegment(const LineStripBatch& b, const SegmentDraw& draw, F f) {
   const int64_t own = before.back();
   for (int32_t r = 0; r < draw.count; ++r) {
     const SegmentRange& range = draw.ranges[r];
-    for (int64_t s = range.first; s < range.first + range.count; ++s) {
-      if (s >= own) {
-        const uint32_t* pair = b.extra + 2 * (s - own);
-        f(pair[0], pair[1]);
-        continue;
+    const int64_t end = range.first + std::max<int64_t>(range.count, 0);
+    int64_t s = std::max<int64_t>(range.first, 0);
+    if (s < own) {
+      // The range's first strip found once, the rest walked in order.
+      auto strip = static_cast<size_t>(std::upper_bound(before.begin(), before.end(), s) -
+                                       before.begin() - 1);
+      for (; s < std::min(end, own); ++s) {
+        while (s >= before[strip + 1]) ++strip;
+        const auto a = static_cast<uint32_t>(b.first[strip] + (s - before[strip]));
+        f(a, a + 1);
       }
-      const auto strip = std::upper_bound(before.begin(), before.end(), s) - before.begin() - 1;
-      const auto a =
-          static_cast<uint32_t>(b.first[strip] + (s - before[static_cast<size_t>(strip)]));
-      f(a, a + 1);
+    }
+    for (; s < end && s - own < b.extraSegments; ++s) {
+      const uint32_t* pair = b.extra + 2 * (s - own);
+      f(pair[0], pair[1]);
     }
   }
 }

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <limits>
 #include <thread>
+
+#include "view/projection.h"
 
 namespace mv {
 
@@ -114,14 +115,10 @@ bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const floa
 
 ThinningView ThinningViewOf(const GlApi& gl) {
   ThinningView v;
-  double modelView[16], projection[16];
-  if (!gl.GetMatrices(modelView, projection)) return v;
-  for (int column = 0; column < 4; ++column)
-    for (int row = 0; row < 4; ++row) {
-      double sum = 0;
-      for (int k = 0; k < 4; ++k) sum += projection[k * 4 + row] * modelView[column * 4 + k];
-      v.clip[column * 4 + row] = sum;
-    }
+  Mat4 modelView, projection;
+  if (!gl.GetMatrices(modelView.m.data(), projection.m.data())) return v;
+  const Mat4 clip = projection * modelView;
+  std::copy(clip.m.begin(), clip.m.end(), v.clip);
   int viewport[4];
   gl.GetViewport(viewport);
   v.width = viewport[2];
@@ -135,38 +132,10 @@ const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
   // The segments of `draw` in order, as pairs of vertex indices.
   std::vector<uint32_t>& order = order_;
   order.clear();
-  if (beforeBatch_ != &batch || beforeVersion_ != batch.version ||
-      before_.size() != static_cast<size_t>(batch.strips) + 1) {
-    // Where each strip's segments start in the batch's numbering (the
-    // strips' segments first, strip by strip, then the extra ones).
-    before_.assign(static_cast<size_t>(batch.strips) + 1, 0);
-    for (int32_t s = 0; s < batch.strips; ++s)
-      before_[static_cast<size_t>(s) + 1] =
-          before_[static_cast<size_t>(s)] + std::max(batch.count[s] - 1, 0);
-    beforeBatch_ = &batch;
-    beforeVersion_ = batch.version;
-  }
-  const int64_t own = before_.back();
-  for (int32_t r = 0; r < draw.count; ++r) {
-    const SegmentRange& range = draw.ranges[r];
-    const int64_t end = range.first + std::max<int64_t>(range.count, 0);
-    int64_t s = std::max<int64_t>(range.first, 0);
-    if (s < own) {
-      auto strip = static_cast<size_t>(std::upper_bound(before_.begin(), before_.end(), s) -
-                                       before_.begin() - 1);
-      for (; s < std::min(end, own); ++s) {
-        while (s >= before_[strip + 1]) ++strip;
-        const auto v = static_cast<uint32_t>(batch.first[strip] + (s - before_[strip]));
-        order.push_back(v);
-        order.push_back(v + 1);
-      }
-    }
-    for (; s < end && s - own < batch.extraSegments; ++s) {
-      const uint32_t* pair = batch.extra + 2 * (s - own);
-      order.push_back(pair[0]);
-      order.push_back(pair[1]);
-    }
-  }
+  ForEachSegment(batch, draw, [&order](uint32_t a, uint32_t b) {
+    order.push_back(a);
+    order.push_back(b);
+  });
   std::vector<uint32_t>& pairs = pairs_;
   const int width = view.width, height = view.height;
   if (!view.valid || width <= 4 || height <= 4) {
@@ -234,7 +203,8 @@ const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
     }
     out.resize(kept);
   };
-  const bool split = segments >= kSplitFrom && std::thread::hardware_concurrency() >= 2;
+  static const bool twoCores = std::thread::hardware_concurrency() >= 2;
+  const bool split = segments >= kSplitFrom && twoCores;
   if (!split) {
     nearest_[1].clear();
     cover(0, 0, segments);

@@ -65,11 +65,6 @@ class LineThinning {
   // Per pixel, the farthest depth of the nearest segment lighting it for
   // sure (+infinity where none does), one for each thread's share.
   std::vector<float> nearest_[2];
-  // Where each strip's segments start in the batch's numbering, for the
-  // batch version it was made for.
-  std::vector<int64_t> before_;
-  uint64_t beforeVersion_ = 0;
-  const void* beforeBatch_ = nullptr;
 };
 
 }  // namespace mv
