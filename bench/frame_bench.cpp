@@ -3,7 +3,7 @@
 // one multi-draw call, both into an offscreen framebuffer of the main
 // window's size.
 //
-//   mv_frame_bench [--frames N] [--runs R] [--breakdown] [--cpu] [LEGS ...]
+//   mv_frame_bench [--frames N] [--runs R] [--breakdown] [--cpu] [--lod] [LEGS ...]
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -127,7 +127,8 @@ struct Options {
   int runs = 5;
   bool breakdown = false;
   bool levelsOnly = false;
-  std::string look;  // a folder for the pictures of the simplified frames
+  bool lodOnly = false;  // only the simplified lines against the full ones
+  std::string look;      // a folder for the pictures of the simplified frames
   std::vector<int64_t> legs;
 };
 
@@ -141,6 +142,8 @@ Options Parse(int argc, char** argv) {
       o.breakdown = true;
     else if (a == "--levels")
       o.levelsOnly = true;
+    else if (a == "--lod")
+      o.lodOnly = true;
     else if (a == "--look" && i + 1 < argc)
       o.look = argv[++i];
     else if (a == "--cpu")
@@ -475,6 +478,11 @@ void BenchOne(int64_t legs, const Options& o) {
   std::fflush(stdout);
 
   Bench bench{legs, o, state, v, m, gl, cache, floor, buildMs};
+  if (o.lodOnly) {
+    bench.LevelsOfDetail();
+    gl.ReleaseResources();
+    return;
+  }
   bench.DepthColours();
   bench.StationNames();
   bench.LevelsOfDetail();

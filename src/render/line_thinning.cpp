@@ -12,8 +12,10 @@ namespace mv {
 namespace {
 
 // How close to the boundary between two pixels, or to the segment's end, a
-// crossing may come and still count as certain.
-constexpr float kMargin = 1.0f / 8;
+// crossing may come and still count as certain: four steps of the grid a
+// rasteriser snaps vertices to (a 256th of a pixel), and far more than its
+// projection of a vertex and ours may differ.
+constexpr float kMargin = 1.0f / 64;
 // How much nearer, in normalised depth, a segment must lie to hide another,
 // besides its own span of depths on either side (a line's depth across its
 // pixels may stray beyond its ends'): several steps of a 24-bit depth
@@ -35,26 +37,46 @@ struct SegmentPixels {
   int count = 0;
 };
 
+// Whether the point lies in its pixel's diamond (the square of the
+// pixel's middle turned by 45 degrees) by more than the margin, and away
+// from the pixel's middle lines by more than the margin (a segment that
+// ends on the middle line across its major axis lights that pixel or not by
+// the rule for an edge through a pixel's middle; a segment near a diagonal
+// may be drawn along either axis).
+inline bool WellInDiamond(const ViewportPoint& p) {
+  const float dx = std::abs(p.x - std::floor(p.x) - 0.5f);
+  const float dy = std::abs(p.y - std::floor(p.y) - 0.5f);
+  return dx + dy < 0.5f - kMargin && dx > kMargin && dy > kMargin;
+}
+
 // The pixels the segment from a to b may light, both ends inside the
 // viewport, `width` pixels wide; false when there are more than kMost.
 bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, SegmentPixels& out) {
   const auto at = [width](int x, int y) { return static_cast<uint32_t>(y * width + x); };
   const int ax = static_cast<int>(a.x), ay = static_cast<int>(a.y);
   const int bx = static_cast<int>(b.x), by = static_cast<int>(b.y);
+  const bool xMajor = std::abs(b.x - a.x) >= std::abs(b.y - a.y);
+  const float ma = xMajor ? a.x : a.y, mb = xMajor ? b.x : b.y;
+  // The ends' pixels by the diamond rule, where the segment reaches a
+  // whole pixel or more along its major axis (so its ends lie in different
+  // columns, or rows): the segment leaves the diamond it starts well
+  // inside, so it lights that pixel, and never leaves the one it ends well
+  // inside, so it lights nothing of that column (or row). Otherwise either
+  // may or may not be lit.
+  const bool reaches = std::abs(mb - ma) >= 1 + kMargin;
+  const bool startLit = reaches && WellInDiamond(a);
+  const bool endDark = reaches && WellInDiamond(b);
+  const uint32_t start = at(ax, ay), end = at(bx, by);
   int n = 0;
-  // The pixels of its ends may or may not be lit (by the diamond rule they
-  // are, or not, by where in them the segment starts and ends).
-  out.pixel[n] = at(ax, ay);
-  out.sure[n++] = false;
-  out.pixel[n] = at(bx, by);
+  out.pixel[n] = start;
+  out.sure[n++] = startLit;
+  out.pixel[n] = endDark ? start : end;
   out.sure[n++] = false;
   // Between them, along the major axis, the pixel whose middle line the
   // segment crosses, in each row or column it crosses, is lit for sure; where
   // the crossing comes close to the boundary between two pixels, either may
   // be lit. (Laid out without branches: the ends' directions and the
   // boundaries vary at random.)
-  const bool xMajor = std::abs(b.x - a.x) >= std::abs(b.y - a.y);
-  const float ma = xMajor ? a.x : a.y, mb = xMajor ? b.x : b.y;
   const float na = xMajor ? a.y : a.x, nb = xMajor ? b.y : b.x;
   const int majorStep = xMajor ? 1 : width, minorStep = xMajor ? width : 1;
   const float slope = mb != ma ? (nb - na) / (mb - ma) : 0;
@@ -62,7 +84,7 @@ bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, Segment
   const int first = CeilOfPositive(lo - 0.5f - kMargin);
   const int last = CeilOfPositive(hi - 0.5f + kMargin) - 1;
   if (last - first >= SegmentPixels::kMost / 2) return false;
-  const uint32_t end = at(bx, by), start = at(ax, ay);
+  const uint32_t darkEnd = endDark ? end : UINT32_MAX;
   for (int c = first; c <= last; ++c) {
     const float t = static_cast<float>(c) + 0.5f;
     const float across = na + (t - ma) * slope;
@@ -72,14 +94,27 @@ bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, Segment
     const int other = frac < 0.5f ? row - 1 : row + 1;
     const auto p = static_cast<uint32_t>(c * majorStep + row * minorStep);
     const auto q = static_cast<uint32_t>(c * majorStep + other * minorStep);
-    out.pixel[n] = p;
+    // The column (or row) of an end well inside its diamond lights nothing.
+    const uint32_t sp = p == darkEnd ? start : p;
+    out.pixel[n] = sp;
     out.sure[n++] =
         !boundary & (t - lo > kMargin) & (hi - t > kMargin) & !(p == end) & !(p == start);
-    out.pixel[n] = boundary ? q : p;
+    out.pixel[n] = boundary ? (q == darkEnd ? start : q) : sp;
     out.sure[n++] = false;
   }
   out.count = n;
   return true;
+}
+
+// How far a line's depth may stray beyond its ends' at the middles of the
+// pixels it lights: a renderer carries the depth along the major axis from
+// the ends, and a lit pixel's middle may lie up to half a pixel beyond an
+// end along it, which is many times the segment's own length for a short
+// one.
+inline float DepthSpan(const ViewportPoint& a, const ViewportPoint& b) {
+  const float major = std::max(std::abs(b.x - a.x), std::abs(b.y - a.y));
+  const float reach = std::max(1.0f, (0.5f + kMargin) / std::max(major, 1e-9f));
+  return std::abs(a.z - b.z) * reach;
 }
 
 // Lowers the depth of each pixel the segment from a to b lights for sure to
@@ -87,7 +122,7 @@ bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, Segment
 void Cover(const ViewportPoint& a, const ViewportPoint& b, int width, float* nearest) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return;
-  const float far = std::max(a.z, b.z) + std::abs(a.z - b.z);
+  const float far = std::max(a.z, b.z) + DepthSpan(a, b);
   for (int k = 0; k < lit.count; ++k) {
     float& d = nearest[lit.pixel[k]];
     d = lit.sure[k] ? std::min(d, far) : d;
@@ -101,7 +136,7 @@ bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const floa
            const float* more) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return true;
-  const float near = std::min(a.z, b.z) - std::abs(a.z - b.z) - kDepthMargin;
+  const float near = std::min(a.z, b.z) - DepthSpan(a, b) - kDepthMargin;
   bool shows = false;
   if (more)
     for (int k = 0; k < lit.count; ++k)

@@ -11,9 +11,10 @@
 // run lights that pixel for sure and lies wholly nearer the eye. "For sure"
 // follows OpenGL's rule for one-pixel lines (a fragment for each pixel
 // whose diamond the segment leaves): a pixel between the segment's end
-// pixels whose middle line it crosses well inside; anything within an
-// eighth of a pixel of a boundary counts as maybe, both ways. A test reads
-// back the picture drawn both ways and finds every pixel the same.
+// pixels whose middle line it crosses well inside, and the pixel it starts
+// well inside the diamond of; anything within a 64th of a pixel of a
+// boundary counts as maybe, both ways. A test reads back the picture drawn
+// both ways, in many views, and finds every pixel the same.
 #pragma once
 
 #include <cstdint>

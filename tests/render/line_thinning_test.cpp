@@ -81,5 +81,23 @@ TEST(LineThinning, LeavesOutOnlyWhatNearerSegmentsCoverOrWhatLiesBeyondAnEdge) {
   EXPECT_EQ(many.Kept(thinning), fronts);
 }
 
+TEST(LineThinning, ShortSegmentsDepthStraysFarBeyondTheirEnds) {
+  // Within one pixel, a tenth of a pixel long and steep in depth: drawn,
+  // its depth is carried from its ends to the pixel's middle, a third of a
+  // pixel away, where it lies nearer than either end (about 0.45). A long
+  // segment at 0.47 does not hide it; one at 0.40 does.
+  LineThinning thinning;
+  for (const float front : {0.47f, 0.40f}) {
+    Segments s;
+    s.Add(55.3f, 30.6f, 65.7f, 30.6f, front);
+    s.xyz.insert(s.xyz.end(),
+                 {Clip(60.55f), Clip(30.86f), 0.50f, Clip(60.64f), Clip(30.98f), 0.52f});
+    s.first.push_back(2);
+    s.count.push_back(2);
+    EXPECT_EQ(s.Kept(thinning), front > 0.45f ? (std::vector<int>{0, 1}) : (std::vector<int>{0}))
+        << front;
+  }
+}
+
 }  // namespace
 }  // namespace mv::test

@@ -166,13 +166,15 @@ TEST(LinesThinned, DrawTheSamePictureAsEverySegmentChosen) {
     FitNow(state, picture);
     const long double fitted = static_cast<long double>(v.ZoomScale) - kZoomOffset;
     for (const bool depth : {false, true})
-      for (const int view : {0, 1, 2}) {
+      for (int view = 0; view < 12; ++view) {
         SCOPED_TRACE(std::to_string(shape.legs) + (depth ? " depth" : "") + " view " +
                      std::to_string(view));
         v.DepthColours = depth;
-        v.TickCount = 40 * view;
-        v.TiltAngle = view == 1 ? 80.0L : 25.0L;
-        v.ZoomScale = kZoomOffset + fitted * (view == 2 ? 6 : 1);
+        // Four turns, each fitted and tilted a little, steeply tilted, and
+        // zoomed in 6 to 17 times.
+        v.TickCount = 40 * view + 7 * (view / 3);
+        v.TiltAngle = view % 3 == 1 ? 80.0L - view : 25.0L + view;
+        v.ZoomScale = kZoomOffset + fitted * (view % 3 == 2 ? 6 + view : 1);
         const QImage some = draw(true), every = draw(false);
         int64_t differ = 0;
         for (int y = 0; y < some.height(); ++y)
