@@ -1,6 +1,8 @@
 #include "render/line_thinning.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <thread>
@@ -117,16 +119,25 @@ inline float DepthSpan(const ViewportPoint& a, const ViewportPoint& b) {
   return std::abs(a.z - b.z) * reach;
 }
 
-// Lowers the depth of each pixel the segment from a to b lights for sure to
-// its farthest end's, where that is nearer.
-void Cover(const ViewportPoint& a, const ViewportPoint& b, int width, float* nearest) {
+// Whether the segment from a to b is hidden already: whether at every pixel
+// it may light a segment lighting it for sure lies wholly nearer, by the
+// depths of `nearest`. If not, lowers the depth of each pixel it lights for
+// sure to its farthest depth, where that is nearer. (A hidden segment's
+// farthest depth is nowhere nearer.)
+bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width, float* nearest) {
   SegmentPixels lit;
-  if (!PixelsOf(a, b, width, lit)) return;
-  const float far = std::max(a.z, b.z) + DepthSpan(a, b);
+  if (!PixelsOf(a, b, width, lit)) return false;
+  const float span = DepthSpan(a, b);
+  const float near = std::min(a.z, b.z) - span - kDepthMargin;
+  bool shows = false;
+  for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < near);
+  if (!shows) return true;
+  const float far = std::max(a.z, b.z) + span;
   for (int k = 0; k < lit.count; ++k) {
     float& d = nearest[lit.pixel[k]];
     d = lit.sure[k] ? std::min(d, far) : d;
   }
+  return false;
 }
 
 // Whether the segment from a to b may show: whether a pixel it may light
@@ -162,8 +173,8 @@ ThinningView ThinningViewOf(const GlApi& gl) {
   return v;
 }
 
-const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
-                                                const SegmentDraw& draw, const ThinningView& view) {
+void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
+                        const ThinningView& view, const Emit& emit) {
   // The segments of `draw` in order, as pairs of vertex indices.
   std::vector<uint32_t>& order = order_;
   order.clear();
@@ -171,11 +182,10 @@ const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
     order.push_back(a);
     order.push_back(b);
   });
-  std::vector<uint32_t>& pairs = pairs_;
   const int width = view.width, height = view.height;
   if (!view.valid || width <= 4 || height <= 4) {
-    pairs = order;
-    return pairs;
+    if (!order.empty()) emit(order.data(), order.size() / 2);
+    return;
   }
 
   float c[16];
@@ -185,7 +195,7 @@ const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
   const float right = static_cast<float>(width - 2), top = static_cast<float>(height - 2);
   const float wide = static_cast<float>(width + 1), high = static_cast<float>(height + 1);
   const float* xyz = batch.xyz;
-  const auto project = [&](uint32_t i) {
+  const auto place = [&](uint32_t i) {
     const float* p = xyz + 3 * static_cast<size_t>(i);
     const float x = p[0], y = p[1], z = p[2];
     const float cw = c[3] * x + c[7] * y + c[11] * z + c[15];
@@ -208,17 +218,43 @@ const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
   // light, a segment lighting it for sure that lies wholly nearer; the
   // nearest of those at a pixel is nearest there itself and kept, so the
   // picture stays the same.
+  // The first pass takes the segments in blocks, the nearest blocks first,
+  // so that most segments behind others are found hidden there already (the
+  // depths only come nearer after) and the second pass passes them over.
   const size_t segments = order.size() / 2;
+  const size_t blocks = (segments + kBlock - 1) / kBlock;
   ends_.resize(order.size());
+  hidden_.assign(segments, 0);
+  blockDepth_.resize(blocks);
   const size_t pixels = static_cast<size_t>(width) * height;
-  const auto cover = [&](int part, size_t from, size_t to) {
+  const auto project = [&](size_t fromBlock, size_t toBlock) {
+    for (size_t block = fromBlock; block < toBlock; ++block) {
+      const size_t from = 2 * block * kBlock, to = std::min(2 * (block + 1) * kBlock, order.size());
+      float nearestEnd = INFINITY;
+      for (size_t k = from; k < to; ++k) {
+        ends_[k] = k > from && order[k] == order[k - 1] ? ends_[k - 1] : place(order[k]);
+        nearestEnd = ends_[k].inside ? std::min(nearestEnd, ends_[k].z) : nearestEnd;
+      }
+      blockDepth_[block] = nearestEnd;
+    }
+  };
+  const auto cover = [&](int part, size_t parts) {
     std::vector<float>& nearest = nearest_[part];
     nearest.assign(pixels, INFINITY);
-    for (size_t k = 2 * from; k < 2 * to; ++k)
-      ends_[k] = k > 2 * from && order[k] == order[k - 1] ? ends_[k - 1] : project(order[k]);
-    for (size_t k = 2 * from; k < 2 * to; k += 2)
-      if (ends_[k].inside && ends_[k + 1].inside)
-        Cover(ends_[k], ends_[k + 1], width, nearest.data());
+    for (size_t i = static_cast<size_t>(part); i < blocks; i += parts) {
+      const size_t block = byDepth_[i];
+      const size_t to = std::min((block + 1) * kBlock, segments);
+      for (size_t s = block * kBlock; s < to; ++s) {
+        const ViewportPoint &a = ends_[2 * s], &b = ends_[2 * s + 1];
+        if (a.inside && b.inside) hidden_[s] = HiddenElseCover(a, b, width, nearest.data());
+      }
+    }
+  };
+  const auto sortBlocks = [&] {
+    byDepth_.resize(blocks);
+    for (size_t i = 0; i < blocks; ++i) byDepth_[i] = i;
+    std::sort(byDepth_.begin(), byDepth_.end(),
+              [this](size_t x, size_t y) { return blockDepth_[x] < blockDepth_[y]; });
   };
   const auto keep = [&](size_t from, size_t to, std::vector<uint32_t>& out) {
     // Written whether kept or not, the next one over it if not: whether a
@@ -232,8 +268,9 @@ const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
       out[kept + 1] = order[k + 1];
       const ViewportPoint &a = ends_[k], &b = ends_[k + 1];
       // Wholly beyond one edge of the viewport, it lights nothing.
-      const bool shows =
-          (a.inside & b.inside) ? Shows(a, b, width, first, second) : (a.beyond & b.beyond) == 0;
+      const bool shows = (a.inside & b.inside)
+                             ? !hidden_[k / 2] && Shows(a, b, width, first, second)
+                             : (a.beyond & b.beyond) == 0;
       kept += shows ? 2 : 0;
     }
     out.resize(kept);
@@ -242,21 +279,44 @@ const std::vector<uint32_t>& LineThinning::Thin(const LineStripBatch& batch,
   const bool split = segments >= kSplitFrom && twoCores;
   if (!split) {
     nearest_[1].clear();
-    cover(0, 0, segments);
-    keep(0, segments, pairs);
-    return pairs;
-  }
-  const size_t half = segments / 2;
-  {
-    std::jthread helper(cover, 1, half, segments);
-    cover(0, 0, half);
+    project(0, blocks);
+    sortBlocks();
+    cover(0, 1);
+    keep(0, segments, kept_[0]);
+    if (!kept_[0].empty()) emit(kept_[0].data(), kept_[0].size() / 2);
+    return;
   }
   {
-    std::jthread helper(keep, half, segments, std::ref(secondKept_));
-    keep(0, half, pairs);
+    std::jthread helper(project, blocks / 2, blocks);
+    project(0, blocks / 2);
   }
-  pairs.insert(pairs.end(), secondKept_.begin(), secondKept_.end());
-  return pairs;
+  sortBlocks();
+  {
+    std::jthread helper(cover, 1, 2);
+    cover(0, 2);
+  }
+  // The second pass in pieces, taken in order by whichever thread is free;
+  // this one hands each piece on as soon as it and those before it are
+  // known, so the renderer takes in one piece while the next are sorted.
+  std::atomic<size_t> next{0};
+  std::array<std::atomic<bool>, kPieces> done{};
+  const auto take = [&] {
+    const size_t p = next.fetch_add(1);
+    if (p >= kPieces) return false;
+    keep(segments * p / kPieces, segments * (p + 1) / kPieces, kept_[p]);
+    done[p].store(true, std::memory_order_release);
+    done[p].notify_one();
+    return true;
+  };
+  std::jthread helper([&take] {
+    while (take()) {
+    }
+  });
+  for (size_t p = 0; p < kPieces; ++p) {
+    while (!done[p].load(std::memory_order_acquire))
+      if (!take()) done[p].wait(false, std::memory_order_acquire);
+    if (!kept_[p].empty()) emit(kept_[p].data(), kept_[p].size() / 2);
+  }
 }
 
 }  // namespace mv

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "render/gl_api.h"
@@ -48,21 +49,35 @@ ThinningView ThinningViewOf(const GlApi& gl);
 
 class LineThinning {
  public:
+  // Takes a piece of the answer: `count` segments as pairs of vertex
+  // indices.
+  using Emit = std::function<void(const uint32_t* pairs, size_t count)>;
+
   // The segments of `draw` that may show when drawn, one colour, with the
   // depth test, as `view` places them. A segment that reaches outside the
   // viewport or behind the eye is kept as it is, unless it lies wholly
   // beyond one edge. `draw.pairs` is not read.
-  // The answer, as pairs of vertex indices in the order of `draw`, lives
-  // until the next call.
-  const std::vector<uint32_t>& Thin(const LineStripBatch& batch, const SegmentDraw& draw,
-                                    const ThinningView& view);
+  // They are handed to `emit`, on this thread, in pieces in the order of
+  // `draw`, each piece as soon as it is known (so a renderer can take one
+  // in while the rest are sorted); none is empty.
+  void Thin(const LineStripBatch& batch, const SegmentDraw& draw, const ThinningView& view,
+            const Emit& emit);
 
  private:
   // Fewer segments are thinned by one thread.
   static constexpr size_t kSplitFrom = 20000;
+  // The pieces of the second pass where two threads share it.
+  static constexpr size_t kPieces = 16;
 
-  std::vector<uint32_t> order_, pairs_, secondKept_;
+  std::vector<uint32_t> order_;
+  std::vector<uint32_t> kept_[kPieces];
+  // The blocks of segments the first pass takes in turn.
+  static constexpr size_t kBlock = 256;
+
   std::vector<ViewportPoint> ends_;  // two a segment, as order_
+  std::vector<uint8_t> hidden_;      // a segment, found hidden in the first pass
+  std::vector<float> blockDepth_;    // a block, its nearest end on the viewport
+  std::vector<size_t> byDepth_;      // the blocks, nearest first
   // Per pixel, the farthest depth of the nearest segment lighting it for
   // sure (+infinity where none does), one for each thread's share.
   std::vector<float> nearest_[2];

@@ -29,9 +29,9 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
       gl.LineSegments(batch, draw);
       return;
     }
-    const std::vector<uint32_t>& pairs = cache.Thinning().Thin(batch, draw, seen);
-    gl.LineSegments(batch,
-                    {nullptr, 0, scale, pairs.data(), static_cast<int64_t>(pairs.size() / 2)});
+    cache.Thinning().Thin(batch, draw, seen, [&](const uint32_t* pairs, size_t count) {
+      gl.LineSegments(batch, {nullptr, 0, scale, pairs, static_cast<int64_t>(count)});
+    });
   };
   if (draws.allStrips) {
     SetColour(gl, v.LineColor);

@@ -38,9 +38,11 @@ struct Segments {
     view.valid = true;
     view.width = view.height = 100;
     for (int i = 0; i < 4; ++i) view.clip[5 * i] = 1;
-    const std::vector<uint32_t>& pairs = thinning.Thin(b, {&all, 1, 1}, view);
     std::vector<int> kept;
-    for (size_t p = 0; p < pairs.size(); p += 2) kept.push_back(static_cast<int>(pairs[p] / 2));
+    thinning.Thin(b, {&all, 1, 1}, view, [&kept](const uint32_t* pairs, size_t count) {
+      EXPECT_GT(count, 0u);
+      for (size_t p = 0; p < count; ++p) kept.push_back(static_cast<int>(pairs[2 * p] / 2));
+    });
     return kept;
   }
 };
