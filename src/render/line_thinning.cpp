@@ -173,6 +173,14 @@ ThinningView ThinningViewOf(const GlApi& gl) {
   return v;
 }
 
+bool LineThinning::WorthThinning() {
+  if (given_ > 0 && hiddenCount_ < given_ / 10) rest_ = kRestFrames;
+  given_ = hiddenCount_ = 0;
+  if (rest_ == 0) return true;
+  --rest_;
+  return false;
+}
+
 void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
                         const ThinningView& view, const Emit& emit) {
   // The segments of `draw` in order, as pairs of vertex indices.
@@ -256,11 +264,13 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     std::sort(byDepth_.begin(), byDepth_.end(),
               [this](size_t x, size_t y) { return blockDepth_[x] < blockDepth_[y]; });
   };
+  // Keeps those of the segments from `from` to `to` that show in `out`; the
+  // answer is how many within the viewport are hidden.
   const auto keep = [&](size_t from, size_t to, std::vector<uint32_t>& out) {
     // Written whether kept or not, the next one over it if not: whether a
     // segment shows follows no pattern a branch could learn.
     out.resize(2 * (to - from));
-    size_t kept = 0;
+    size_t kept = 0, hidden = 0;
     const float* first = nearest_[0].data();
     const float* second = nearest_[1].empty() ? nullptr : nearest_[1].data();
     for (size_t k = 2 * from; k < 2 * to; k += 2) {
@@ -272,8 +282,10 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
                              ? !hidden_[k / 2] && Shows(a, b, width, first, second)
                              : (a.beyond & b.beyond) == 0;
       kept += shows ? 2 : 0;
+      hidden += (a.inside & b.inside) & !shows;
     }
     out.resize(kept);
+    return hidden;
   };
   static const bool twoCores = std::thread::hardware_concurrency() >= 2;
   const bool split = segments >= kSplitFrom && twoCores;
@@ -282,7 +294,8 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     project(0, blocks);
     sortBlocks();
     cover(0, 1);
-    keep(0, segments, kept_[0]);
+    hiddenCount_ += keep(0, segments, kept_[0]);
+    given_ += segments;
     if (!kept_[0].empty()) emit(kept_[0].data(), kept_[0].size() / 2);
     return;
   }
@@ -295,6 +308,7 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     std::jthread helper(cover, 1, 2);
     cover(0, 2);
   }
+  given_ += segments;
   // The second pass in pieces, taken in order by whichever thread is free;
   // this one hands each piece on as soon as it and those before it are
   // known, so the renderer takes in one piece while the next are sorted.
@@ -303,7 +317,7 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   const auto take = [&] {
     const size_t p = next.fetch_add(1);
     if (p >= kPieces) return false;
-    keep(segments * p / kPieces, segments * (p + 1) / kPieces, kept_[p]);
+    hiddenIn_[p] = keep(segments * p / kPieces, segments * (p + 1) / kPieces, kept_[p]);
     done[p].store(true, std::memory_order_release);
     done[p].notify_one();
     return true;
@@ -315,6 +329,7 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   for (size_t p = 0; p < kPieces; ++p) {
     while (!done[p].load(std::memory_order_acquire))
       if (!take()) done[p].wait(false, std::memory_order_acquire);
+    hiddenCount_ += hiddenIn_[p];
     if (!kept_[p].empty()) emit(kept_[p].data(), kept_[p].size() / 2);
   }
 }

@@ -17,6 +17,7 @@
 // both ways, in many views, and finds every pixel the same.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -63,11 +64,26 @@ class LineThinning {
   void Thin(const LineStripBatch& batch, const SegmentDraw& draw, const ThinningView& view,
             const Emit& emit);
 
+  // Whether a new frame's passes are worth thinning. After a frame whose
+  // thinning found under a tenth of its segments hidden within the viewport
+  // (a picture zoomed in, where they seldom cover one another) the next
+  // kRestFrames frames are drawn as they are, then thinning is tried again.
+  // Which segments are drawn changes; the picture does not.
+  bool WorthThinning();
+
  private:
   // Fewer segments are thinned by one thread.
   static constexpr size_t kSplitFrom = 20000;
   // The pieces of the second pass where two threads share it.
   static constexpr size_t kPieces = 16;
+  static constexpr int kRestFrames = 15;
+
+  // The segments given since the frame began and those of them within the
+  // viewport found hidden (those beyond it cost a renderer little), each
+  // piece's, and how many frames are still to be drawn unthinned.
+  size_t given_ = 0, hiddenCount_ = 0;
+  std::array<size_t, kPieces> hiddenIn_{};
+  int rest_ = 0;
 
   std::vector<uint32_t> order_;
   std::vector<uint32_t> kept_[kPieces];

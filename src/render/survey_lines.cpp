@@ -21,7 +21,8 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
   // A renderer that pays for every segment is handed only those that may
   // show, pass by pass (each pass one colour), seen through the matrices and
   // viewport it holds.
-  const bool thin = picture && cache.Layout().Simplified() && gl.PaysPerSegment();
+  const bool thin = picture && cache.Layout().Simplified() && gl.PaysPerSegment() &&
+                    cache.Thinning().WorthThinning();
   ThinningView seen;
   const auto segments = [&](const std::vector<SegmentRange>& list, float scale) {
     const SegmentDraw draw{list.data(), static_cast<int32_t>(list.size()), scale};

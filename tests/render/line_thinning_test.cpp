@@ -101,5 +101,25 @@ TEST(LineThinning, ShortSegmentsDepthStraysFarBeyondTheirEnds) {
   }
 }
 
+TEST(LineThinning, RestsAfterAFrameThatFoundLittleHidden) {
+  // Apart, nothing covers anything: a frame thinned so is followed by
+  // frames drawn as they are, then thinning is tried again; a frame that
+  // finds much hidden is followed by another thinned frame.
+  LineThinning thinning;
+  Segments apart, covered;
+  for (int i = 0; i < 20; ++i) {
+    apart.Add(10.3f, 5.5f + 4 * i, 30.7f, 5.5f + 4 * i, 0.5f);
+    covered.Add(10.3f + 0.1f * i, 50.5f, 30.7f, 50.5f, 0.5f);
+  }
+  covered.Add(5.3f, 50.5f, 35.7f, 50.5f, 0.1f);
+  ASSERT_TRUE(thinning.WorthThinning());
+  EXPECT_EQ(apart.Kept(thinning).size(), 20u);
+  int rested = 0;
+  while (!thinning.WorthThinning() && rested < 100) ++rested;
+  EXPECT_EQ(rested, 15);
+  EXPECT_EQ(covered.Kept(thinning).size(), 1u);
+  EXPECT_TRUE(thinning.WorthThinning());
+}
+
 }  // namespace
 }  // namespace mv::test

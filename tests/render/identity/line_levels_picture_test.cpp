@@ -155,6 +155,8 @@ TEST(LinesThinned, DrawTheSamePictureAsEverySegmentChosen) {
     SceneCache cache;
     bool thinned = false;
     const auto draw = [&](bool thin) {
+      // Each picture thinned afresh, whatever the one before left out.
+      if (thin) cache.Thinning() = LineThinning();
       return gl.Draw([&](GlApi& api) {
         thinned = thinned || (thin && api.PaysPerSegment());
         EverySegment every(api);
