@@ -108,15 +108,19 @@ bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, Segment
   return true;
 }
 
-// How far a line's depth may stray beyond its ends' at the middles of the
-// pixels it lights: a renderer carries the depth along the major axis from
-// the ends, and a lit pixel's middle may lie up to half a pixel beyond an
-// end along it, which is many times the segment's own length for a short
-// one.
-inline float DepthSpan(const ViewportPoint& a, const ViewportPoint& b) {
+// The depths a segment may have at the middles of the pixels it lights,
+// widened by the margin on the near side. A renderer carries the depth
+// along the major axis from the ends, and a lit pixel's middle may lie up
+// to half a pixel beyond an end along it, which is many times the
+// segment's own length for a short one.
+struct DepthRange {
+  float near, far;
+};
+inline DepthRange DepthRangeOf(const ViewportPoint& a, const ViewportPoint& b) {
   const float major = std::max(std::abs(b.x - a.x), std::abs(b.y - a.y));
   const float reach = std::max(1.0f, (0.5f + kMargin) / std::max(major, 1e-9f));
-  return std::abs(a.z - b.z) * reach;
+  const float span = std::abs(a.z - b.z) * reach;
+  return {std::min(a.z, b.z) - span - kDepthMargin, std::max(a.z, b.z) + span};
 }
 
 // Whether the segment from a to b is hidden already: whether at every pixel
@@ -127,15 +131,13 @@ inline float DepthSpan(const ViewportPoint& a, const ViewportPoint& b) {
 bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width, float* nearest) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return false;
-  const float span = DepthSpan(a, b);
-  const float near = std::min(a.z, b.z) - span - kDepthMargin;
+  const DepthRange depth = DepthRangeOf(a, b);
   bool shows = false;
-  for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < near);
+  for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < depth.near);
   if (!shows) return true;
-  const float far = std::max(a.z, b.z) + span;
   for (int k = 0; k < lit.count; ++k) {
     float& d = nearest[lit.pixel[k]];
-    d = lit.sure[k] ? std::min(d, far) : d;
+    d = lit.sure[k] ? std::min(d, depth.far) : d;
   }
   return false;
 }
@@ -147,7 +149,7 @@ bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const floa
            const float* more) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return true;
-  const float near = std::min(a.z, b.z) - DepthSpan(a, b) - kDepthMargin;
+  const float near = DepthRangeOf(a, b).near;
   bool shows = false;
   if (more)
     for (int k = 0; k < lit.count; ++k)
@@ -314,10 +316,11 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   // known, so the renderer takes in one piece while the next are sorted.
   std::atomic<size_t> next{0};
   std::array<std::atomic<bool>, kPieces> done{};
+  std::array<size_t, kPieces> hiddenIn{};
   const auto take = [&] {
     const size_t p = next.fetch_add(1);
     if (p >= kPieces) return false;
-    hiddenIn_[p] = keep(segments * p / kPieces, segments * (p + 1) / kPieces, kept_[p]);
+    hiddenIn[p] = keep(segments * p / kPieces, segments * (p + 1) / kPieces, kept_[p]);
     done[p].store(true, std::memory_order_release);
     done[p].notify_one();
     return true;
@@ -329,7 +332,7 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   for (size_t p = 0; p < kPieces; ++p) {
     while (!done[p].load(std::memory_order_acquire))
       if (!take()) done[p].wait(false, std::memory_order_acquire);
-    hiddenCount_ += hiddenIn_[p];
+    hiddenCount_ += hiddenIn[p];
     if (!kept_[p].empty()) emit(kept_[p].data(), kept_[p].size() / 2);
   }
 }

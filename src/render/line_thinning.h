@@ -17,7 +17,6 @@
 // both ways, in many views, and finds every pixel the same.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -57,7 +56,7 @@ class LineThinning {
   // The segments of `draw` that may show when drawn, one colour, with the
   // depth test, as `view` places them. A segment that reaches outside the
   // viewport or behind the eye is kept as it is, unless it lies wholly
-  // beyond one edge. `draw.pairs` is not read.
+  // beyond one edge.
   // They are handed to `emit`, on this thread, in pieces in the order of
   // `draw`, each piece as soon as it is known (so a renderer can take one
   // in while the rest are sorted); none is empty.
@@ -76,20 +75,18 @@ class LineThinning {
   static constexpr size_t kSplitFrom = 20000;
   // The pieces of the second pass where two threads share it.
   static constexpr size_t kPieces = 16;
+  // The blocks of segments the first pass takes in turn.
+  static constexpr size_t kBlock = 256;
   static constexpr int kRestFrames = 15;
 
   // The segments given since the frame began and those of them within the
-  // viewport found hidden (those beyond it cost a renderer little), each
-  // piece's, and how many frames are still to be drawn unthinned.
+  // viewport found hidden (those beyond it cost a renderer little), and how
+  // many frames are still to be drawn unthinned.
   size_t given_ = 0, hiddenCount_ = 0;
-  std::array<size_t, kPieces> hiddenIn_{};
   int rest_ = 0;
 
   std::vector<uint32_t> order_;
   std::vector<uint32_t> kept_[kPieces];
-  // The blocks of segments the first pass takes in turn.
-  static constexpr size_t kBlock = 256;
-
   std::vector<ViewportPoint> ends_;  // two a segment, as order_
   std::vector<uint8_t> hidden_;      // a segment, found hidden in the first pass
   std::vector<float> blockDepth_;    // a block, its nearest end on the viewport
