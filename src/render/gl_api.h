@@ -75,40 +75,6 @@ struct SegmentDraw {
   int64_t pairCount = 0;
 };
 
-// Calls f(a, b) with the vertex indices of every segment of `draw`, in order.
-template <typename F>
-void ForEachSegment(const LineStripBatch& b, const SegmentDraw& draw, F f) {
-  if (draw.pairs) {
-    for (int64_t i = 0; i < draw.pairCount; ++i) f(draw.pairs[2 * i], draw.pairs[2 * i + 1]);
-    return;
-  }
-  // Where each strip's segments start in the numbering.
-  std::vector<int64_t> before(static_cast<size_t>(b.strips) + 1, 0);
-  for (int32_t i = 0; i < b.strips; ++i)
-    before[static_cast<size_t>(i) + 1] =
-        before[static_cast<size_t>(i)] + std::max(b.count[i] - 1, 0);
-  const int64_t own = before.back();
-  for (int32_t r = 0; r < draw.count; ++r) {
-    const SegmentRange& range = draw.ranges[r];
-    const int64_t end = range.first + std::max<int64_t>(range.count, 0);
-    int64_t s = std::max<int64_t>(range.first, 0);
-    if (s < own) {
-      // The range's first strip found once, the rest walked in order.
-      auto strip = static_cast<size_t>(std::upper_bound(before.begin(), before.end(), s) -
-                                       before.begin() - 1);
-      for (; s < std::min(end, own); ++s) {
-        while (s >= before[strip + 1]) ++strip;
-        const auto a = static_cast<uint32_t>(b.first[strip] + (s - before[strip]));
-        f(a, a + 1);
-      }
-    }
-    for (; s < end && s - own < b.extraSegments; ++s) {
-      const uint32_t* pair = b.extra + 2 * (s - own);
-      f(pair[0], pair[1]);
-    }
-  }
-}
-
 // Premultiplied RGBA pixels, rows from the bottom up.
 struct OverlayImage {
   const uint8_t* rgba = nullptr;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <thread>
 
+#include "render/segment_pairs.h"
 #include "view/projection.h"
 
 namespace mv {
@@ -123,21 +124,48 @@ inline DepthRange DepthRangeOf(const ViewportPoint& a, const ViewportPoint& b) {
   return {std::min(a.z, b.z) - span - kDepthMargin, std::max(a.z, b.z) + span};
 }
 
+// Depths held as steps of 16 bits across the frame's depths, so that the
+// depths of a whole picture stay near the processor. A step is never finer
+// than a few times a depth's own rounding error, so that steps computed from
+// two depths keep their order whatever that error: a segment held to lie
+// nearer where the steps say so lies nearer by at least a step.
+struct DepthSteps {
+  static constexpr uint16_t kNone = UINT16_MAX;  // nothing at that pixel
+  float from = 0, per = 0;
+
+  DepthSteps(float nearest, float farthest) : from(nearest) {
+    per = std::min(static_cast<float>(kNone - 1) / std::max(farthest - nearest, 1e-30f), 2e6f);
+  }
+  // A step beyond depth z (kNone for one beyond the steps).
+  uint16_t Beyond(float z) const {
+    const float s = std::max((z - from) * per, 0.0f);
+    return s < kNone - 2 ? static_cast<uint16_t>(static_cast<int>(s) + 2) : kNone;
+  }
+  // A step nearer than depth z: any step under it lies nearer than z.
+  int Before(float z) const {
+    const float s = std::min((z - from) * per, static_cast<float>(kNone));
+    return static_cast<int>(s) - 1;
+  }
+};
+
 // Whether the segment from a to b is hidden already: whether at every pixel
 // it may light a segment lighting it for sure lies wholly nearer, by the
 // depths of `nearest`. If not, lowers the depth of each pixel it lights for
 // sure to its farthest depth, where that is nearer. (A hidden segment's
 // farthest depth is nowhere nearer.)
-bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width, float* nearest) {
+bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width,
+                     const DepthSteps& steps, uint16_t* nearest) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return false;
   const DepthRange depth = DepthRangeOf(a, b);
+  const int near = steps.Before(depth.near);
   bool shows = false;
-  for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < depth.near);
+  for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < near);
   if (!shows) return true;
+  const uint16_t far = steps.Beyond(depth.far);
   for (int k = 0; k < lit.count; ++k) {
-    float& d = nearest[lit.pixel[k]];
-    d = lit.sure[k] ? std::min(d, depth.far) : d;
+    uint16_t& d = nearest[lit.pixel[k]];
+    d = lit.sure[k] ? std::min(d, far) : d;
   }
   return false;
 }
@@ -145,11 +173,11 @@ bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width, 
 // Whether the segment from a to b may show: whether a pixel it may light
 // has no segment lighting it for sure wholly nearer than its nearest end,
 // by the depths of `nearest` and, when not null, of `more`.
-bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const float* nearest,
-           const float* more) {
+bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const DepthSteps& steps,
+           const uint16_t* nearest, const uint16_t* more) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return true;
-  const float near = DepthRangeOf(a, b).near;
+  const int near = steps.Before(DepthRangeOf(a, b).near);
   bool shows = false;
   if (more)
     for (int k = 0; k < lit.count; ++k)
@@ -157,6 +185,12 @@ bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const floa
   else
     for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < near);
   return shows;
+}
+
+// Makes `v` hold at least n elements.
+template <typename T>
+void GrowTo(std::vector<T>& v, size_t n) {
+  if (v.size() < n) v.resize(n);
 }
 
 }  // namespace
@@ -185,16 +219,22 @@ bool LineThinning::WorthThinning() {
 
 void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
                         const ThinningView& view, const Emit& emit) {
-  // The segments of `draw` in order, as pairs of vertex indices.
-  std::vector<uint32_t>& order = order_;
-  order.clear();
-  ForEachSegment(batch, draw, [&order](uint32_t a, uint32_t b) {
-    order.push_back(a);
-    order.push_back(b);
-  });
+  if (batch.first != stripsOf_ || batch.strips != stripCount_ || batch.version != versionOf_) {
+    stripStarts_ = StripSegmentStarts(batch);
+    stripsOf_ = batch.first;
+    stripCount_ = batch.strips;
+    versionOf_ = batch.version;
+  }
+  const SegmentPairs pairs(batch, draw, stripStarts_);
+  // The buffers only grow: the passes of a frame differ much in size, and
+  // filling the new room each time would cost as much as projecting.
+  const size_t segments = pairs.Count();
+  GrowTo(order_, 2 * segments);
+  uint32_t* const order = order_.data();
   const int width = view.width, height = view.height;
   if (!view.valid || width <= 4 || height <= 4) {
-    if (!order.empty()) emit(order.data(), order.size() / 2);
+    pairs.Write(0, segments, order);
+    if (segments > 0) emit(order, segments);
     return;
   }
 
@@ -231,62 +271,83 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   // The first pass takes the segments in blocks, the nearest blocks first,
   // so that most segments behind others are found hidden there already (the
   // depths only come nearer after) and the second pass passes them over.
-  const size_t segments = order.size() / 2;
   const size_t blocks = (segments + kBlock - 1) / kBlock;
-  ends_.resize(order.size());
-  hidden_.assign(segments, 0);
+  GrowTo(ends_, 2 * segments);
+  GrowTo(hidden_, segments);
   blockDepth_.resize(blocks);
+  blockFar_.resize(blocks);
   const size_t pixels = static_cast<size_t>(width) * height;
   const auto project = [&](size_t fromBlock, size_t toBlock) {
+    pairs.Write(std::min(fromBlock * kBlock, segments), std::min(toBlock * kBlock, segments),
+                order + 2 * std::min(fromBlock * kBlock, segments));
     for (size_t block = fromBlock; block < toBlock; ++block) {
-      const size_t from = 2 * block * kBlock, to = std::min(2 * (block + 1) * kBlock, order.size());
-      float nearestEnd = INFINITY;
+      const size_t from = 2 * block * kBlock, to = 2 * std::min((block + 1) * kBlock, segments);
+      float nearestEnd = INFINITY, farthestEnd = -INFINITY;
+      // A strip's segments share their ends: each placed once, and kept
+      // here rather than read back from where it was just written.
+      uint32_t placed = order[from];
+      ViewportPoint v = place(placed);
       for (size_t k = from; k < to; ++k) {
-        ends_[k] = k > from && order[k] == order[k - 1] ? ends_[k - 1] : place(order[k]);
-        nearestEnd = ends_[k].inside ? std::min(nearestEnd, ends_[k].z) : nearestEnd;
+        if (order[k] != placed) {
+          placed = order[k];
+          v = place(placed);
+        }
+        ends_[k] = v;
+        nearestEnd = v.inside ? std::min(nearestEnd, v.z) : nearestEnd;
+        farthestEnd = v.inside ? std::max(farthestEnd, v.z) : farthestEnd;
       }
       blockDepth_[block] = nearestEnd;
+      blockFar_[block] = farthestEnd;
     }
   };
+  DepthSteps steps(0, 1);
   const auto cover = [&](int part, size_t parts) {
-    std::vector<float>& nearest = nearest_[part];
-    nearest.assign(pixels, INFINITY);
+    std::vector<uint16_t>& nearest = nearest_[part];
+    nearest.assign(pixels, DepthSteps::kNone);
     for (size_t i = static_cast<size_t>(part); i < blocks; i += parts) {
       const size_t block = byDepth_[i];
       const size_t to = std::min((block + 1) * kBlock, segments);
       for (size_t s = block * kBlock; s < to; ++s) {
         const ViewportPoint &a = ends_[2 * s], &b = ends_[2 * s + 1];
-        if (a.inside && b.inside) hidden_[s] = HiddenElseCover(a, b, width, nearest.data());
+        if (a.inside && b.inside) hidden_[s] = HiddenElseCover(a, b, width, steps, nearest.data());
       }
     }
   };
   const auto sortBlocks = [&] {
+    float nearestEnd = INFINITY, farthestEnd = -INFINITY;
+    for (size_t i = 0; i < blocks; ++i) {
+      nearestEnd = std::min(nearestEnd, blockDepth_[i]);
+      farthestEnd = std::max(farthestEnd, blockFar_[i]);
+    }
+    // Segments reach a little beyond their ends' depths.
+    const float spare = 0.01f * (farthestEnd - nearestEnd);
+    if (nearestEnd <= farthestEnd) steps = DepthSteps(nearestEnd - spare, farthestEnd + spare);
     byDepth_.resize(blocks);
     for (size_t i = 0; i < blocks; ++i) byDepth_[i] = i;
     std::sort(byDepth_.begin(), byDepth_.end(),
               [this](size_t x, size_t y) { return blockDepth_[x] < blockDepth_[y]; });
   };
-  // Keeps those of the segments from `from` to `to` that show in `out`; the
-  // answer is how many within the viewport are hidden.
-  const auto keep = [&](size_t from, size_t to, std::vector<uint32_t>& out) {
+  // Keeps those of the segments from `from` to `to` that show in `out`,
+  // `keptPairs` of them; the answer is how many within the viewport are hidden.
+  const auto keep = [&](size_t from, size_t to, std::vector<uint32_t>& out, size_t& keptPairs) {
     // Written whether kept or not, the next one over it if not: whether a
     // segment shows follows no pattern a branch could learn.
-    out.resize(2 * (to - from));
+    GrowTo(out, 2 * (to - from));
     size_t kept = 0, hidden = 0;
-    const float* first = nearest_[0].data();
-    const float* second = nearest_[1].empty() ? nullptr : nearest_[1].data();
+    const uint16_t* first = nearest_[0].data();
+    const uint16_t* second = nearest_[1].empty() ? nullptr : nearest_[1].data();
     for (size_t k = 2 * from; k < 2 * to; k += 2) {
       out[kept] = order[k];
       out[kept + 1] = order[k + 1];
       const ViewportPoint &a = ends_[k], &b = ends_[k + 1];
       // Wholly beyond one edge of the viewport, it lights nothing.
       const bool shows = (a.inside & b.inside)
-                             ? !hidden_[k / 2] && Shows(a, b, width, first, second)
+                             ? !hidden_[k / 2] && Shows(a, b, width, steps, first, second)
                              : (a.beyond & b.beyond) == 0;
       kept += shows ? 2 : 0;
       hidden += (a.inside & b.inside) & !shows;
     }
-    out.resize(kept);
+    keptPairs = kept / 2;
     return hidden;
   };
   static const bool twoCores = std::thread::hardware_concurrency() >= 2;
@@ -296,9 +357,10 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     project(0, blocks);
     sortBlocks();
     cover(0, 1);
-    hiddenCount_ += keep(0, segments, kept_[0]);
+    size_t kept = 0;
+    hiddenCount_ += keep(0, segments, kept_[0], kept);
     given_ += segments;
-    if (!kept_[0].empty()) emit(kept_[0].data(), kept_[0].size() / 2);
+    if (kept > 0) emit(kept_[0].data(), kept);
     return;
   }
   {
@@ -316,11 +378,11 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   // known, so the renderer takes in one piece while the next are sorted.
   std::atomic<size_t> next{0};
   std::array<std::atomic<bool>, kPieces> done{};
-  std::array<size_t, kPieces> hiddenIn{};
+  std::array<size_t, kPieces> hiddenIn{}, keptIn{};
   const auto take = [&] {
     const size_t p = next.fetch_add(1);
     if (p >= kPieces) return false;
-    hiddenIn[p] = keep(segments * p / kPieces, segments * (p + 1) / kPieces, kept_[p]);
+    hiddenIn[p] = keep(segments * p / kPieces, segments * (p + 1) / kPieces, kept_[p], keptIn[p]);
     done[p].store(true, std::memory_order_release);
     done[p].notify_one();
     return true;
@@ -333,7 +395,7 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     while (!done[p].load(std::memory_order_acquire))
       if (!take()) done[p].wait(false, std::memory_order_acquire);
     hiddenCount_ += hiddenIn[p];
-    if (!kept_[p].empty()) emit(kept_[p].data(), kept_[p].size() / 2);
+    if (keptIn[p] > 0) emit(kept_[p].data(), keptIn[p]);
   }
 }
 

@@ -34,6 +34,9 @@ struct ViewportPoint {
   float x = 0, y = 0, z = 0;
   bool inside = false;
   uint8_t beyond = 0;
+  // Filling the last bytes, so that a copy moves them whole: copying only
+  // those in use reads back a stored point across two writes, which stalls.
+  uint16_t unused = 0;
 };
 
 // How a renderer places the batch's vertices now: clip coordinates from
@@ -85,15 +88,23 @@ class LineThinning {
   size_t given_ = 0, hiddenCount_ = 0;
   int rest_ = 0;
 
+  // Where each strip's segments start in the batch's numbering, for the
+  // batch they were counted for.
+  std::vector<int64_t> stripStarts_;
+  const int32_t* stripsOf_ = nullptr;
+  int32_t stripCount_ = -1;
+  uint64_t versionOf_ = 0;
+
   std::vector<uint32_t> order_;
   std::vector<uint32_t> kept_[kPieces];
   std::vector<ViewportPoint> ends_;  // two a segment, as order_
   std::vector<uint8_t> hidden_;      // a segment, found hidden in the first pass
   std::vector<float> blockDepth_;    // a block, its nearest end on the viewport
+  std::vector<float> blockFar_;      // and its farthest
   std::vector<size_t> byDepth_;      // the blocks, nearest first
   // Per pixel, the farthest depth of the nearest segment lighting it for
-  // sure (+infinity where none does), one for each thread's share.
-  std::vector<float> nearest_[2];
+  // sure, in steps (the most where none does), one for each thread's share.
+  std::vector<uint16_t> nearest_[2];
 };
 
 }  // namespace mv

@@ -12,6 +12,7 @@
 #include "render/gl_real.h"
 #include "render/passage_walls.h"
 #include "render/scene_cache.h"
+#include "render/segment_pairs.h"
 
 namespace mv {
 

@@ -58,7 +58,12 @@ TEST(LineThinning, LeavesOutOnlyWhatNearerSegmentsCoverOrWhatLiesBeyondAnEdge) {
   s.Add(-30.f, 10.f, 50.f, 60.f, 0.f);       // 5: across the left edge: kept
   s.Add(30.3f, 40.2f, 30.6f, 40.7f, 0.9f);   // 6: alone, within one pixel
   s.Add(30.4f, 40.2f, 30.5f, 40.6f, 0.1f);   // 7: its pixels, nearer: neither
-  EXPECT_EQ(s.Kept(thinning), (std::vector<int>{1, 2, 3, 5, 6, 7}));
+  // Depths this close are held as one step (the picture's depths span 0.9):
+  // a segment no farther than the margin is kept, one well beyond it not.
+  s.Add(10.3f, 60.5f, 30.7f, 60.5f, 0.3f);          // 8: in front
+  s.Add(12.3f, 60.5f, 28.7f, 60.5f, 0.3f + 5e-7f);  // 9: within the margin: kept
+  s.Add(12.3f, 60.5f, 28.7f, 60.5f, 0.3f + 1e-3f);  // 10: hidden
+  EXPECT_EQ(s.Kept(thinning), (std::vector<int>{1, 2, 3, 5, 6, 7, 8, 9}));
 
   // Drawn the other way round, the far segment is still left out.
   Segments reversed;

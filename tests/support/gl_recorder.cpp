@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "render/segment_pairs.h"
 #include "view/camera.h"
 
 namespace mv::test {
