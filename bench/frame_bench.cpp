@@ -4,6 +4,9 @@
 // window's size.
 //
 //   mv_frame_bench [--frames N] [--runs R] [--breakdown] [--cpu] [--lod] [LEGS ...]
+//
+// --lod times only the simplified lines against the full ones; --simplified
+// only the simplified ones, for a profiler to see them alone.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -127,8 +130,9 @@ struct Options {
   int runs = 5;
   bool breakdown = false;
   bool levelsOnly = false;
-  bool lodOnly = false;  // only the simplified lines against the full ones
-  std::string look;      // a folder for the pictures of the simplified frames
+  bool lodOnly = false;         // only the simplified lines against the full ones
+  bool simplifiedOnly = false;  // and those without the full ones (for a profiler)
+  std::string look;             // a folder for the pictures of the simplified frames
   std::vector<int64_t> legs;
 };
 
@@ -144,6 +148,8 @@ Options Parse(int argc, char** argv) {
       o.levelsOnly = true;
     else if (a == "--lod")
       o.lodOnly = true;
+    else if (a == "--simplified")
+      o.lodOnly = o.simplifiedOnly = true;
     else if (a == "--look" && i + 1 < argc)
       o.look = argv[++i];
     else if (a == "--cpu")
@@ -285,8 +291,9 @@ void Bench::LevelsOfDetail() {
       for (int run = 0; run < o.runs; ++run) {
         lod.push_back(
             TimeFrames(f, o.frames, [&] { mv::DrawFrame(gl, f, m, simplified, &picture); }));
-        whole.push_back(
-            TimeFrames(f, o.frames, [&] { mv::DrawFrame(fullGl, f, m, full, &picture); }));
+        if (!o.simplifiedOnly)
+          whole.push_back(
+              TimeFrames(f, o.frames, [&] { mv::DrawFrame(fullGl, f, m, full, &picture); }));
       }
       if (!o.look.empty())
         for (const bool simple : {true, false}) {
