@@ -126,6 +126,9 @@ class GlApi {
   // however few pixels it lights, as on a renderer without graphics
   // hardware; the frame then leaves out segments the picture would not show.
   virtual bool PaysPerSegment() const { return false; }
+  // Starts the renderer on what it has been handed, where it draws in
+  // threads of its own, while this thread goes on to hand it more.
+  virtual void StartDrawing() {}
   // The model-view and projection matrices in force, column-major, as the
   // renderer holds them; false where they cannot be read back.
   virtual bool GetMatrices(double modelView[16], double projection[16]) const {

@@ -226,6 +226,10 @@ bool RealGl::GetMatrices(double modelView[16], double projection[16]) const {
   return true;
 }
 
+void RealGl::StartDrawing() {
+  glFlush();
+}
+
 bool RealGl::PaysPerSegment() const {
   if (perSegment_ == 0) {
     const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));

@@ -52,6 +52,7 @@ class RealGl final : public GlApi {
   // True for Mesa's software renderer (llvmpipe), whose rule for which
   // pixels a line lights the frame's thinning follows.
   bool PaysPerSegment() const override;
+  void StartDrawing() override;
   bool GetMatrices(double modelView[16], double projection[16]) const override;
 
   // How finely GLU cuts the solids. They are flat silhouettes a few pixels

@@ -5,6 +5,13 @@
 
 namespace mv {
 
+namespace {
+// How many pieces of thinned segments are handed over before the renderer
+// is started on them: starting it costs little, but each start ties up one
+// of the few sets of work it keeps.
+constexpr int kPiecesBeforeDrawing = 4;
+}  // namespace
+
 void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneCache& cache,
                      const PictureGeometry* picture) {
   const LineStripBatch& batch = cache.SurveyLines(m, v.CentreX, v.CentreY, v.DepthColours);
@@ -30,8 +37,12 @@ void DrawSurveyLines(GlApi& gl, const ViewState& v, const SurveyModel& m, SceneC
       gl.LineSegments(batch, draw);
       return;
     }
+    // The renderer starts on each few pieces while the next are sorted and
+    // handed over (on a software renderer, a core would wait otherwise).
+    int pieces = 0;
     cache.Thinning().Thin(batch, draw, seen, [&](const uint32_t* pairs, size_t count) {
       gl.LineSegments(batch, {nullptr, 0, scale, pairs, static_cast<int64_t>(count)});
+      if (++pieces % kPiecesBeforeDrawing == 0) gl.StartDrawing();
     });
   };
   if (draws.allStrips) {

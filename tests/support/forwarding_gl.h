@@ -32,6 +32,7 @@ class ForwardingGl : public GlApi {
   void Vertex3f(float x, float y, float z) override { in_.Vertex3f(x, y, z); }
   void LineStrips(const LineStripBatch& b) override { in_.LineStrips(b); }
   bool PaysPerSegment() const override { return in_.PaysPerSegment(); }
+  void StartDrawing() override { in_.StartDrawing(); }
   bool GetMatrices(double modelView[16], double projection[16]) const override {
     return in_.GetMatrices(modelView, projection);
   }
