@@ -436,7 +436,8 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     }
   };
   DepthSteps steps(0, 1);
-  static const bool sixteen = WithSixteenAtOnce();
+  static const bool canSixteen = WithSixteenAtOnce();
+  const bool sixteen = canSixteen && sixteenAtOnce_;
   const auto cover = [&](int part, size_t parts) {
     std::vector<uint16_t>& nearest = nearest_[part];
     // Two bytes more, for reading sixteen pixels' depths at once.

@@ -73,6 +73,10 @@ class LineThinning {
   // Which segments are drawn changes; the picture does not.
   bool WorthThinning();
 
+  // Whether the first pass may test sixteen segments at once, where the
+  // processor can; what is left out is the same either way.
+  void SetSixteenAtOnce(bool on) { sixteenAtOnce_ = on; }
+
  private:
   // Fewer segments are thinned by one thread.
   static constexpr size_t kSplitFrom = 20000;
@@ -87,6 +91,7 @@ class LineThinning {
   // many frames are still to be drawn unthinned.
   size_t given_ = 0, hiddenCount_ = 0;
   int rest_ = 0;
+  bool sixteenAtOnce_ = true;
 
   // Where each strip's segments start in the batch's numbering, for the
   // batch they were counted for.

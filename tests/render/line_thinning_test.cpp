@@ -88,6 +88,25 @@ TEST(LineThinning, LeavesOutOnlyWhatNearerSegmentsCoverOrWhatLiesBeyondAnEdge) {
   EXPECT_EQ(many.Kept(thinning), fronts);
 }
 
+TEST(LineThinning, SixteenAtOnceLeavesOutTheSameAsOneAtATime) {
+  // A crowd of short segments at random over one another, most hidden.
+  Segments s;
+  uint32_t seed = 7;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<float>(seed >> 8) / static_cast<float>(1 << 24);
+  };
+  for (int i = 0; i < 40000; ++i) {
+    const float x = 3 + 90 * next(), y = 3 + 90 * next();
+    s.Add(x, y, std::min(x + 6 * next() - 3, 96.5f), std::min(y + 6 * next() - 3, 96.5f), next());
+  }
+  LineThinning sixteen, one;
+  one.SetSixteenAtOnce(false);
+  const std::vector<int> kept = s.Kept(sixteen);
+  EXPECT_LT(kept.size(), 20000u);
+  EXPECT_EQ(kept, s.Kept(one));
+}
+
 TEST(LineThinning, ShortSegmentsDepthStraysFarBeyondTheirEnds) {
   // Within one pixel, a tenth of a pixel long and steep in depth: drawn,
   // its depth is carried from its ends to the pixel's middle, a third of a
