@@ -3,7 +3,7 @@
 // one multi-draw call, both into an offscreen framebuffer of the main
 // window's size.
 //
-//   mv_frame_bench [--frames N] [--runs R] [--breakdown] [--cpu] [--lod] [LEGS ...]
+//   mv_frame_bench [--frames N] [--runs R] [--breakdown] [--cpu] [--lod | --simplified] [LEGS ...]
 //
 // --lod times only the simplified lines against the full ones; --simplified
 // only the simplified ones, for a profiler to see them alone.

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "render/depth_colours.h"
+#include "render/segment_pairs.h"
 
 namespace mv {
 
@@ -258,9 +259,12 @@ void RealGl::DrawOverlay(int x, int y, const OverlayImage& image) {
 // draw per strip, which on a software renderer costs about a tenth of the
 // time of the whole survey.
 void RealGl::UploadSegments(const LineStripBatch& b) {
-  int64_t segments = 0;
-  for (int32_t i = 0; i < b.strips; ++i) segments += b.count[i] > 1 ? b.count[i] - 1 : 0;
-  const int64_t all = segments + std::max<int64_t>(b.extraSegments, 0);
+  const std::vector<int64_t> starts = StripSegmentStarts(b);
+  const int64_t segments = starts.back();
+  const SegmentRange everything{0, segments + std::max<int64_t>(b.extraSegments, 0)};
+  const SegmentDraw draw{&everything, 1};
+  const SegmentPairs pairs(b, draw, starts);
+  const auto all = static_cast<int64_t>(pairs.Count());
   segmentIndices_ = stripIndices_ = 0;
   // Beyond what one draw can count, the strips are drawn as they are.
   if (all == 0 || 2 * all > std::numeric_limits<GLsizei>::max()) {
@@ -271,14 +275,7 @@ void RealGl::UploadSegments(const LineStripBatch& b) {
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
   auto* out = static_cast<GLuint*>(glMapBuffer(GL_ELEMENT_ARRAY_BUFFER, GL_WRITE_ONLY));
   if (!out) return;
-  for (int32_t i = 0; i < b.strips; ++i) {
-    const auto first = static_cast<GLuint>(b.first[i]);
-    for (int32_t j = 1; j < b.count[i]; ++j) {
-      *out++ = first + static_cast<GLuint>(j) - 1;
-      *out++ = first + static_cast<GLuint>(j);
-    }
-  }
-  if (all > segments) std::copy_n(b.extra, 2 * (all - segments), out);
+  pairs.Write(0, pairs.Count(), out);
   if (glUnmapBuffer(GL_ELEMENT_ARRAY_BUFFER)) {
     segmentIndices_ = static_cast<GLsizei>(2 * all);
     stripIndices_ = static_cast<GLsizei>(2 * segments);
