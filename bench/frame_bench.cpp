@@ -461,6 +461,13 @@ void BenchOne(int64_t legs, const Options& o) {
   const double firstMs = std::chrono::duration<double, std::milli>(Clock::now() - first).count();
 
   const Floor floor(cache.SurveyLines(m, v.CentreX, v.CentreY));
+  Bench bench{legs, o, state, v, m, gl, cache, floor, buildMs};
+  // A profiler sees the simplified lines alone.
+  if (o.simplifiedOnly) {
+    bench.LevelsOfDetail();
+    gl.ReleaseResources();
+    return;
+  }
   // Warm up both paths: the renderer compiles its shaders on first use.
   TimeFrames(v, 3, [&] { floor.Draw(gl, v, m); });
   TimeFrames(v, 3, [&] { mv::DrawFrame(gl, v, m, cache); });
@@ -484,7 +491,6 @@ void BenchOne(int64_t legs, const Options& o) {
               static_cast<long long>(legs), frameMs, floorMs, frameMs / floorMs);
   std::fflush(stdout);
 
-  Bench bench{legs, o, state, v, m, gl, cache, floor, buildMs};
   if (o.lodOnly) {
     bench.LevelsOfDetail();
     gl.ReleaseResources();

@@ -177,12 +177,12 @@ bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width,
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define MV_THINNING_AVX512 1
-// Sixteen segments at once, each a pair of ends at `ends` + 2 `segment[i]`,
-// all inside the viewport: a bit for each found hidden by the depths of
-// `nearest` as HiddenElseCover finds it (without covering anything). The
-// pixels tested are those PixelsOf lists, computed the same way; a lane
-// whose segment crosses too many columns or rows is not found hidden.
-// `nearest` must be readable two bytes past its last pixel.
+// Sixteen segments at once, on processors with AVX-512. The pixels each
+// may light are those PixelsOf lists, computed the same way, and the tests
+// and covering are those of HiddenElseCover and Shows; only the order in
+// which the segments of one sixteen cover their pixels differs, and what
+// is left out in the end does not depend on it (a segment found hidden
+// would cover nothing: its farthest depth is nowhere nearer).
 // GCC 12's own intrinsics leave lanes undefined on purpose and then warn of
 // them.
 #if !defined(__clang__)
@@ -191,104 +191,212 @@ bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width,
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 #define MV_AVX512 __attribute__((target("avx512f")))
-// Whether any of `lanes` has a pixel whose depth is not under `near`.
-MV_AVX512 inline __mmask16 NotNearer(__mmask16 lanes, __m512i pixel, __m512i near,
-                                     const uint16_t* nearest) {
-  const __m512i d = _mm512_and_si512(
+#define MV_AVX512_INLINE __attribute__((target("avx512f"), always_inline)) inline
+
+// The depths of `lanes`' pixels, read sixteen at once (two bytes past the
+// last pixel must be readable).
+MV_AVX512_INLINE __m512i DepthsAt(__mmask16 lanes, __m512i pixel, const uint16_t* nearest) {
+  return _mm512_and_si512(
       _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), lanes, pixel, nearest, 2),
       _mm512_set1_epi32(0xffff));
+}
+// Whether any of `lanes` has a pixel whose depth is not under `near`, by
+// `nearest` and, where not null, `more`.
+MV_AVX512_INLINE __mmask16 NotNearer(__mmask16 lanes, __m512i pixel, __m512i near,
+                                     const uint16_t* nearest, const uint16_t* more) {
+  __m512i d = DepthsAt(lanes, pixel, nearest);
+  if (more) d = _mm512_min_epi32(d, DepthsAt(lanes, pixel, more));
   return _mm512_mask_cmpge_epi32_mask(lanes, d, near);
 }
 // CeilOfPositive, lane by lane.
-MV_AVX512 inline __m512i CeilsOfPositive(__m512 v) {
+MV_AVX512_INLINE __m512i CeilsOfPositive(__m512 v) {
   const __m512i whole = _mm512_cvttps_epi32(v);
   const __mmask16 below = _mm512_cmp_ps_mask(_mm512_cvtepi32_ps(whole), v, _CMP_LT_OQ);
   return _mm512_mask_add_epi32(whole, below, whole, _mm512_set1_epi32(1));
 }
 // The pixel of column c and row r along a major x, the other way round
 // along y.
-MV_AVX512 inline __m512i PixelOf(__mmask16 xMajor, __m512i c, __m512i r, __m512i w) {
+MV_AVX512_INLINE __m512i PixelOf(__mmask16 xMajor, __m512i c, __m512i r, __m512i w) {
   return _mm512_mask_blend_epi32(xMajor, _mm512_add_epi32(_mm512_mullo_epi32(c, w), r),
                                  _mm512_add_epi32(_mm512_mullo_epi32(r, w), c));
 }
+// The floats `k` past those at `at`.
+MV_AVX512_INLINE __m512 FieldOf(__m512i at, int k, const float* base) {
+  return _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(k)), base, 4);
+}
+// WellInDiamond, lane by lane.
+MV_AVX512_INLINE __mmask16 WellInDiamonds(__m512 x, __m512 y) {
+  const __m512 half = _mm512_set1_ps(0.5f), margin = _mm512_set1_ps(kMargin);
+  const __m512 dx =
+      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(x, _mm512_roundscale_ps(x, 1)), half));
+  const __m512 dy =
+      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(y, _mm512_roundscale_ps(y, 1)), half));
+  return _mm512_cmp_ps_mask(_mm512_add_ps(dx, dy), _mm512_set1_ps(0.5f - kMargin), _CMP_LT_OQ) &
+         _mm512_cmp_ps_mask(dx, margin, _CMP_GT_OQ) & _mm512_cmp_ps_mask(dy, margin, _CMP_GT_OQ);
+}
 
-MV_AVX512 uint32_t HiddenOfSixteen(const ViewportPoint* ends, const int32_t* segment, int width,
-                                   const DepthSteps& steps, const uint16_t* nearest) {
-  const __m512i at = _mm512_slli_epi32(_mm512_loadu_si512(segment), 3);  // 8 floats a segment
-  const auto* base = reinterpret_cast<const float*>(ends);
-  const __m512 ax = _mm512_i32gather_ps(at, base, 4);
-  const __m512 ay = _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(1)), base, 4);
-  const __m512 az = _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(2)), base, 4);
-  const __m512 bx = _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(4)), base, 4);
-  const __m512 by = _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(5)), base, 4);
-  const __m512 bz = _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(6)), base, 4);
-  const __m512 margin = _mm512_set1_ps(kMargin), half = _mm512_set1_ps(0.5f);
-  const __m512 one = _mm512_set1_ps(1.0f);
-  const __m512i w = _mm512_set1_epi32(width);
-  // The depth range, as DepthRangeOf, and its near end in steps.
-  const __m512 dx = _mm512_abs_ps(_mm512_sub_ps(bx, ax)), dy = _mm512_abs_ps(_mm512_sub_ps(by, ay));
-  const __m512 majorLength = _mm512_max_ps(dx, dy);
-  const __m512 reach =
-      _mm512_max_ps(one, _mm512_div_ps(_mm512_set1_ps(0.5f + kMargin),
-                                       _mm512_max_ps(majorLength, _mm512_set1_ps(1e-9f))));
-  const __m512 span = _mm512_mul_ps(_mm512_abs_ps(_mm512_sub_ps(az, bz)), reach);
-  const __m512 nearZ =
-      _mm512_sub_ps(_mm512_sub_ps(_mm512_min_ps(az, bz), span), _mm512_set1_ps(kDepthMargin));
-  const __m512 nearSteps = _mm512_min_ps(
-      _mm512_mul_ps(_mm512_sub_ps(nearZ, _mm512_set1_ps(steps.from)), _mm512_set1_ps(steps.per)),
-      _mm512_set1_ps(static_cast<float>(DepthSteps::kNone)));
-  const __m512i near = _mm512_sub_epi32(_mm512_cvttps_epi32(nearSteps), _mm512_set1_epi32(1));
-  // Whether some listed pixel's depth is not wholly nearer.
-  __mmask16 shows = 0;
-  const __m512i aix = _mm512_cvttps_epi32(ax), aiy = _mm512_cvttps_epi32(ay);
-  const __m512i bix = _mm512_cvttps_epi32(bx), biy = _mm512_cvttps_epi32(by);
-  const __m512i start = _mm512_add_epi32(_mm512_mullo_epi32(aiy, w), aix);
-  const __m512i end = _mm512_add_epi32(_mm512_mullo_epi32(biy, w), bix);
-  const __mmask16 xMajor = _mm512_cmp_ps_mask(dx, dy, _CMP_GE_OQ);
-  const __m512 ma = _mm512_mask_blend_ps(xMajor, ay, ax), mb = _mm512_mask_blend_ps(xMajor, by, bx);
-  const __m512 na = _mm512_mask_blend_ps(xMajor, ax, ay), nb = _mm512_mask_blend_ps(xMajor, bx, by);
-  const __mmask16 reaches = _mm512_cmp_ps_mask(_mm512_abs_ps(_mm512_sub_ps(mb, ma)),
-                                               _mm512_set1_ps(1 + kMargin), _CMP_GE_OQ);
-  // Whether the end lies well inside its diamond, as WellInDiamond.
-  const __m512 ex =
-      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(bx, _mm512_roundscale_ps(bx, 1)), half));
-  const __m512 ey =
-      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(by, _mm512_roundscale_ps(by, 1)), half));
-  const __mmask16 endDark =
-      reaches &
-      _mm512_cmp_ps_mask(_mm512_add_ps(ex, ey), _mm512_set1_ps(0.5f - kMargin), _CMP_LT_OQ) &
-      _mm512_cmp_ps_mask(ex, margin, _CMP_GT_OQ) & _mm512_cmp_ps_mask(ey, margin, _CMP_GT_OQ);
-  shows |= NotNearer(0xffff, start, near, nearest);
-  shows |= NotNearer(0xffff, _mm512_mask_blend_epi32(endDark, end, start), near, nearest);
-  const __mmask16 level = _mm512_cmp_ps_mask(mb, ma, _CMP_NEQ_UQ);
-  const __m512 slope = _mm512_maskz_div_ps(level, _mm512_sub_ps(nb, na), _mm512_sub_ps(mb, ma));
-  const __m512 lo = _mm512_min_ps(ma, mb), hi = _mm512_max_ps(ma, mb);
-  const __m512i first = CeilsOfPositive(_mm512_sub_ps(_mm512_sub_ps(lo, half), margin));
-  const __m512i last = _mm512_sub_epi32(
-      CeilsOfPositive(_mm512_add_ps(_mm512_sub_ps(hi, half), margin)), _mm512_set1_epi32(1));
-  const __mmask16 few = _mm512_cmplt_epi32_mask(_mm512_sub_epi32(last, first),
-                                                _mm512_set1_epi32(SegmentPixels::kMost / 2));
-  const __m512i darkEnd = _mm512_mask_blend_epi32(endDark, _mm512_set1_epi32(-1), end);
-  const __m512i minusOne = _mm512_set1_epi32(-1), plusOne = _mm512_set1_epi32(1);
-  __m512i c = first;
-  for (__mmask16 active = few & _mm512_cmple_epi32_mask(c, last); active;
-       c = _mm512_add_epi32(c, plusOne), active &= _mm512_cmple_epi32_mask(c, last)) {
-    const __m512 t = _mm512_add_ps(_mm512_cvtepi32_ps(c), half);
-    const __m512 across = _mm512_add_ps(na, _mm512_mul_ps(_mm512_sub_ps(t, ma), slope));
+// Sixteen segments, each a pair of ends at `ends` + 2 `segment[i]`, all
+// inside the viewport, `width` pixels wide: the pixels PixelsOf lists for
+// each, the two ends' first, then column by column (row by row where the
+// segment runs along y), and its depths in steps.
+struct SixteenSegments {
+  // The lanes whose pixels are listed; the others cross too many columns.
+  __mmask16 few;
+  // The start's pixel and whether it is lit for sure; the pixel listed
+  // second (the end's, or the start's where the end lights nothing).
+  __m512i start, second;
+  __mmask16 startSure;
+  // The near end of the depths as a step under which a depth lies wholly
+  // nearer, and the far end as a step beyond it (as DepthSteps has them).
+  __m512i near, far;
+  // The column now: the lanes that have one; the pixel whose middle line
+  // the segment crosses there and whether it is lit for sure; the lanes
+  // whose crossing comes close to the next pixel, and that pixel.
+  __mmask16 active, sure, boundary;
+  __m512i p, q;
+
+  MV_AVX512_INLINE SixteenSegments(const ViewportPoint* ends, const int32_t* segment, int width,
+                                   const DepthSteps& steps) {
+    const __m512i at = _mm512_slli_epi32(_mm512_loadu_si512(segment), 3);  // 8 floats a segment
+    const auto* base = reinterpret_cast<const float*>(ends);
+    const __m512 ax = FieldOf(at, 0, base), ay = FieldOf(at, 1, base), az = FieldOf(at, 2, base);
+    const __m512 bx = FieldOf(at, 4, base), by = FieldOf(at, 5, base), bz = FieldOf(at, 6, base);
+    const __m512 margin = _mm512_set1_ps(kMargin), half = _mm512_set1_ps(0.5f);
+    w_ = _mm512_set1_epi32(width);
+    // The depth range, as DepthRangeOf, in steps.
+    const __m512 dx = _mm512_abs_ps(_mm512_sub_ps(bx, ax));
+    const __m512 dy = _mm512_abs_ps(_mm512_sub_ps(by, ay));
+    const __m512 reach =
+        _mm512_max_ps(_mm512_set1_ps(1.0f),
+                      _mm512_div_ps(_mm512_set1_ps(0.5f + kMargin),
+                                    _mm512_max_ps(_mm512_max_ps(dx, dy), _mm512_set1_ps(1e-9f))));
+    const __m512 span = _mm512_mul_ps(_mm512_abs_ps(_mm512_sub_ps(az, bz)), reach);
+    const __m512 nearZ =
+        _mm512_sub_ps(_mm512_sub_ps(_mm512_min_ps(az, bz), span), _mm512_set1_ps(kDepthMargin));
+    const __m512 farZ = _mm512_add_ps(_mm512_max_ps(az, bz), span);
+    const __m512 from = _mm512_set1_ps(steps.from), per = _mm512_set1_ps(steps.per);
+    const __m512 none = _mm512_set1_ps(static_cast<float>(DepthSteps::kNone));
+    near = _mm512_sub_epi32(
+        _mm512_cvttps_epi32(_mm512_min_ps(_mm512_mul_ps(_mm512_sub_ps(nearZ, from), per), none)),
+        _mm512_set1_epi32(1));
+    const __m512 farSteps =
+        _mm512_max_ps(_mm512_mul_ps(_mm512_sub_ps(farZ, from), per), _mm512_setzero_ps());
+    far = _mm512_mask_blend_epi32(
+        _mm512_cmp_ps_mask(farSteps, _mm512_set1_ps(static_cast<float>(DepthSteps::kNone - 2)),
+                           _CMP_LT_OQ),
+        _mm512_set1_epi32(DepthSteps::kNone),
+        _mm512_add_epi32(_mm512_cvttps_epi32(farSteps), _mm512_set1_epi32(2)));
+    // The ends' pixels, as PixelsOf.
+    start =
+        _mm512_add_epi32(_mm512_mullo_epi32(_mm512_cvttps_epi32(ay), w_), _mm512_cvttps_epi32(ax));
+    end_ =
+        _mm512_add_epi32(_mm512_mullo_epi32(_mm512_cvttps_epi32(by), w_), _mm512_cvttps_epi32(bx));
+    xMajor_ = _mm512_cmp_ps_mask(dx, dy, _CMP_GE_OQ);
+    ma_ = _mm512_mask_blend_ps(xMajor_, ay, ax);
+    const __m512 mb = _mm512_mask_blend_ps(xMajor_, by, bx);
+    na_ = _mm512_mask_blend_ps(xMajor_, ax, ay);
+    const __m512 nb = _mm512_mask_blend_ps(xMajor_, bx, by);
+    const __mmask16 reaches = _mm512_cmp_ps_mask(_mm512_abs_ps(_mm512_sub_ps(mb, ma_)),
+                                                 _mm512_set1_ps(1 + kMargin), _CMP_GE_OQ);
+    const __mmask16 endDark = reaches & WellInDiamonds(bx, by);
+    second = _mm512_mask_blend_epi32(endDark, end_, start);
+    darkEnd_ = _mm512_mask_blend_epi32(endDark, _mm512_set1_epi32(-1), end_);
+    // The columns between them.
+    const __mmask16 level = _mm512_cmp_ps_mask(mb, ma_, _CMP_NEQ_UQ);
+    slope_ = _mm512_maskz_div_ps(level, _mm512_sub_ps(nb, na_), _mm512_sub_ps(mb, ma_));
+    lo_ = _mm512_min_ps(ma_, mb);
+    hi_ = _mm512_max_ps(ma_, mb);
+    c_ = CeilsOfPositive(_mm512_sub_ps(_mm512_sub_ps(lo_, half), margin));
+    last_ = _mm512_sub_epi32(CeilsOfPositive(_mm512_add_ps(_mm512_sub_ps(hi_, half), margin)),
+                             _mm512_set1_epi32(1));
+    few = _mm512_cmplt_epi32_mask(_mm512_sub_epi32(last_, c_),
+                                  _mm512_set1_epi32(SegmentPixels::kMost / 2));
+    startSure = few & reaches & WellInDiamonds(ax, ay);
+    left_ = few & _mm512_cmple_epi32_mask(c_, last_);
+  }
+
+  // Moves to the next column; false when no lane has one left.
+  MV_AVX512_INLINE bool Next() {
+    active = left_;
+    if (!active) return false;
+    const __m512 half = _mm512_set1_ps(0.5f), margin = _mm512_set1_ps(kMargin);
+    const __m512i plusOne = _mm512_set1_epi32(1);
+    const __m512 t = _mm512_add_ps(_mm512_cvtepi32_ps(c_), half);
+    const __m512 across = _mm512_add_ps(na_, _mm512_mul_ps(_mm512_sub_ps(t, ma_), slope_));
     const __m512i row = _mm512_cvttps_epi32(across);
     const __m512 frac = _mm512_sub_ps(across, _mm512_cvtepi32_ps(row));
-    const __mmask16 boundary = _mm512_cmp_ps_mask(frac, margin, _CMP_LT_OQ) |
-                               _mm512_cmp_ps_mask(frac, _mm512_set1_ps(1 - kMargin), _CMP_GT_OQ);
-    const __m512i other = _mm512_add_epi32(
-        row,
-        _mm512_mask_blend_epi32(_mm512_cmp_ps_mask(frac, half, _CMP_LT_OQ), plusOne, minusOne));
-    const __m512i p = PixelOf(xMajor, c, row, w), q = PixelOf(xMajor, c, other, w);
-    const __m512i sp = _mm512_mask_blend_epi32(_mm512_cmpeq_epi32_mask(p, darkEnd), p, start);
-    const __m512i sq = _mm512_mask_blend_epi32(_mm512_cmpeq_epi32_mask(q, darkEnd), q, start);
-    shows |= NotNearer(active, sp, near, nearest);
-    shows |= NotNearer(active & boundary, sq, near, nearest);
+    const __mmask16 nearBoundary =
+        _mm512_cmp_ps_mask(frac, margin, _CMP_LT_OQ) |
+        _mm512_cmp_ps_mask(frac, _mm512_set1_ps(1 - kMargin), _CMP_GT_OQ);
+    boundary = active & nearBoundary;
+    const __m512i other =
+        _mm512_add_epi32(row, _mm512_mask_blend_epi32(_mm512_cmp_ps_mask(frac, half, _CMP_LT_OQ),
+                                                      plusOne, _mm512_set1_epi32(-1)));
+    const __m512i raw = PixelOf(xMajor_, c_, row, w_);
+    const __m512i otherPixel = PixelOf(xMajor_, c_, other, w_);
+    // The column (or row) of an end well inside its diamond lights nothing.
+    p = _mm512_mask_blend_epi32(_mm512_cmpeq_epi32_mask(raw, darkEnd_), raw, start);
+    q = _mm512_mask_blend_epi32(_mm512_cmpeq_epi32_mask(otherPixel, darkEnd_), otherPixel, start);
+    sure = active & ~nearBoundary & _mm512_cmp_ps_mask(_mm512_sub_ps(t, lo_), margin, _CMP_GT_OQ) &
+           _mm512_cmp_ps_mask(_mm512_sub_ps(hi_, t), margin, _CMP_GT_OQ) &
+           _mm512_cmpneq_epi32_mask(raw, end_) & _mm512_cmpneq_epi32_mask(raw, start);
+    c_ = _mm512_add_epi32(c_, plusOne);
+    left_ &= _mm512_cmple_epi32_mask(c_, last_);
+    return true;
   }
-  return few & static_cast<__mmask16>(~shows);
+
+ private:
+  __m512i w_, end_, darkEnd_, c_, last_;
+  __m512 ma_, na_, slope_, lo_, hi_;
+  __mmask16 xMajor_, left_;
+};
+
+// HiddenElseCover for sixteen segments at once: a bit for each found hidden
+// by the depths of `nearest` as they were before any of the sixteen covered
+// its pixels; the others then cover theirs.
+MV_AVX512 uint32_t HiddenElseCoverSixteen(const ViewportPoint* ends, const int32_t* segment,
+                                          int width, const DepthSteps& steps, uint16_t* nearest) {
+  SixteenSegments s(ends, segment, width, steps);
+  // The pixels lit for sure, as listed.
+  constexpr int kMostListed = SegmentPixels::kMost / 2 + 1;
+  __m512i sureAt[kMostListed];
+  __mmask16 sureOf[kMostListed];
+  sureAt[0] = s.start;
+  sureOf[0] = s.startSure;
+  int listed = 1;
+  __mmask16 shows = NotNearer(s.few, s.start, s.near, nearest, nullptr) |
+                    NotNearer(s.few, s.second, s.near, nearest, nullptr);
+  while (s.Next()) {
+    shows |= NotNearer(s.active, s.p, s.near, nearest, nullptr) |
+             NotNearer(s.boundary, s.q, s.near, nearest, nullptr);
+    sureAt[listed] = s.p;
+    sureOf[listed++] = s.sure;
+  }
+  const auto hidden = static_cast<__mmask16>(s.few & ~shows);
+  alignas(64) int32_t pixel[16], far[16];
+  _mm512_store_si512(far, s.far);
+  for (int i = 0; i < listed; ++i) {
+    _mm512_store_si512(pixel, sureAt[i]);
+    for (uint32_t lanes = sureOf[i] & ~hidden; lanes; lanes &= lanes - 1) {
+      const int lane = __builtin_ctz(lanes);
+      uint16_t& d = nearest[pixel[lane]];
+      d = std::min(d, static_cast<uint16_t>(far[lane]));
+    }
+  }
+  return hidden;
+}
+
+// Shows for sixteen segments at once: a bit for each that may show.
+MV_AVX512 uint32_t ShowsOfSixteen(const ViewportPoint* ends, const int32_t* segment, int width,
+                                  const DepthSteps& steps, const uint16_t* nearest,
+                                  const uint16_t* more) {
+  SixteenSegments s(ends, segment, width, steps);
+  __mmask16 shows = NotNearer(s.few, s.start, s.near, nearest, more) |
+                    NotNearer(s.few, s.second, s.near, nearest, more);
+  while (s.Next())
+    shows |= NotNearer(s.active, s.p, s.near, nearest, more) |
+             NotNearer(s.boundary, s.q, s.near, nearest, more);
+  return static_cast<__mmask16>(shows | ~s.few);
 }
 #if !defined(__clang__)
 #pragma GCC diagnostic pop
@@ -407,8 +515,11 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   // so that most segments behind others are found hidden there already (the
   // depths only come nearer after) and the second pass passes them over.
   const size_t blocks = (segments + kBlock - 1) / kBlock;
+  static const bool canSixteen = WithSixteenAtOnce();
+  const bool sixteen = canSixteen && sixteenAtOnce_;
   GrowTo(ends_, 2 * segments);
   GrowTo(hidden_, segments);
+  if (sixteen) GrowTo(testing_, segments);
   blockDepth_.resize(blocks);
   blockFar_.resize(blocks);
   const size_t pixels = static_cast<size_t>(width) * height;
@@ -436,13 +547,12 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     }
   };
   DepthSteps steps(0, 1);
-  static const bool canSixteen = WithSixteenAtOnce();
-  const bool sixteen = canSixteen && sixteenAtOnce_;
   const auto cover = [&](int part, size_t parts) {
     std::vector<uint16_t>& nearest = nearest_[part];
     // Two bytes more, for reading sixteen pixels' depths at once.
     nearest.assign(pixels + 2, DepthSteps::kNone);
-    int32_t inside[kBlock];
+    // Room for sixteen more, where the last sixteen are made up.
+    int32_t inside[kBlock + 16];
     for (size_t i = static_cast<size_t>(part); i < blocks; i += parts) {
       const size_t block = byDepth_[i];
       const size_t to = std::min((block + 1) * kBlock, segments);
@@ -453,20 +563,18 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
         inside[count] = static_cast<int32_t>(s);
         count += a.inside & b.inside;
       }
-      // Sixteen at a time are first tested against the depths so far; those
-      // not found hidden are taken one by one, tested again with the
-      // depths of those before them, and cover their pixels.
       int k = 0;
 #ifdef MV_THINNING_AVX512
-      if (sixteen)
-        for (; k + 16 <= count; k += 16) {
-          uint32_t hid = HiddenOfSixteen(ends_.data(), inside + k, width, steps, nearest.data());
-          for (int lane = 0; lane < 16; ++lane, hid >>= 1) {
-            const auto s = static_cast<size_t>(inside[k + lane]);
-            hidden_[s] = (hid & 1) || HiddenElseCover(ends_[2 * s], ends_[2 * s + 1], width, steps,
-                                                      nearest.data());
-          }
+      if (sixteen && count > 0) {
+        // The last sixteen made up with the last segment again: taking a
+        // segment twice finds the same and covers nothing more.
+        for (int pad = count; pad % 16 != 0; ++pad) inside[pad] = inside[count - 1];
+        for (; k < count; k += 16) {
+          uint32_t hid =
+              HiddenElseCoverSixteen(ends_.data(), inside + k, width, steps, nearest.data());
+          for (int lane = 0; lane < 16; ++lane, hid >>= 1) hidden_[inside[k + lane]] = hid & 1;
         }
+      }
 #endif
       for (; k < count; ++k) {
         const auto s = static_cast<size_t>(inside[k]);
@@ -497,14 +605,42 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     size_t kept = 0, hidden = 0;
     const uint16_t* first = nearest_[0].data();
     const uint16_t* second = nearest_[1].empty() ? nullptr : nearest_[1].data();
+    bool tested = false;
+#ifdef MV_THINNING_AVX512
+    if (sixteen) {
+      // Those within the viewport not found hidden yet are tested sixteen
+      // at once, and those that do not show marked hidden.
+      int32_t* const testing = testing_.data() + from;
+      size_t count = 0;
+      for (size_t s = from; s < to; ++s) {
+        const ViewportPoint &a = ends_[2 * s], &b = ends_[2 * s + 1];
+        testing[count] = static_cast<int32_t>(s);
+        count += a.inside & b.inside & !hidden_[s];
+      }
+      int32_t last[16];
+      for (size_t k = 0; k < count; k += 16) {
+        const int32_t* group = testing + k;
+        if (k + 16 > count) {
+          // Made up with the last segment again.
+          for (size_t lane = 0; lane < 16; ++lane)
+            last[lane] = testing[std::min(k + lane, count - 1)];
+          group = last;
+        }
+        uint32_t shows = ShowsOfSixteen(ends_.data(), group, width, steps, first, second);
+        for (int lane = 0; lane < 16; ++lane, shows >>= 1) hidden_[group[lane]] |= !(shows & 1);
+      }
+      tested = true;
+    }
+#endif
     for (size_t k = 2 * from; k < 2 * to; k += 2) {
       out[kept] = order[k];
       out[kept + 1] = order[k + 1];
       const ViewportPoint &a = ends_[k], &b = ends_[k + 1];
       // Wholly beyond one edge of the viewport, it lights nothing.
-      const bool shows = (a.inside & b.inside)
-                             ? !hidden_[k / 2] && Shows(a, b, width, steps, first, second)
-                             : (a.beyond & b.beyond) == 0;
+      const bool shows =
+          (a.inside & b.inside)
+              ? !hidden_[k / 2] && (tested || Shows(a, b, width, steps, first, second))
+              : (a.beyond & b.beyond) == 0;
       kept += shows ? 2 : 0;
       hidden += (a.inside & b.inside) & !shows;
     }

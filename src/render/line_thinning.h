@@ -73,7 +73,7 @@ class LineThinning {
   // Which segments are drawn changes; the picture does not.
   bool WorthThinning();
 
-  // Whether the first pass may test sixteen segments at once, where the
+  // Whether the passes may take sixteen segments at once, where the
   // processor can; what is left out is the same either way.
   void SetSixteenAtOnce(bool on) { sixteenAtOnce_ = on; }
 
@@ -103,7 +103,8 @@ class LineThinning {
   std::vector<uint32_t> order_;
   std::vector<uint32_t> kept_[kPieces];
   std::vector<ViewportPoint> ends_;  // two a segment, as order_
-  std::vector<uint8_t> hidden_;      // a segment, found hidden in the first pass
+  std::vector<uint8_t> hidden_;      // a segment, found hidden so far
+  std::vector<int32_t> testing_;     // the segments the second pass tests at once
   std::vector<float> blockDepth_;    // a block, its nearest end on the viewport
   std::vector<float> blockFar_;      // and its farthest
   std::vector<size_t> byDepth_;      // the blocks, nearest first

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace mv::test {
@@ -89,7 +90,8 @@ TEST(LineThinning, LeavesOutOnlyWhatNearerSegmentsCoverOrWhatLiesBeyondAnEdge) {
 }
 
 TEST(LineThinning, SixteenAtOnceLeavesOutTheSameAsOneAtATime) {
-  // A crowd of short segments at random over one another, most hidden.
+  // A crowd of short segments at random over one another, most hidden,
+  // and a few long ones, some across more columns than are tested.
   Segments s;
   uint32_t seed = 7;
   const auto next = [&seed] {
@@ -97,8 +99,9 @@ TEST(LineThinning, SixteenAtOnceLeavesOutTheSameAsOneAtATime) {
     return static_cast<float>(seed >> 8) / static_cast<float>(1 << 24);
   };
   for (int i = 0; i < 40000; ++i) {
-    const float x = 3 + 90 * next(), y = 3 + 90 * next();
-    s.Add(x, y, std::min(x + 6 * next() - 3, 96.5f), std::min(y + 6 * next() - 3, 96.5f), next());
+    const float x = 3 + 90 * next(), y = 3 + 90 * next(), reach = i % 16 == 0 ? 90 : 6;
+    s.Add(x, y, std::clamp(x + reach * (next() - 0.5f), 3.0f, 96.5f),
+          std::clamp(y + reach * (next() - 0.5f), 3.0f, 96.5f), next());
   }
   LineThinning sixteen, one;
   one.SetSixteenAtOnce(false);
