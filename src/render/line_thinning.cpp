@@ -175,6 +175,42 @@ bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width,
   return false;
 }
 
+// How the vertices are placed on the viewport: clip coordinates from
+// vertex coordinates, and the viewport's edges in pixels.
+struct Placing {
+  float c[16];
+  float halfWidth, halfHeight;
+  float right, top;  // the last places inside, two pixels from the edge
+  float wide, high;  // a pixel beyond the edge
+
+  explicit Placing(const ThinningView& view) {
+    for (int i = 0; i < 16; ++i) c[i] = static_cast<float>(view.clip[i]);
+    halfWidth = 0.5f * static_cast<float>(view.width);
+    halfHeight = 0.5f * static_cast<float>(view.height);
+    right = static_cast<float>(view.width - 2);
+    top = static_cast<float>(view.height - 2);
+    wide = static_cast<float>(view.width + 1);
+    high = static_cast<float>(view.height + 1);
+  }
+
+  // Vertex i of the three coordinates a vertex at `xyz`.
+  ViewportPoint Place(const float* xyz, uint32_t i) const {
+    const float* p = xyz + 3 * static_cast<size_t>(i);
+    const float x = p[0], y = p[1], z = p[2];
+    const float cw = c[3] * x + c[7] * y + c[11] * z + c[15];
+    ViewportPoint v;
+    if (!(cw > 0)) return v;
+    const float inverse = 1 / cw;
+    v.x = ((c[0] * x + c[4] * y + c[8] * z + c[12]) * inverse + 1) * halfWidth;
+    v.y = ((c[1] * x + c[5] * y + c[9] * z + c[13]) * inverse + 1) * halfHeight;
+    v.z = (c[2] * x + c[6] * y + c[10] * z + c[14]) * inverse;
+    v.inside = v.x >= 2 && v.x < right && v.y >= 2 && v.y < top && v.z > -1 && v.z < 1;
+    v.beyond = static_cast<uint8_t>((v.x < -1) | ((v.x > wide) << 1) | ((v.y < -1) << 2) |
+                                    ((v.y > high) << 3));
+    return v;
+  }
+};
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #define MV_THINNING_AVX512 1
 // Sixteen segments at once, on processors with AVX-512. The pixels each
@@ -398,6 +434,91 @@ MV_AVX512 uint32_t ShowsOfSixteen(const ViewportPoint* ends, const int32_t* segm
              NotNearer(s.boundary, s.q, s.near, nearest, more);
   return static_cast<__mmask16>(shows | ~s.few);
 }
+// Row r of the clip matrix `c` times the vertices, added up in the order
+// Placing::Place adds it.
+MV_AVX512_INLINE __m512 ClipRow(const float* c, int r, __m512 x, __m512 y, __m512 z) {
+  return _mm512_add_ps(_mm512_add_ps(_mm512_add_ps(_mm512_mul_ps(_mm512_set1_ps(c[r]), x),
+                                                   _mm512_mul_ps(_mm512_set1_ps(c[r + 4]), y)),
+                                     _mm512_mul_ps(_mm512_set1_ps(c[r + 8]), z)),
+                       _mm512_set1_ps(c[r + 12]));
+}
+// `value` in `lanes`, nothing in the others.
+MV_AVX512_INLINE __m512i LanesOf(__mmask16 lanes, int value) {
+  return _mm512_maskz_mov_epi32(lanes, _mm512_set1_epi32(value));
+}
+// Placing::Place for the vertices `order[from..to)` into `ends`, sixteen at
+// once, and the nearest and farthest depth of those inside. `ends` has room
+// for sixteen more; `order` is read on up to `end`.
+MV_AVX512 void PlaceSixteenAtOnce(const Placing& at, const float* xyz, const uint32_t* order,
+                                  size_t from, size_t to, size_t end, ViewportPoint* ends,
+                                  float& nearest, float& farthest) {
+  constexpr size_t kAhead = 128;
+  __m512 nearestZ = _mm512_set1_ps(INFINITY), farthestZ = _mm512_set1_ps(-INFINITY);
+  for (size_t k = from; k < to; k += 16) {
+    // The vertices a few sixteens on asked for now: they lie scattered over
+    // far more memory than the processor keeps near.
+    for (size_t ahead = k + kAhead; ahead < std::min(k + kAhead + 16, end); ++ahead)
+      _mm_prefetch(reinterpret_cast<const char*>(xyz + 3 * static_cast<size_t>(order[ahead])),
+                   _MM_HINT_T0);
+    const auto lanes = static_cast<__mmask16>(to - k >= 16 ? 0xffff : (1u << (to - k)) - 1);
+    const __m512i at3 =
+        _mm512_mullo_epi32(_mm512_maskz_loadu_epi32(lanes, order + k), _mm512_set1_epi32(3));
+    const __m512 x = _mm512_mask_i32gather_ps(_mm512_setzero_ps(), lanes, at3, xyz, 4);
+    const __m512 y = _mm512_mask_i32gather_ps(_mm512_setzero_ps(), lanes,
+                                              _mm512_add_epi32(at3, _mm512_set1_epi32(1)), xyz, 4);
+    const __m512 z = _mm512_mask_i32gather_ps(_mm512_setzero_ps(), lanes,
+                                              _mm512_add_epi32(at3, _mm512_set1_epi32(2)), xyz, 4);
+    const __m512 cw = ClipRow(at.c, 3, x, y, z);
+    const __mmask16 front = _mm512_cmp_ps_mask(cw, _mm512_setzero_ps(), _CMP_GT_OQ);
+    const __m512 inverse = _mm512_div_ps(_mm512_set1_ps(1), cw);
+    const __m512 vx = _mm512_maskz_mul_ps(
+        front, _mm512_add_ps(_mm512_mul_ps(ClipRow(at.c, 0, x, y, z), inverse), _mm512_set1_ps(1)),
+        _mm512_set1_ps(at.halfWidth));
+    const __m512 vy = _mm512_maskz_mul_ps(
+        front, _mm512_add_ps(_mm512_mul_ps(ClipRow(at.c, 1, x, y, z), inverse), _mm512_set1_ps(1)),
+        _mm512_set1_ps(at.halfHeight));
+    const __m512 vz = _mm512_maskz_mul_ps(front, ClipRow(at.c, 2, x, y, z), inverse);
+    const __mmask16 inside = front & _mm512_cmp_ps_mask(vx, _mm512_set1_ps(2), _CMP_GE_OQ) &
+                             _mm512_cmp_ps_mask(vx, _mm512_set1_ps(at.right), _CMP_LT_OQ) &
+                             _mm512_cmp_ps_mask(vy, _mm512_set1_ps(2), _CMP_GE_OQ) &
+                             _mm512_cmp_ps_mask(vy, _mm512_set1_ps(at.top), _CMP_LT_OQ) &
+                             _mm512_cmp_ps_mask(vz, _mm512_set1_ps(-1), _CMP_GT_OQ) &
+                             _mm512_cmp_ps_mask(vz, _mm512_set1_ps(1), _CMP_LT_OQ);
+    // The flags as ViewportPoint lays them out: `inside`, then `beyond`.
+    const __m512i flags = _mm512_or_si512(
+        _mm512_or_si512(
+            LanesOf(inside, 1),
+            LanesOf(front & _mm512_cmp_ps_mask(vx, _mm512_set1_ps(-1), _CMP_LT_OQ), 1 << 8)),
+        _mm512_or_si512(
+            _mm512_or_si512(
+                LanesOf(front & _mm512_cmp_ps_mask(vx, _mm512_set1_ps(at.wide), _CMP_GT_OQ),
+                        2 << 8),
+                LanesOf(front & _mm512_cmp_ps_mask(vy, _mm512_set1_ps(-1), _CMP_LT_OQ), 4 << 8)),
+            LanesOf(front & _mm512_cmp_ps_mask(vy, _mm512_set1_ps(at.high), _CMP_GT_OQ), 8 << 8)));
+    nearestZ = _mm512_mask_min_ps(nearestZ, inside, nearestZ, vz);
+    farthestZ = _mm512_mask_max_ps(farthestZ, inside, farthestZ, vz);
+    // Sixteen points of four fields each, turned into four fields of each
+    // point in turn.
+    const __m512 w = _mm512_castsi512_ps(flags);
+    const __m512 xy0 = _mm512_unpacklo_ps(vx, vy), xy1 = _mm512_unpackhi_ps(vx, vy);
+    const __m512 zw0 = _mm512_unpacklo_ps(vz, w), zw1 = _mm512_unpackhi_ps(vz, w);
+    const __m512 p0 = _mm512_shuffle_ps(xy0, zw0, 0x44);       // points 0, 4, 8, 12
+    const __m512 p1 = _mm512_shuffle_ps(xy0, zw0, 0xee);       // 1, 5, 9, 13
+    const __m512 p2 = _mm512_shuffle_ps(xy1, zw1, 0x44);       // 2, 6, 10, 14
+    const __m512 p3 = _mm512_shuffle_ps(xy1, zw1, 0xee);       // 3, 7, 11, 15
+    const __m512 low01 = _mm512_shuffle_f32x4(p0, p1, 0x44);   // 0, 4, 1, 5
+    const __m512 low23 = _mm512_shuffle_f32x4(p2, p3, 0x44);   // 2, 6, 3, 7
+    const __m512 high01 = _mm512_shuffle_f32x4(p0, p1, 0xee);  // 8, 12, 9, 13
+    const __m512 high23 = _mm512_shuffle_f32x4(p2, p3, 0xee);  // 10, 14, 11, 15
+    auto* out = reinterpret_cast<float*>(ends + k);
+    _mm512_storeu_ps(out, _mm512_shuffle_f32x4(low01, low23, 0x88));
+    _mm512_storeu_ps(out + 16, _mm512_shuffle_f32x4(low01, low23, 0xdd));
+    _mm512_storeu_ps(out + 32, _mm512_shuffle_f32x4(high01, high23, 0x88));
+    _mm512_storeu_ps(out + 48, _mm512_shuffle_f32x4(high01, high23, 0xdd));
+  }
+  nearest = _mm512_reduce_min_ps(nearestZ);
+  farthest = _mm512_reduce_max_ps(farthestZ);
+}
 #if !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -481,28 +602,8 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     return;
   }
 
-  float c[16];
-  for (int i = 0; i < 16; ++i) c[i] = static_cast<float>(view.clip[i]);
-  const float halfWidth = 0.5f * static_cast<float>(width);
-  const float halfHeight = 0.5f * static_cast<float>(height);
-  const float right = static_cast<float>(width - 2), top = static_cast<float>(height - 2);
-  const float wide = static_cast<float>(width + 1), high = static_cast<float>(height + 1);
+  const Placing placing(view);
   const float* xyz = batch.xyz;
-  const auto place = [&](uint32_t i) {
-    const float* p = xyz + 3 * static_cast<size_t>(i);
-    const float x = p[0], y = p[1], z = p[2];
-    const float cw = c[3] * x + c[7] * y + c[11] * z + c[15];
-    ViewportPoint v;
-    if (!(cw > 0)) return v;
-    const float inverse = 1 / cw;
-    v.x = ((c[0] * x + c[4] * y + c[8] * z + c[12]) * inverse + 1) * halfWidth;
-    v.y = ((c[1] * x + c[5] * y + c[9] * z + c[13]) * inverse + 1) * halfHeight;
-    v.z = (c[2] * x + c[6] * y + c[10] * z + c[14]) * inverse;
-    v.inside = v.x >= 2 && v.x < right && v.y >= 2 && v.y < top && v.z > -1 && v.z < 1;
-    v.beyond = static_cast<uint8_t>((v.x < -1) | ((v.x > wide) << 1) | ((v.y < -1) << 2) |
-                                    ((v.y > high) << 3));
-    return v;
-  };
 
   // Two passes, each shared between two threads where there are two cores:
   // first every segment's ends on the viewport and, per pixel, the depth of
@@ -517,7 +618,7 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   const size_t blocks = (segments + kBlock - 1) / kBlock;
   static const bool canSixteen = WithSixteenAtOnce();
   const bool sixteen = canSixteen && sixteenAtOnce_;
-  GrowTo(ends_, 2 * segments);
+  GrowTo(ends_, 2 * segments + 16);
   GrowTo(hidden_, segments);
   if (sixteen) GrowTo(testing_, segments);
   blockDepth_.resize(blocks);
@@ -529,14 +630,23 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
     for (size_t block = fromBlock; block < toBlock; ++block) {
       const size_t from = 2 * block * kBlock, to = 2 * std::min((block + 1) * kBlock, segments);
       float nearestEnd = INFINITY, farthestEnd = -INFINITY;
+#ifdef MV_THINNING_AVX512
+      if (sixteen) {
+        PlaceSixteenAtOnce(placing, xyz, order, from, to, 2 * std::min(toBlock * kBlock, segments),
+                           ends_.data(), nearestEnd, farthestEnd);
+        blockDepth_[block] = nearestEnd;
+        blockFar_[block] = farthestEnd;
+        continue;
+      }
+#endif
       // A strip's segments share their ends: each placed once, and kept
       // here rather than read back from where it was just written.
       uint32_t placed = order[from];
-      ViewportPoint v = place(placed);
+      ViewportPoint v = placing.Place(xyz, placed);
       for (size_t k = from; k < to; ++k) {
         if (order[k] != placed) {
           placed = order[k];
-          v = place(placed);
+          v = placing.Place(xyz, placed);
         }
         ends_[k] = v;
         nearestEnd = v.inside ? std::min(nearestEnd, v.z) : nearestEnd;
