@@ -37,11 +37,13 @@ inline int CeilOfPositive(float v) {
   return whole + (static_cast<float>(whole) < v);
 }
 
-// The pixels a segment may light, each with whether it lights it for sure.
+// The pixels a segment may light, each with whether it lights it for sure
+// and where its middle lies along the segment's major axis.
 struct SegmentPixels {
   static constexpr int kMost = 64;
   uint32_t pixel[kMost + 2];
   bool sure[kMost + 2];
+  float middle[kMost + 2];
   int count = 0;
 };
 
@@ -57,6 +59,14 @@ inline bool WellInDiamond(const ViewportPoint& p) {
   return dx + dy < 0.5f - kMargin && dx > kMargin && dy > kMargin;
 }
 
+// Whether the point lies outside its pixel's diamond by more than the
+// margin.
+inline bool WellOutOfDiamond(const ViewportPoint& p) {
+  const float dx = std::abs(p.x - std::floor(p.x) - 0.5f);
+  const float dy = std::abs(p.y - std::floor(p.y) - 0.5f);
+  return dx + dy > 0.5f + kMargin;
+}
+
 // The pixels the segment from a to b may light, both ends inside the
 // viewport, `width` pixels wide; false when there are more than kMost.
 bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, SegmentPixels& out) {
@@ -69,22 +79,32 @@ bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, Segment
   // whole pixel or more along its major axis (so its ends lie in different
   // columns, or rows): the segment leaves the diamond it starts well
   // inside, so it lights that pixel, and never leaves the one it ends well
-  // inside, so it lights nothing of that column (or row). Otherwise either
-  // may or may not be lit.
+  // inside, so it lights nothing of that column (or row). An end well
+  // outside its pixel's diamond lights that pixel only where the segment
+  // crosses the pixel's middle line, which the columns below list.
+  // Otherwise either may or may not be lit.
   const bool reaches = std::abs(mb - ma) >= 1 + kMargin;
   const bool startLit = reaches && WellInDiamond(a);
   const bool endDark = reaches && WellInDiamond(b);
+  const bool endOut = WellOutOfDiamond(b);
   const uint32_t start = at(ax, ay), end = at(bx, by);
+  const float startMiddle = std::floor(ma) + 0.5f;
   int n = 0;
   out.pixel[n] = start;
-  out.sure[n++] = startLit;
+  out.middle[n] = startMiddle;
+  out.sure[n] = startLit;
+  n += !(reaches && WellOutOfDiamond(a));
   out.pixel[n] = endDark ? start : end;
-  out.sure[n++] = false;
-  // Between them, along the major axis, the pixel whose middle line the
-  // segment crosses, in each row or column it crosses, is lit for sure; where
-  // the crossing comes close to the boundary between two pixels, either may
-  // be lit. (Laid out without branches: the ends' directions and the
-  // boundaries vary at random.)
+  out.middle[n] = endDark ? startMiddle : std::floor(mb) + 0.5f;
+  out.sure[n] = false;
+  n += !(reaches && endOut);
+  // Along the major axis, the pixel whose middle line the segment crosses,
+  // in each row or column it crosses, is lit for sure: the segment passes
+  // through its diamond and leaves it, unless it ends there (within the
+  // diamond, or where the ends share a column and the renderer's rules for
+  // the two may meet). Where the crossing comes close to the boundary
+  // between two pixels, either may be lit. (Laid out without branches: the
+  // ends' directions and the boundaries vary at random.)
   const float na = xMajor ? a.y : a.x, nb = xMajor ? b.y : b.x;
   const int majorStep = xMajor ? 1 : width, minorStep = xMajor ? width : 1;
   const float slope = mb != ma ? (nb - na) / (mb - ma) : 0;
@@ -104,10 +124,14 @@ bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, Segment
     const auto q = static_cast<uint32_t>(c * majorStep + other * minorStep);
     // The column (or row) of an end well inside its diamond lights nothing.
     const uint32_t sp = p == darkEnd ? start : p;
+    const float spMiddle = p == darkEnd ? startMiddle : t;
     out.pixel[n] = sp;
-    out.sure[n++] =
-        !boundary & (t - lo > kMargin) & (hi - t > kMargin) & !(p == end) & !(p == start);
-    out.pixel[n] = boundary ? (q == darkEnd ? start : q) : sp;
+    out.middle[n] = spMiddle;
+    out.sure[n++] = !boundary & (t - lo > kMargin) & (hi - t > kMargin) &
+                    ((!(p == start) & !(p == end)) | (reaches & (!(p == end) | endOut)));
+    const bool qDark = q == darkEnd;
+    out.pixel[n] = boundary ? (qDark ? start : q) : sp;
+    out.middle[n] = boundary ? (qDark ? startMiddle : t) : spMiddle;
     out.sure[n++] = false;
   }
   out.count = n;
@@ -128,6 +152,50 @@ inline DepthRange DepthRangeOf(const ViewportPoint& a, const ViewportPoint& b) {
   const float span = std::abs(a.z - b.z) * reach;
   return {std::min(a.z, b.z) - span - kDepthMargin, std::max(a.z, b.z) + span};
 }
+
+// How far a depth computed from the ends' may stray by their rounding, for
+// each end's part in it (a few steps of a float near 1).
+constexpr float kDepthRounding = 4e-7f;
+// Segments shorter than this along their major axis take DepthRangeOf at
+// every pixel.
+constexpr float kShortest = 0.125f;
+
+// The depths a segment may have at the pixels it lights. A renderer carries
+// the depth along the major axis from the ends, so every pixel of one
+// column (one row, where the segment runs along y) has the depth of the
+// column's middle. That is known but for a 64th of a pixel along the
+// segment, and for the rounding of the ends' depths, which grows with how
+// far beyond the ends the middle lies. Besides, a depth carried along the
+// segment itself (as other renderers carry it) is allowed for, and near a
+// diagonal a depth carried along the other axis.
+struct SegmentDepths {
+  float z, dz;          // at the start, and to the end
+  float start, across;  // the start along the major axis, and 1 / the way to the end
+  float stray;          // how far a pixel's place between the ends may stray
+  DepthRange whole;     // for a segment too short to tell columns apart
+  bool isShort;
+
+  SegmentDepths(const ViewportPoint& a, const ViewportPoint& b)
+      : z(a.z), dz(b.z - a.z), whole(DepthRangeOf(a, b)) {
+    const float dx = std::abs(b.x - a.x), dy = std::abs(b.y - a.y);
+    const bool xMajor = dx >= dy;
+    const float length = std::max(dx, dy), other = std::min(dx, dy);
+    isShort = length < kShortest;
+    start = xMajor ? a.x : a.y;
+    across = isShort ? 0 : 1 / ((xMajor ? b.x : b.y) - start);
+    stray = isShort ? 0
+                    : (kMargin + (length - other <= kMargin ? 0.5f + kMargin : 0)) / length +
+                          (0.5f + kMargin) * other / (length * length + other * other);
+  }
+  // At the pixels whose middle lies at `middle` along the major axis.
+  DepthRange At(float middle) const {
+    if (isShort) return whole;
+    const float t = (middle - start) * across;
+    const float at = z + dz * t;
+    const float half = std::abs(dz) * stray + kDepthRounding * (1 + 2 * std::abs(t - 0.5f));
+    return {at - half - kDepthMargin, at + half};
+  }
+};
 
 // Depths held as steps of 16 bits across the frame's depths, so that the
 // depths of a whole picture stay near the processor. A step is never finer
@@ -162,15 +230,14 @@ bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width,
                      const DepthSteps& steps, uint16_t* nearest) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return false;
-  const DepthRange depth = DepthRangeOf(a, b);
-  const int near = steps.Before(depth.near);
+  const SegmentDepths depths(a, b);
   bool shows = false;
-  for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < near);
+  for (int k = 0; k < lit.count; ++k)
+    shows |= !(nearest[lit.pixel[k]] < steps.Before(depths.At(lit.middle[k]).near));
   if (!shows) return true;
-  const uint16_t far = steps.Beyond(depth.far);
   for (int k = 0; k < lit.count; ++k) {
     uint16_t& d = nearest[lit.pixel[k]];
-    d = lit.sure[k] ? std::min(d, far) : d;
+    d = lit.sure[k] ? std::min(d, steps.Beyond(depths.At(lit.middle[k]).far)) : d;
   }
   return false;
 }
@@ -256,6 +323,15 @@ MV_AVX512_INLINE __m512i PixelOf(__mmask16 xMajor, __m512i c, __m512i r, __m512i
   return _mm512_mask_blend_epi32(xMajor, _mm512_add_epi32(_mm512_mullo_epi32(c, w), r),
                                  _mm512_add_epi32(_mm512_mullo_epi32(r, w), c));
 }
+// WellOutOfDiamond, lane by lane.
+MV_AVX512_INLINE __mmask16 WellOutOfDiamonds(__m512 x, __m512 y) {
+  const __m512 half = _mm512_set1_ps(0.5f);
+  const __m512 dx =
+      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(x, _mm512_roundscale_ps(x, 1)), half));
+  const __m512 dy =
+      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(y, _mm512_roundscale_ps(y, 1)), half));
+  return _mm512_cmp_ps_mask(_mm512_add_ps(dx, dy), _mm512_set1_ps(0.5f + kMargin), _CMP_GT_OQ);
+}
 // The floats `k` past those at `at`.
 MV_AVX512_INLINE __m512 FieldOf(__m512i at, int k, const float* base) {
   return _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(k)), base, 4);
@@ -274,22 +350,27 @@ MV_AVX512_INLINE __mmask16 WellInDiamonds(__m512 x, __m512 y) {
 // Sixteen segments, each a pair of ends at `ends` + 2 `segment[i]`, all
 // inside the viewport, `width` pixels wide: the pixels PixelsOf lists for
 // each, the two ends' first, then column by column (row by row where the
-// segment runs along y), and its depths in steps.
+// segment runs along y), each with its depths in steps as SegmentDepths
+// and DepthSteps give them.
 struct SixteenSegments {
   // The lanes whose pixels are listed; the others cross too many columns.
   __mmask16 few;
   // The start's pixel and whether it is lit for sure; the pixel listed
   // second (the end's, or the start's where the end lights nothing).
   __m512i start, second;
-  __mmask16 startSure;
-  // The near end of the depths as a step under which a depth lies wholly
-  // nearer, and the far end as a step beyond it (as DepthSteps has them).
-  __m512i near, far;
+  // Whether each is listed: where the segment reaches another column and
+  // the end lies well outside its pixel's diamond, that pixel is lit only
+  // where the segment crosses its middle line, and listed there.
+  __mmask16 startSure, startListed, secondListed;
+  // The depths at each: the step under which a depth lies wholly nearer,
+  // and the step beyond the farthest.
+  __m512i startNear, startFar, secondNear;
   // The column now: the lanes that have one; the pixel whose middle line
   // the segment crosses there and whether it is lit for sure; the lanes
-  // whose crossing comes close to the next pixel, and that pixel.
+  // whose crossing comes close to the next pixel, and that pixel; the
+  // depths at each.
   __mmask16 active, sure, boundary;
-  __m512i p, q;
+  __m512i p, q, pNear, pFar, qNear;
 
   MV_AVX512_INLINE SixteenSegments(const ViewportPoint* ends, const int32_t* segment, int width,
                                    const DepthSteps& steps) {
@@ -299,45 +380,56 @@ struct SixteenSegments {
     const __m512 bx = FieldOf(at, 4, base), by = FieldOf(at, 5, base), bz = FieldOf(at, 6, base);
     const __m512 margin = _mm512_set1_ps(kMargin), half = _mm512_set1_ps(0.5f);
     w_ = _mm512_set1_epi32(width);
-    // The depth range, as DepthRangeOf, in steps.
+    from_ = _mm512_set1_ps(steps.from);
+    per_ = _mm512_set1_ps(steps.per);
     const __m512 dx = _mm512_abs_ps(_mm512_sub_ps(bx, ax));
     const __m512 dy = _mm512_abs_ps(_mm512_sub_ps(by, ay));
-    const __m512 reach =
-        _mm512_max_ps(_mm512_set1_ps(1.0f),
-                      _mm512_div_ps(_mm512_set1_ps(0.5f + kMargin),
-                                    _mm512_max_ps(_mm512_max_ps(dx, dy), _mm512_set1_ps(1e-9f))));
+    const __m512 length = _mm512_max_ps(dx, dy), other = _mm512_min_ps(dx, dy);
+    // The whole depth range, as DepthRangeOf, for a short segment.
+    const __m512 reach = _mm512_max_ps(_mm512_set1_ps(1.0f),
+                                       _mm512_div_ps(_mm512_set1_ps(0.5f + kMargin),
+                                                     _mm512_max_ps(length, _mm512_set1_ps(1e-9f))));
     const __m512 span = _mm512_mul_ps(_mm512_abs_ps(_mm512_sub_ps(az, bz)), reach);
-    const __m512 nearZ =
-        _mm512_sub_ps(_mm512_sub_ps(_mm512_min_ps(az, bz), span), _mm512_set1_ps(kDepthMargin));
-    const __m512 farZ = _mm512_add_ps(_mm512_max_ps(az, bz), span);
-    const __m512 from = _mm512_set1_ps(steps.from), per = _mm512_set1_ps(steps.per);
-    const __m512 none = _mm512_set1_ps(static_cast<float>(DepthSteps::kNone));
-    near = _mm512_sub_epi32(
-        _mm512_cvttps_epi32(_mm512_min_ps(_mm512_mul_ps(_mm512_sub_ps(nearZ, from), per), none)),
-        _mm512_set1_epi32(1));
-    const __m512 farSteps =
-        _mm512_max_ps(_mm512_mul_ps(_mm512_sub_ps(farZ, from), per), _mm512_setzero_ps());
-    far = _mm512_mask_blend_epi32(
-        _mm512_cmp_ps_mask(farSteps, _mm512_set1_ps(static_cast<float>(DepthSteps::kNone - 2)),
-                           _CMP_LT_OQ),
-        _mm512_set1_epi32(DepthSteps::kNone),
-        _mm512_add_epi32(_mm512_cvttps_epi32(farSteps), _mm512_set1_epi32(2)));
+    wholeNear_ = NearStep(
+        _mm512_sub_ps(_mm512_sub_ps(_mm512_min_ps(az, bz), span), _mm512_set1_ps(kDepthMargin)));
+    wholeFar_ = FarStep(_mm512_add_ps(_mm512_max_ps(az, bz), span));
+    // Depths by column, as SegmentDepths.
+    short_ = _mm512_cmp_ps_mask(length, _mm512_set1_ps(kShortest), _CMP_LT_OQ);
+    xMajor_ = _mm512_cmp_ps_mask(dx, dy, _CMP_GE_OQ);
+    ma_ = _mm512_mask_blend_ps(xMajor_, ay, ax);
+    const __m512 mb = _mm512_mask_blend_ps(xMajor_, by, bx);
+    z_ = az;
+    dz_ = _mm512_sub_ps(bz, az);
+    across_ = _mm512_maskz_div_ps(static_cast<__mmask16>(~short_), _mm512_set1_ps(1),
+                                  _mm512_sub_ps(mb, ma_));
+    const __mmask16 diagonal = _mm512_cmp_ps_mask(_mm512_sub_ps(length, other), margin, _CMP_LE_OQ);
+    const __m512 along = _mm512_div_ps(
+        _mm512_add_ps(margin, _mm512_maskz_mov_ps(diagonal, _mm512_set1_ps(0.5f + kMargin))),
+        length);
+    const __m512 aside =
+        _mm512_div_ps(_mm512_mul_ps(_mm512_set1_ps(0.5f + kMargin), other),
+                      _mm512_add_ps(_mm512_mul_ps(length, length), _mm512_mul_ps(other, other)));
+    stray_ = _mm512_maskz_add_ps(static_cast<__mmask16>(~short_), along, aside);
     // The ends' pixels, as PixelsOf.
     start =
         _mm512_add_epi32(_mm512_mullo_epi32(_mm512_cvttps_epi32(ay), w_), _mm512_cvttps_epi32(ax));
     end_ =
         _mm512_add_epi32(_mm512_mullo_epi32(_mm512_cvttps_epi32(by), w_), _mm512_cvttps_epi32(bx));
-    xMajor_ = _mm512_cmp_ps_mask(dx, dy, _CMP_GE_OQ);
-    ma_ = _mm512_mask_blend_ps(xMajor_, ay, ax);
-    const __m512 mb = _mm512_mask_blend_ps(xMajor_, by, bx);
-    na_ = _mm512_mask_blend_ps(xMajor_, ax, ay);
-    const __m512 nb = _mm512_mask_blend_ps(xMajor_, bx, by);
     const __mmask16 reaches = _mm512_cmp_ps_mask(_mm512_abs_ps(_mm512_sub_ps(mb, ma_)),
                                                  _mm512_set1_ps(1 + kMargin), _CMP_GE_OQ);
     const __mmask16 endDark = reaches & WellInDiamonds(bx, by);
+    endOut_ = WellOutOfDiamonds(bx, by);
+    reaches_ = reaches;
     second = _mm512_mask_blend_epi32(endDark, end_, start);
     darkEnd_ = _mm512_mask_blend_epi32(endDark, _mm512_set1_epi32(-1), end_);
+    const __m512 startMiddle = _mm512_add_ps(_mm512_roundscale_ps(ma_, 1), half);
+    DepthsAt(startMiddle, startNear, startFar);
+    __m512i endFar;
+    DepthsAt(_mm512_add_ps(_mm512_roundscale_ps(mb, 1), half), secondNear, endFar);
+    secondNear = _mm512_mask_blend_epi32(endDark, secondNear, startNear);
     // The columns between them.
+    na_ = _mm512_mask_blend_ps(xMajor_, ax, ay);
+    const __m512 nb = _mm512_mask_blend_ps(xMajor_, bx, by);
     const __mmask16 level = _mm512_cmp_ps_mask(mb, ma_, _CMP_NEQ_UQ);
     slope_ = _mm512_maskz_div_ps(level, _mm512_sub_ps(nb, na_), _mm512_sub_ps(mb, ma_));
     lo_ = _mm512_min_ps(ma_, mb);
@@ -348,6 +440,8 @@ struct SixteenSegments {
     few = _mm512_cmplt_epi32_mask(_mm512_sub_epi32(last_, c_),
                                   _mm512_set1_epi32(SegmentPixels::kMost / 2));
     startSure = few & reaches & WellInDiamonds(ax, ay);
+    startListed = few & ~(reaches & WellOutOfDiamonds(ax, ay));
+    secondListed = few & ~(reaches & endOut_);
     left_ = few & _mm512_cmple_epi32_mask(c_, last_);
   }
 
@@ -371,20 +465,61 @@ struct SixteenSegments {
     const __m512i raw = PixelOf(xMajor_, c_, row, w_);
     const __m512i otherPixel = PixelOf(xMajor_, c_, other, w_);
     // The column (or row) of an end well inside its diamond lights nothing.
-    p = _mm512_mask_blend_epi32(_mm512_cmpeq_epi32_mask(raw, darkEnd_), raw, start);
-    q = _mm512_mask_blend_epi32(_mm512_cmpeq_epi32_mask(otherPixel, darkEnd_), otherPixel, start);
+    const __mmask16 pDark = _mm512_cmpeq_epi32_mask(raw, darkEnd_);
+    const __mmask16 qDark = _mm512_cmpeq_epi32_mask(otherPixel, darkEnd_);
+    p = _mm512_mask_blend_epi32(pDark, raw, start);
+    q = _mm512_mask_blend_epi32(qDark, otherPixel, start);
+    DepthsAt(t, pNear, pFar);
+    const __m512i columnNear = pNear;
+    pNear = _mm512_mask_blend_epi32(pDark, columnNear, startNear);
+    pFar = _mm512_mask_blend_epi32(pDark, pFar, startFar);
+    qNear = _mm512_mask_blend_epi32(qDark, columnNear, startNear);
     sure = active & ~nearBoundary & _mm512_cmp_ps_mask(_mm512_sub_ps(t, lo_), margin, _CMP_GT_OQ) &
            _mm512_cmp_ps_mask(_mm512_sub_ps(hi_, t), margin, _CMP_GT_OQ) &
-           _mm512_cmpneq_epi32_mask(raw, end_) & _mm512_cmpneq_epi32_mask(raw, start);
+           ((_mm512_cmpneq_epi32_mask(raw, start) & _mm512_cmpneq_epi32_mask(raw, end_)) |
+            (reaches_ & (_mm512_cmpneq_epi32_mask(raw, end_) | endOut_)));
     c_ = _mm512_add_epi32(c_, plusOne);
     left_ &= _mm512_cmple_epi32_mask(c_, last_);
     return true;
   }
 
  private:
-  __m512i w_, end_, darkEnd_, c_, last_;
-  __m512 ma_, na_, slope_, lo_, hi_;
-  __mmask16 xMajor_, left_;
+  // DepthSteps::Before and Beyond, lane by lane.
+  MV_AVX512_INLINE __m512i NearStep(__m512 z) const {
+    const __m512 none = _mm512_set1_ps(static_cast<float>(DepthSteps::kNone));
+    return _mm512_sub_epi32(
+        _mm512_cvttps_epi32(_mm512_min_ps(_mm512_mul_ps(_mm512_sub_ps(z, from_), per_), none)),
+        _mm512_set1_epi32(1));
+  }
+  MV_AVX512_INLINE __m512i FarStep(__m512 z) const {
+    const __m512 s =
+        _mm512_max_ps(_mm512_mul_ps(_mm512_sub_ps(z, from_), per_), _mm512_setzero_ps());
+    return _mm512_mask_blend_epi32(
+        _mm512_cmp_ps_mask(s, _mm512_set1_ps(static_cast<float>(DepthSteps::kNone - 2)),
+                           _CMP_LT_OQ),
+        _mm512_set1_epi32(DepthSteps::kNone),
+        _mm512_add_epi32(_mm512_cvttps_epi32(s), _mm512_set1_epi32(2)));
+  }
+  // SegmentDepths::At the pixels whose middle lies at `middle`, in steps.
+  MV_AVX512_INLINE void DepthsAt(__m512 middle, __m512i& near, __m512i& far) const {
+    const __m512 t = _mm512_mul_ps(_mm512_sub_ps(middle, ma_), across_);
+    const __m512 at = _mm512_add_ps(z_, _mm512_mul_ps(dz_, t));
+    const __m512 half = _mm512_add_ps(
+        _mm512_mul_ps(_mm512_abs_ps(dz_), stray_),
+        _mm512_mul_ps(
+            _mm512_set1_ps(kDepthRounding),
+            _mm512_add_ps(_mm512_set1_ps(1),
+                          _mm512_mul_ps(_mm512_set1_ps(2),
+                                        _mm512_abs_ps(_mm512_sub_ps(t, _mm512_set1_ps(0.5f)))))));
+    near = _mm512_mask_blend_epi32(
+        short_, NearStep(_mm512_sub_ps(_mm512_sub_ps(at, half), _mm512_set1_ps(kDepthMargin))),
+        wholeNear_);
+    far = _mm512_mask_blend_epi32(short_, FarStep(_mm512_add_ps(at, half)), wholeFar_);
+  }
+
+  __m512i w_, end_, darkEnd_, c_, last_, wholeNear_, wholeFar_;
+  __m512 ma_, na_, slope_, lo_, hi_, z_, dz_, across_, stray_, from_, per_;
+  __mmask16 xMajor_, left_, short_, endOut_, reaches_;
 };
 
 // HiddenElseCover for sixteen segments at once: a bit for each found hidden
@@ -393,26 +528,28 @@ struct SixteenSegments {
 MV_AVX512 uint32_t HiddenElseCoverSixteen(const ViewportPoint* ends, const int32_t* segment,
                                           int width, const DepthSteps& steps, uint16_t* nearest) {
   SixteenSegments s(ends, segment, width, steps);
-  // The pixels lit for sure, as listed.
+  // The pixels lit for sure, as listed, and their farthest depths.
   constexpr int kMostListed = SegmentPixels::kMost / 2 + 1;
-  __m512i sureAt[kMostListed];
+  __m512i sureAt[kMostListed], farAt[kMostListed];
   __mmask16 sureOf[kMostListed];
   sureAt[0] = s.start;
+  farAt[0] = s.startFar;
   sureOf[0] = s.startSure;
   int listed = 1;
-  __mmask16 shows = NotNearer(s.few, s.start, s.near, nearest, nullptr) |
-                    NotNearer(s.few, s.second, s.near, nearest, nullptr);
+  __mmask16 shows = NotNearer(s.startListed, s.start, s.startNear, nearest, nullptr) |
+                    NotNearer(s.secondListed, s.second, s.secondNear, nearest, nullptr);
   while (s.Next()) {
-    shows |= NotNearer(s.active, s.p, s.near, nearest, nullptr) |
-             NotNearer(s.boundary, s.q, s.near, nearest, nullptr);
+    shows |= NotNearer(s.active, s.p, s.pNear, nearest, nullptr) |
+             NotNearer(s.boundary, s.q, s.qNear, nearest, nullptr);
     sureAt[listed] = s.p;
+    farAt[listed] = s.pFar;
     sureOf[listed++] = s.sure;
   }
   const auto hidden = static_cast<__mmask16>(s.few & ~shows);
   alignas(64) int32_t pixel[16], far[16];
-  _mm512_store_si512(far, s.far);
   for (int i = 0; i < listed; ++i) {
     _mm512_store_si512(pixel, sureAt[i]);
+    _mm512_store_si512(far, farAt[i]);
     for (uint32_t lanes = sureOf[i] & ~hidden; lanes; lanes &= lanes - 1) {
       const int lane = __builtin_ctz(lanes);
       uint16_t& d = nearest[pixel[lane]];
@@ -427,13 +564,14 @@ MV_AVX512 uint32_t ShowsOfSixteen(const ViewportPoint* ends, const int32_t* segm
                                   const DepthSteps& steps, const uint16_t* nearest,
                                   const uint16_t* more) {
   SixteenSegments s(ends, segment, width, steps);
-  __mmask16 shows = NotNearer(s.few, s.start, s.near, nearest, more) |
-                    NotNearer(s.few, s.second, s.near, nearest, more);
+  __mmask16 shows = NotNearer(s.startListed, s.start, s.startNear, nearest, more) |
+                    NotNearer(s.secondListed, s.second, s.secondNear, nearest, more);
   while (s.Next())
-    shows |= NotNearer(s.active, s.p, s.near, nearest, more) |
-             NotNearer(s.boundary, s.q, s.near, nearest, more);
+    shows |= NotNearer(s.active, s.p, s.pNear, nearest, more) |
+             NotNearer(s.boundary, s.q, s.qNear, nearest, more);
   return static_cast<__mmask16>(shows | ~s.few);
 }
+
 // Row r of the clip matrix `c` times the vertices, added up in the order
 // Placing::Place adds it.
 MV_AVX512_INLINE __m512 ClipRow(const float* c, int r, __m512 x, __m512 y, __m512 z) {
@@ -525,19 +663,19 @@ MV_AVX512 void PlaceSixteenAtOnce(const Placing& at, const float* xyz, const uin
 #endif
 
 // Whether the segment from a to b may show: whether a pixel it may light
-// has no segment lighting it for sure wholly nearer than its nearest end,
-// by the depths of `nearest` and, when not null, of `more`.
+// has no segment lighting it for sure wholly nearer than the segment may
+// lie there, by the depths of `nearest` and, when not null, of `more`.
 bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const DepthSteps& steps,
            const uint16_t* nearest, const uint16_t* more) {
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return true;
-  const int near = steps.Before(DepthRangeOf(a, b).near);
+  const SegmentDepths depths(a, b);
   bool shows = false;
-  if (more)
-    for (int k = 0; k < lit.count; ++k)
-      shows |= !(std::min(nearest[lit.pixel[k]], more[lit.pixel[k]]) < near);
-  else
-    for (int k = 0; k < lit.count; ++k) shows |= !(nearest[lit.pixel[k]] < near);
+  for (int k = 0; k < lit.count; ++k) {
+    const uint32_t p = lit.pixel[k];
+    const uint16_t d = more ? std::min(nearest[p], more[p]) : nearest[p];
+    shows |= !(d < steps.Before(depths.At(lit.middle[k]).near));
+  }
   return shows;
 }
 

@@ -8,13 +8,16 @@
 //
 // The cut leaves the picture as it was, depth buffer included: a segment is
 // left out only where, at every pixel it may light, another segment of the
-// run lights that pixel for sure and lies wholly nearer the eye. "For sure"
-// follows OpenGL's rule for one-pixel lines (a fragment for each pixel
-// whose diamond the segment leaves): a pixel between the segment's end
-// pixels whose middle line it crosses well inside, and the pixel it starts
-// well inside the diamond of; anything within a 64th of a pixel of a
-// boundary counts as maybe, both ways. A test reads back the picture drawn
-// both ways, in many views, and finds every pixel the same.
+// run lights that pixel for sure and lies wholly nearer the eye there.
+// "For sure" follows OpenGL's rule for one-pixel lines (a fragment for each
+// pixel whose diamond the segment leaves): a pixel whose middle line it
+// crosses well inside without ending in its diamond, and the pixel it
+// starts well inside the diamond of; anything within a 64th of a pixel of
+// a boundary counts as maybe, both ways. The depth at a pixel is the one
+// at the middle of its column (the renderer carries depth along the major
+// axis), within bounds for where the renderer may place the segment. A
+// test reads back the picture drawn both ways, in many views, and finds
+// every pixel the same.
 #pragma once
 
 #include <cstdint>

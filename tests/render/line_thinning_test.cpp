@@ -128,6 +128,22 @@ TEST(LineThinning, ShortSegmentsDepthStraysFarBeyondTheirEnds) {
   }
 }
 
+TEST(LineThinning, ALongSegmentSteepInDepthHidesColumnByColumn) {
+  // Along a long segment from depth 0.1 to 0.9, the columns 12 to 16 lie at
+  // 0.16 to 0.26. A short segment over them at 0.3 lies behind it there
+  // (though not behind its farthest end); one at 0.2 does not.
+  LineThinning thinning;
+  for (const float behind : {0.3f, 0.2f}) {
+    Segments s;
+    s.xyz = {Clip(10.3f), Clip(50.6f), 0.1f, Clip(40.7f), Clip(50.6f), 0.9f};
+    s.first = {0};
+    s.count = {2};
+    s.Add(12.3f, 50.6f, 16.7f, 50.6f, behind);
+    EXPECT_EQ(s.Kept(thinning), behind > 0.27f ? (std::vector<int>{0}) : (std::vector<int>{0, 1}))
+        << behind;
+  }
+}
+
 TEST(LineThinning, RestsAfterAFrameThatFoundLittleHidden) {
   // Apart, nothing covers anything: a frame thinned so is followed by
   // frames drawn as they are, then thinning is tried again; a frame that
