@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
-#include <thread>
 #include <utility>
 
 #include "view/projection.h"
@@ -213,9 +212,6 @@ int64_t LineCoverage::Count(double left, double top, double width, double height
   return at(r1, c1) - at(r0, c1) - at(r1, c0) + at(r0, c0);
 }
 
-// Fewer stations are projected by one thread.
-constexpr size_t kProjectedByTwoFrom = 100000;
-
 void ProjectStations(const ViewState& v, const SurveyModel& m, const PictureGeometry& g,
                      std::vector<WindowPoint>& out) {
   out.resize(static_cast<size_t>(std::max(m.StationCount(), 0)));
@@ -230,30 +226,18 @@ void ProjectStations(const ViewState& v, const SurveyModel& m, const PictureGeom
   const auto& a = clip.m;
   const double cx = v.CentreX.AsDouble(), cy = v.CentreY.AsDouble(), oz = m.originZ.AsDouble();
   const double w = g.outerWidth, h = g.outerHeight;
-  const auto project = [&](size_t from, size_t to) {
-    const double* p = m.stations.data() + 3 * from;
-    for (size_t row = from; row < to; ++row, p += 3) {
-      const double x = p[0] - cx, y = p[1] - cy, z = p[2] - oz;
-      const double px = a[0] * x + a[4] * y + a[8] * z + a[12];
-      const double py = a[1] * x + a[5] * y + a[9] * z + a[13];
-      const double pw = a[3] * x + a[7] * y + a[11] * z + a[15];
-      WindowPoint& q = out[row];
-      q.depth = pw;
-      q.visible = pw >= kNearPlane;
-      q.x = q.visible ? (px / pw + 1) / 2 * w : 0;
-      q.y = q.visible ? g.height - (py / pw + 1) / 2 * h : 0;
-    }
-  };
-  // A million stations take some twenty milliseconds on one core: a large
-  // survey's are shared between two where there are.
-  static const bool twoCores = std::thread::hardware_concurrency() >= 2;
-  const size_t n = out.size();
-  if (n < kProjectedByTwoFrom || !twoCores) {
-    project(0, n);
-    return;
+  const double* p = m.stations.data();
+  for (size_t row = 0; row < out.size(); ++row, p += 3) {
+    const double x = p[0] - cx, y = p[1] - cy, z = p[2] - oz;
+    const double px = a[0] * x + a[4] * y + a[8] * z + a[12];
+    const double py = a[1] * x + a[5] * y + a[9] * z + a[13];
+    const double pw = a[3] * x + a[7] * y + a[11] * z + a[15];
+    WindowPoint& q = out[row];
+    q.depth = pw;
+    q.visible = pw >= kNearPlane;
+    q.x = q.visible ? (px / pw + 1) / 2 * w : 0;
+    q.y = q.visible ? g.height - (py / pw + 1) / 2 * h : 0;
   }
-  std::jthread helper(project, n / 2, n);
-  project(0, n / 2);
 }
 
 LineCoverage CoverageOf(const SurveyModel& m, const PictureGeometry& g,
