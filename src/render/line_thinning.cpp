@@ -285,7 +285,8 @@ struct Placing {
 // and covering are those of HiddenElseCover and Shows; only the order in
 // which the segments of one sixteen cover their pixels differs, and what
 // is left out in the end does not depend on it (a segment found hidden
-// would cover nothing: its farthest depth is nowhere nearer).
+// would cover nothing: at each pixel its farthest depth is no nearer than
+// what is there already).
 // GCC 12's own intrinsics leave lanes undefined on purpose and then warn of
 // them.
 #if !defined(__clang__)
@@ -423,9 +424,9 @@ struct SixteenSegments {
     second = _mm512_mask_blend_epi32(endDark, end_, start);
     darkEnd_ = _mm512_mask_blend_epi32(endDark, _mm512_set1_epi32(-1), end_);
     const __m512 startMiddle = _mm512_add_ps(_mm512_roundscale_ps(ma_, 1), half);
-    DepthsAt(startMiddle, startNear, startFar);
+    StepsAt(startMiddle, startNear, startFar);
     __m512i endFar;
-    DepthsAt(_mm512_add_ps(_mm512_roundscale_ps(mb, 1), half), secondNear, endFar);
+    StepsAt(_mm512_add_ps(_mm512_roundscale_ps(mb, 1), half), secondNear, endFar);
     secondNear = _mm512_mask_blend_epi32(endDark, secondNear, startNear);
     // The columns between them.
     na_ = _mm512_mask_blend_ps(xMajor_, ax, ay);
@@ -469,7 +470,7 @@ struct SixteenSegments {
     const __mmask16 qDark = _mm512_cmpeq_epi32_mask(otherPixel, darkEnd_);
     p = _mm512_mask_blend_epi32(pDark, raw, start);
     q = _mm512_mask_blend_epi32(qDark, otherPixel, start);
-    DepthsAt(t, pNear, pFar);
+    StepsAt(t, pNear, pFar);
     const __m512i columnNear = pNear;
     pNear = _mm512_mask_blend_epi32(pDark, columnNear, startNear);
     pFar = _mm512_mask_blend_epi32(pDark, pFar, startFar);
@@ -501,7 +502,7 @@ struct SixteenSegments {
         _mm512_add_epi32(_mm512_cvttps_epi32(s), _mm512_set1_epi32(2)));
   }
   // SegmentDepths::At the pixels whose middle lies at `middle`, in steps.
-  MV_AVX512_INLINE void DepthsAt(__m512 middle, __m512i& near, __m512i& far) const {
+  MV_AVX512_INLINE void StepsAt(__m512 middle, __m512i& near, __m512i& far) const {
     const __m512 t = _mm512_mul_ps(_mm512_sub_ps(middle, ma_), across_);
     const __m512 at = _mm512_add_ps(z_, _mm512_mul_ps(dz_, t));
     const __m512 half = _mm512_add_ps(
