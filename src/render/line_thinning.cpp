@@ -174,6 +174,7 @@ struct SegmentDepths {
   float stray;          // how far a pixel's place between the ends may stray
   DepthRange whole;     // for a segment too short to tell columns apart
   bool isShort;
+  float nearest;  // no pixel's near depth lies under this
 
   SegmentDepths(const ViewportPoint& a, const ViewportPoint& b)
       : z(a.z), dz(b.z - a.z), whole(DepthRangeOf(a, b)) {
@@ -186,6 +187,14 @@ struct SegmentDepths {
     stray = isShort ? 0
                     : (kMargin + (length - other <= kMargin ? 0.5f + kMargin : 0)) / length +
                           (0.5f + kMargin) * other / (length * length + other * other);
+    // Every pixel's middle lies within half a pixel of the ends along the
+    // major axis, and the near depth, less than linear along it, is least
+    // at one end of that (less a little for its rounding).
+    const float end = xMajor ? b.x : b.y;
+    nearest = isShort ? whole.near
+                      : std::min(At(std::min(start, end) - 0.5f).near,
+                                 At(std::max(start, end) + 0.5f).near) -
+                            kDepthRounding;
   }
   // At the pixels whose middle lies at `middle` along the major axis.
   DepthRange At(float middle) const {
@@ -231,9 +240,13 @@ bool HiddenElseCover(const ViewportPoint& a, const ViewportPoint& b, int width,
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return false;
   const SegmentDepths depths(a, b);
+  // Most pixels lie behind others by more than the whole segment's span.
+  const int under = steps.Before(depths.nearest);
   bool shows = false;
-  for (int k = 0; k < lit.count; ++k)
-    shows |= !(nearest[lit.pixel[k]] < steps.Before(depths.At(lit.middle[k]).near));
+  for (int k = 0; k < lit.count; ++k) {
+    const uint16_t d = nearest[lit.pixel[k]];
+    shows |= !(d < under) && !(d < steps.Before(depths.At(lit.middle[k]).near));
+  }
   if (!shows) return true;
   for (int k = 0; k < lit.count; ++k) {
     uint16_t& d = nearest[lit.pixel[k]];
@@ -671,11 +684,12 @@ bool Shows(const ViewportPoint& a, const ViewportPoint& b, int width, const Dept
   SegmentPixels lit;
   if (!PixelsOf(a, b, width, lit)) return true;
   const SegmentDepths depths(a, b);
+  const int under = steps.Before(depths.nearest);
   bool shows = false;
   for (int k = 0; k < lit.count; ++k) {
     const uint32_t p = lit.pixel[k];
     const uint16_t d = more ? std::min(nearest[p], more[p]) : nearest[p];
-    shows |= !(d < steps.Before(depths.At(lit.middle[k]).near));
+    shows |= !(d < under) && !(d < steps.Before(depths.At(lit.middle[k]).near));
   }
   return shows;
 }
