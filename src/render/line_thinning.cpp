@@ -224,8 +224,10 @@ struct DepthSteps {
     return s < kNone - 2 ? static_cast<uint16_t>(static_cast<int>(s) + 2) : kNone;
   }
   // A step nearer than depth z: any step under it lies nearer than z.
+  // (A depth far before the first step, as a short segment seen end on
+  // may reach, is held at one step before it, which nothing lies under.)
   int Before(float z) const {
-    const float s = std::min((z - from) * per, static_cast<float>(kNone));
+    const float s = std::clamp((z - from) * per, -1.0f, static_cast<float>(kNone));
     return static_cast<int>(s) - 1;
   }
 };
@@ -501,9 +503,9 @@ struct SixteenSegments {
   // DepthSteps::Before and Beyond, lane by lane.
   MV_AVX512_INLINE __m512i NearStep(__m512 z) const {
     const __m512 none = _mm512_set1_ps(static_cast<float>(DepthSteps::kNone));
-    return _mm512_sub_epi32(
-        _mm512_cvttps_epi32(_mm512_min_ps(_mm512_mul_ps(_mm512_sub_ps(z, from_), per_), none)),
-        _mm512_set1_epi32(1));
+    const __m512 s = _mm512_max_ps(
+        _mm512_min_ps(_mm512_mul_ps(_mm512_sub_ps(z, from_), per_), none), _mm512_set1_ps(-1));
+    return _mm512_sub_epi32(_mm512_cvttps_epi32(s), _mm512_set1_epi32(1));
   }
   MV_AVX512_INLINE __m512i FarStep(__m512 z) const {
     const __m512 s =

@@ -128,6 +128,22 @@ TEST(LineThinning, ShortSegmentsDepthStraysFarBeyondTheirEnds) {
   }
 }
 
+TEST(LineThinning, KeepsASegmentNothingCoversHoweverShortAndSteep) {
+  // Seen almost end on, as a shaft from above: a hundred-thousandth of a
+  // pixel long, across most of the depths. Its depths reach far beyond the
+  // frame's; nothing lies in front of it, so it stays, one at a time and
+  // sixteen at once.
+  for (const bool sixteen : {true, false}) {
+    LineThinning thinning;
+    thinning.SetSixteenAtOnce(sixteen);
+    Segments s;
+    s.xyz = {Clip(50.3f), Clip(50.3f), -0.9f, Clip(50.30001f), Clip(50.3f), 0.9f};
+    s.first = {0};
+    s.count = {2};
+    EXPECT_EQ(s.Kept(thinning), std::vector<int>{0}) << sixteen;
+  }
+}
+
 TEST(LineThinning, ALongSegmentSteepInDepthHidesColumnByColumn) {
   // Along a long segment from depth 0.1 to 0.9, the columns 12 to 16 lie at
   // 0.16 to 0.26. A short segment over them at 0.3 lies behind it there
