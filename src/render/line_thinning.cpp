@@ -772,7 +772,12 @@ void LineThinning::Thin(const LineStripBatch& batch, const SegmentDraw& draw,
   // depths only come nearer after) and the second pass passes them over.
   const size_t blocks = (segments + kBlock - 1) / kBlock;
   static const bool canSixteen = WithSixteenAtOnce();
-  const bool sixteen = canSixteen && sixteenAtOnce_;
+  // The sixteen-lane reads count in 32-bit offsets: eight floats a segment
+  // and three a vertex.
+  constexpr int64_t kMostForSixteen = int64_t{1} << 28;
+  const bool sixteen = canSixteen && sixteenAtOnce_ &&
+                       static_cast<int64_t>(segments) < kMostForSixteen &&
+                       batch.vertices < kMostForSixteen;
   GrowTo(ends_, 2 * segments + 16);
   GrowTo(hidden_, segments);
   if (sixteen) GrowTo(testing_, segments);
