@@ -47,24 +47,26 @@ struct SegmentPixels {
   int count = 0;
 };
 
+// How far a point lies from its pixel's middle, across and up.
+struct FromMiddle {
+  float dx, dy;
+  explicit FromMiddle(const ViewportPoint& p)
+      : dx(std::abs(p.x - std::floor(p.x) - 0.5f)), dy(std::abs(p.y - std::floor(p.y) - 0.5f)) {}
+};
+
 // Whether the point lies in its pixel's diamond (the square of the
 // pixel's middle turned by 45 degrees) by more than the margin, and away
 // from the pixel's middle lines by more than the margin (a segment that
 // ends on the middle line across its major axis lights that pixel or not by
 // the rule for an edge through a pixel's middle; a segment near a diagonal
 // may be drawn along either axis).
-inline bool WellInDiamond(const ViewportPoint& p) {
-  const float dx = std::abs(p.x - std::floor(p.x) - 0.5f);
-  const float dy = std::abs(p.y - std::floor(p.y) - 0.5f);
-  return dx + dy < 0.5f - kMargin && dx > kMargin && dy > kMargin;
+inline bool WellInDiamond(const FromMiddle& d) {
+  return d.dx + d.dy < 0.5f - kMargin && d.dx > kMargin && d.dy > kMargin;
 }
-
 // Whether the point lies outside its pixel's diamond by more than the
 // margin.
-inline bool WellOutOfDiamond(const ViewportPoint& p) {
-  const float dx = std::abs(p.x - std::floor(p.x) - 0.5f);
-  const float dy = std::abs(p.y - std::floor(p.y) - 0.5f);
-  return dx + dy > 0.5f + kMargin;
+inline bool WellOutOfDiamond(const FromMiddle& d) {
+  return d.dx + d.dy > 0.5f + kMargin;
 }
 
 // The pixels the segment from a to b may light, both ends inside the
@@ -84,16 +86,17 @@ bool PixelsOf(const ViewportPoint& a, const ViewportPoint& b, int width, Segment
   // crosses the pixel's middle line, which the columns below list.
   // Otherwise either may or may not be lit.
   const bool reaches = std::abs(mb - ma) >= 1 + kMargin;
-  const bool startLit = reaches && WellInDiamond(a);
-  const bool endDark = reaches && WellInDiamond(b);
-  const bool endOut = WellOutOfDiamond(b);
+  const FromMiddle fromA(a), fromB(b);
+  const bool startLit = reaches && WellInDiamond(fromA);
+  const bool endDark = reaches && WellInDiamond(fromB);
+  const bool endOut = WellOutOfDiamond(fromB);
   const uint32_t start = at(ax, ay), end = at(bx, by);
   const float startMiddle = std::floor(ma) + 0.5f;
   int n = 0;
   out.pixel[n] = start;
   out.middle[n] = startMiddle;
   out.sure[n] = startLit;
-  n += !(reaches && WellOutOfDiamond(a));
+  n += !(reaches && WellOutOfDiamond(fromA));
   out.pixel[n] = endDark ? start : end;
   out.middle[n] = endDark ? startMiddle : std::floor(mb) + 0.5f;
   out.sure[n] = false;
@@ -339,28 +342,29 @@ MV_AVX512_INLINE __m512i PixelOf(__mmask16 xMajor, __m512i c, __m512i r, __m512i
   return _mm512_mask_blend_epi32(xMajor, _mm512_add_epi32(_mm512_mullo_epi32(c, w), r),
                                  _mm512_add_epi32(_mm512_mullo_epi32(r, w), c));
 }
+// FromMiddle, lane by lane.
+struct FromMiddles {
+  __m512 dx, dy;
+  MV_AVX512_INLINE FromMiddles(__m512 x, __m512 y) {
+    const __m512 half = _mm512_set1_ps(0.5f);
+    dx = _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(x, _mm512_roundscale_ps(x, 1)), half));
+    dy = _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(y, _mm512_roundscale_ps(y, 1)), half));
+  }
+};
 // WellOutOfDiamond, lane by lane.
-MV_AVX512_INLINE __mmask16 WellOutOfDiamonds(__m512 x, __m512 y) {
-  const __m512 half = _mm512_set1_ps(0.5f);
-  const __m512 dx =
-      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(x, _mm512_roundscale_ps(x, 1)), half));
-  const __m512 dy =
-      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(y, _mm512_roundscale_ps(y, 1)), half));
-  return _mm512_cmp_ps_mask(_mm512_add_ps(dx, dy), _mm512_set1_ps(0.5f + kMargin), _CMP_GT_OQ);
+MV_AVX512_INLINE __mmask16 WellOutOfDiamonds(const FromMiddles& d) {
+  return _mm512_cmp_ps_mask(_mm512_add_ps(d.dx, d.dy), _mm512_set1_ps(0.5f + kMargin), _CMP_GT_OQ);
 }
 // The floats `k` past those at `at`.
 MV_AVX512_INLINE __m512 FieldOf(__m512i at, int k, const float* base) {
   return _mm512_i32gather_ps(_mm512_add_epi32(at, _mm512_set1_epi32(k)), base, 4);
 }
 // WellInDiamond, lane by lane.
-MV_AVX512_INLINE __mmask16 WellInDiamonds(__m512 x, __m512 y) {
-  const __m512 half = _mm512_set1_ps(0.5f), margin = _mm512_set1_ps(kMargin);
-  const __m512 dx =
-      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(x, _mm512_roundscale_ps(x, 1)), half));
-  const __m512 dy =
-      _mm512_abs_ps(_mm512_sub_ps(_mm512_sub_ps(y, _mm512_roundscale_ps(y, 1)), half));
-  return _mm512_cmp_ps_mask(_mm512_add_ps(dx, dy), _mm512_set1_ps(0.5f - kMargin), _CMP_LT_OQ) &
-         _mm512_cmp_ps_mask(dx, margin, _CMP_GT_OQ) & _mm512_cmp_ps_mask(dy, margin, _CMP_GT_OQ);
+MV_AVX512_INLINE __mmask16 WellInDiamonds(const FromMiddles& d) {
+  const __m512 margin = _mm512_set1_ps(kMargin);
+  return _mm512_cmp_ps_mask(_mm512_add_ps(d.dx, d.dy), _mm512_set1_ps(0.5f - kMargin), _CMP_LT_OQ) &
+         _mm512_cmp_ps_mask(d.dx, margin, _CMP_GT_OQ) &
+         _mm512_cmp_ps_mask(d.dy, margin, _CMP_GT_OQ);
 }
 
 // Sixteen segments, each a pair of ends at `ends` + 2 `segment[i]`, all
@@ -433,8 +437,9 @@ struct SixteenSegments {
         _mm512_add_epi32(_mm512_mullo_epi32(_mm512_cvttps_epi32(by), w_), _mm512_cvttps_epi32(bx));
     const __mmask16 reaches = _mm512_cmp_ps_mask(_mm512_abs_ps(_mm512_sub_ps(mb, ma_)),
                                                  _mm512_set1_ps(1 + kMargin), _CMP_GE_OQ);
-    const __mmask16 endDark = reaches & WellInDiamonds(bx, by);
-    endOut_ = WellOutOfDiamonds(bx, by);
+    const FromMiddles fromA(ax, ay), fromB(bx, by);
+    const __mmask16 endDark = reaches & WellInDiamonds(fromB);
+    endOut_ = WellOutOfDiamonds(fromB);
     reaches_ = reaches;
     second = _mm512_mask_blend_epi32(endDark, end_, start);
     darkEnd_ = _mm512_mask_blend_epi32(endDark, _mm512_set1_epi32(-1), end_);
@@ -455,8 +460,8 @@ struct SixteenSegments {
                              _mm512_set1_epi32(1));
     few = _mm512_cmplt_epi32_mask(_mm512_sub_epi32(last_, c_),
                                   _mm512_set1_epi32(SegmentPixels::kMost / 2));
-    startSure = few & reaches & WellInDiamonds(ax, ay);
-    startListed = few & ~(reaches & WellOutOfDiamonds(ax, ay));
+    startSure = few & reaches & WellInDiamonds(fromA);
+    startListed = few & ~(reaches & WellOutOfDiamonds(fromA));
     secondListed = few & ~(reaches & endOut_);
     left_ = few & _mm512_cmple_epi32_mask(c_, last_);
   }
