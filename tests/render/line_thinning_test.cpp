@@ -49,44 +49,50 @@ struct Segments {
 };
 
 TEST(LineThinning, LeavesOutOnlyWhatNearerSegmentsCoverOrWhatLiesBeyondAnEdge) {
-  LineThinning thinning;
-  Segments s;
-  s.Add(10.3f, 20.5f, 30.7f, 20.5f, 0.5f);   // 0: far, under 1 all along
-  s.Add(5.3f, 20.5f, 35.7f, 20.5f, 0.2f);    // 1: nearer and longer
-  s.Add(15.3f, 20.5f, 25.7f, 20.5f, 0.19f);  // 2: hardly nearer than 1: kept
-  s.Add(30.3f, 20.5f, 50.7f, 20.5f, 0.6f);   // 3: reaches past 1's end: kept
-  s.Add(-30.f, 10.f, -5.f, 90.f, 0.f);       // 4: wholly left of the picture
-  s.Add(-30.f, 10.f, 50.f, 60.f, 0.f);       // 5: across the left edge: kept
-  s.Add(30.3f, 40.2f, 30.6f, 40.7f, 0.9f);   // 6: alone, within one pixel
-  s.Add(30.4f, 40.2f, 30.5f, 40.6f, 0.1f);   // 7: its pixels, nearer: neither
-  // Depths this close are held as one step (the picture's depths span 0.9):
-  // a segment no farther than the margin is kept, one well beyond it not.
-  s.Add(10.3f, 60.5f, 30.7f, 60.5f, 0.3f);          // 8: in front
-  s.Add(12.3f, 60.5f, 28.7f, 60.5f, 0.3f + 5e-7f);  // 9: within the margin: kept
-  s.Add(12.3f, 60.5f, 28.7f, 60.5f, 0.3f + 1e-3f);  // 10: hidden
-  EXPECT_EQ(s.Kept(thinning), (std::vector<int>{1, 2, 3, 5, 6, 7, 8, 9}));
+  // One at a time and sixteen at once alike.
+  for (const bool sixteen : {true, false}) {
+    SCOPED_TRACE(sixteen ? "sixteen at once" : "one at a time");
+    LineThinning thinning;
+    thinning.SetSixteenAtOnce(sixteen);
+    Segments s;
+    s.Add(10.3f, 20.5f, 30.7f, 20.5f, 0.5f);   // 0: far, under 1 all along
+    s.Add(5.3f, 20.5f, 35.7f, 20.5f, 0.2f);    // 1: nearer and longer
+    s.Add(15.3f, 20.5f, 25.7f, 20.5f, 0.19f);  // 2: hardly nearer than 1: kept
+    s.Add(30.3f, 20.5f, 50.7f, 20.5f, 0.6f);   // 3: reaches past 1's end: kept
+    s.Add(-30.f, 10.f, -5.f, 90.f, 0.f);       // 4: wholly left of the picture
+    s.Add(-30.f, 10.f, 50.f, 60.f, 0.f);       // 5: across the left edge: kept
+    s.Add(30.3f, 40.2f, 30.6f, 40.7f, 0.9f);   // 6: alone, within one pixel
+    s.Add(30.4f, 40.2f, 30.5f, 40.6f, 0.1f);   // 7: its pixels, nearer: neither
+    // Depths this close are held as one step (the picture's depths span 0.9):
+    // a segment no farther than the margin is kept, one well beyond it not.
+    s.Add(10.3f, 60.5f, 30.7f, 60.5f, 0.3f);          // 8: in front
+    s.Add(12.3f, 60.5f, 28.7f, 60.5f, 0.3f + 5e-7f);  // 9: within the margin: kept
+    s.Add(12.3f, 60.5f, 28.7f, 60.5f, 0.3f + 1e-3f);  // 10: hidden
+    EXPECT_EQ(s.Kept(thinning), (std::vector<int>{1, 2, 3, 5, 6, 7, 8, 9}));
 
-  // Drawn the other way round, the far segment is still left out.
-  Segments reversed;
-  reversed.Add(5.3f, 20.5f, 35.7f, 20.5f, 0.2f);
-  reversed.Add(10.3f, 20.5f, 30.7f, 20.5f, 0.5f);
-  EXPECT_EQ(reversed.Kept(thinning), (std::vector<int>{0}));
+    // Drawn the other way round, the far segment is still left out.
+    Segments reversed;
+    reversed.Add(5.3f, 20.5f, 35.7f, 20.5f, 0.2f);
+    reversed.Add(10.3f, 20.5f, 30.7f, 20.5f, 0.5f);
+    EXPECT_EQ(reversed.Kept(thinning), (std::vector<int>{0}));
 
-  // Enough segments to be shared between threads: in each of 50 rows a
-  // long one in front, the last of the row, and 600 shorter ones behind it,
-  // all left out whichever thread saw the long one. (Segments of more than
-  // 32 pixels are kept as they are: in a crowded picture they are few.)
-  Segments many;
-  for (int i = 0; i < 30050; ++i) {
-    const float row = 10.5f + static_cast<float>(i % 50);
-    if (i >= 30000)
-      many.Add(2.3f, row, 32.7f, row, 0);
-    else
-      many.Add(5.3f + (i % 7), row, 20.7f + (i % 7), row, 0.001f * static_cast<float>(1 + i % 97));
+    // Enough segments to be shared between threads: in each of 50 rows a
+    // long one in front, the last of the row, and 600 shorter ones behind it,
+    // all left out whichever thread saw the long one. (Segments of more than
+    // 32 pixels are kept as they are: in a crowded picture they are few.)
+    Segments many;
+    for (int i = 0; i < 30050; ++i) {
+      const float row = 10.5f + static_cast<float>(i % 50);
+      if (i >= 30000)
+        many.Add(2.3f, row, 32.7f, row, 0);
+      else
+        many.Add(5.3f + (i % 7), row, 20.7f + (i % 7), row,
+                 0.001f * static_cast<float>(1 + i % 97));
+    }
+    std::vector<int> fronts(50);
+    for (int i = 0; i < 50; ++i) fronts[static_cast<size_t>(i)] = 30000 + i;
+    EXPECT_EQ(many.Kept(thinning), fronts);
   }
-  std::vector<int> fronts(50);
-  for (int i = 0; i < 50; ++i) fronts[static_cast<size_t>(i)] = 30000 + i;
-  EXPECT_EQ(many.Kept(thinning), fronts);
 }
 
 TEST(LineThinning, SixteenAtOnceLeavesOutTheSameAsOneAtATime) {
@@ -142,6 +148,43 @@ TEST(LineThinning, KeepsASegmentNothingCoversHoweverShortAndSteep) {
     s.count = {2};
     EXPECT_EQ(s.Kept(thinning), std::vector<int>{0}) << sixteen;
   }
+}
+
+TEST(LineThinning, AnEndLightsItsPixelForSureOnlyWhereTheDiamondRuleSaysSo) {
+  // A long segment in front along row 50 and a speck behind it within the
+  // pixel of one of its ends: the speck is left out only where that end's
+  // pixel is lit for sure, one at a time and sixteen at once.
+  struct Case {
+    float x0, x1;  // the long segment's ends
+    float speck;   // the speck's pixel's left edge
+    bool hidden;
+  };
+  const Case cases[] = {
+      // Its end past the pixel's middle, well outside the diamond: lit.
+      {10.3f, 20.95f, 20, true},
+      // Its end well inside the diamond: that pixel stays dark.
+      {10.3f, 20.7f, 20, false},
+      // Its end before the pixel's middle, outside the diamond: dark.
+      {10.3f, 20.05f, 20, false},
+      // Its start before the pixel's middle, outside the diamond: lit.
+      {10.05f, 30.3f, 10, true},
+      // Its start past the pixel's middle, outside the diamond: dark.
+      {10.95f, 30.3f, 10, false},
+      // Its start well inside the diamond: lit.
+      {10.7f, 30.3f, 10, true},
+      // Its start on the diamond's edge: maybe, so the speck stays.
+      {10.9f, 30.3f, 10, false},
+  };
+  for (const Case& c : cases)
+    for (const bool sixteen : {true, false}) {
+      LineThinning thinning;
+      thinning.SetSixteenAtOnce(sixteen);
+      Segments s;
+      s.Add(c.x0, 50.6f, c.x1, 50.6f, 0.2f);
+      s.Add(c.speck + 0.4f, 50.3f, c.speck + 0.6f, 50.35f, 0.5f);
+      EXPECT_EQ(s.Kept(thinning), c.hidden ? (std::vector<int>{0}) : (std::vector<int>{0, 1}))
+          << c.x0 << " to " << c.x1 << (sixteen ? ", sixteen at once" : "");
+    }
 }
 
 TEST(LineThinning, ALongSegmentSteepInDepthHidesColumnByColumn) {
